@@ -1,0 +1,67 @@
+#include "display/led_images.h"
+
+#include "app/app_state.h"
+#include "app/numbering.h"
+
+bool LedMetricsForSize(int iconSize, LedMetrics* metrics) {
+    switch (iconSize) {
+    case 1: *metrics = LedMetrics{18, 4, 8, 2}; return true;
+    case 2: *metrics = LedMetrics{24, 6, 13, 1}; return true;
+    case 3: *metrics = LedMetrics{30, 8, 16, 2}; return true;
+    default: return false;
+    }
+}
+
+int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fills)[2]) {
+    const int s = edge;
+    const PixelRect whole{0, 0, s, s};
+    const PixelRect upper{0, 0, s - 1, s / 2};
+    // Taller than the image on purpose: clipping makes it end at the last row.
+    const PixelRect lowerToEdge{0, s / 2, s - 1, s};
+    const PixelRect lower{0, s / 2, s - 1, s / 2};
+    switch (state) {
+    case LedIdle: fills[0] = {whole, colors.Back}; return 1;
+    case LedRead:
+        fills[0] = {whole, colors.Back};
+        fills[1] = {upper, colors.Read};
+        return 2;
+    case LedWrite:
+        fills[0] = {whole, colors.Back};
+        fills[1] = {lowerToEdge, colors.Write};
+        return 2;
+    case LedReadWrite:
+        // No background: the halves and the separator cover every pixel.
+        fills[0] = {upper, colors.Read};
+        fills[1] = {lower, colors.Write};
+        return 2;
+    default: return 0;
+    }
+}
+
+PixelRect SeparatorColumn(int edge) { return PixelRect{edge - 1, 0, 1, edge}; }
+
+int LetterLeft(int edge, int textWidth) {
+    int c = edge / 2 - textWidth / 2;
+    // Narrow letters would crowd the marker side; the two steps are applied in this order.
+    if (c == 5) c = 6;
+    if (c == 4) c = 5;
+    return c - 1;
+}
+
+PixelRect MarkerSquare(int edge, int markSize) {
+    return PixelRect{edge / 2 - edge / 8, 0, markSize / 2, markSize / 2};
+}
+
+RgbColor MarkerColor(int state, bool present, const LedColors& colors) {
+    if (present) return colors.Text;
+    return (state == LedRead || state == LedReadWrite) ? colors.Read : colors.Back;
+}
+
+bool SlotIsPresent(const std::string& presentDrives, int slot) {
+    return slot >= 1 && static_cast<size_t>(slot) <= presentDrives.size() &&
+           presentDrives[slot - 1] == '1';
+}
+
+LedColors CurrentLedColors() {
+    return LedColors{AppState.BackRgb, AppState.TextRgb, AppState.ReadRgb, AppState.WriteRgb};
+}

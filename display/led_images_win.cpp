@@ -1,0 +1,161 @@
+// Draws the LED images with GDI and hands them to the LED controls.
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/numbering.h"
+#include "app/win_handles.h"
+#include "display/gdi_store_win.h"
+#include "display/led_images.h"
+#include "monitor/activity_poller.h"
+
+namespace {
+
+UniqueBitmap gImages[Num::ImageNumberLimit];
+UniqueFont gFonts[Num::FontNumberLimit];
+
+COLORREF ToColorRef(const RgbColor& color) { return static_cast<COLORREF>(PackColor(color)); }
+
+// Rectangle with pen and brush of one colour: covers [x, x+w) x [y, y+h), clipped to the image.
+void FillPixels(HDC dc, const PixelRect& r, const RgbColor& color) {
+    UniquePen pen(CreatePen(PS_SOLID, 0, ToColorRef(color)));
+    UniqueBrush brush(CreateSolidBrush(ToColorRef(color)));
+    SelectGuard usePen(dc, pen.get());
+    SelectGuard useBrush(dc, brush.get());
+    Rectangle(dc, r.X, r.Y, r.X + r.W, r.Y + r.H);
+}
+
+void DrawSeparator(HDC dc, int edge, const RgbColor& color) {
+    UniquePen pen(CreatePen(PS_SOLID, 0, ToColorRef(color)));
+    SelectGuard usePen(dc, pen.get());
+    const PixelRect column = SeparatorColumn(edge);
+    MoveToEx(dc, column.X, 0, nullptr);
+    LineTo(dc, column.X, column.H); // the end point is not painted
+}
+
+void DrawLetter(HDC dc, char letter, int edge, int top, const LedColors& colors) {
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, &letter, 1, &extent);
+    SetTextAlign(dc, TA_UPDATECP);
+    SetTextColor(dc, ToColorRef(colors.Text));
+    SetBkColor(dc, ToColorRef(colors.Back));
+    SetBkMode(dc, TRANSPARENT);
+    MoveToEx(dc, LetterLeft(edge, extent.cx), top, nullptr);
+    TextOutA(dc, 0, 0, &letter, 1);
+}
+
+// A black, screen-compatible image of edge x edge pixels.
+HBITMAP CreateBlackImage(HDC screen, int edge) {
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, edge, edge);
+    if (!bitmap) return nullptr;
+    UniqueDc dc(CreateCompatibleDC(screen));
+    if (dc) {
+        SelectGuard useBitmap(dc.get(), bitmap);
+        RECT all{0, 0, edge, edge};
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    return bitmap;
+}
+
+void DrawLedImage(HDC screen, HBITMAP bitmap, int slot, int state, const LedColors& colors) {
+    UniqueDc dc(CreateCompatibleDC(screen));
+    if (!dc) return;
+    SelectGuard useBitmap(dc.get(), bitmap);
+    SelectGuard useFont(dc.get(), gFonts[Num::LetterFont].get());
+    const int edge = AppState.IconPixels;
+    LedFill fills[2];
+    const int count = LedFillsForState(state, edge, colors, fills);
+    for (int i = 0; i < count; ++i) FillPixels(dc.get(), fills[i].Rect, fills[i].Color);
+    DrawSeparator(dc.get(), edge, colors.Text);
+    DrawLetter(dc.get(), AppState.DriveLetters[slot - 1], edge, AppState.LetterTop, colors);
+}
+
+} // namespace
+
+HBITMAP ImageBitmap(int number) {
+    return number >= 0 && number < Num::ImageNumberLimit ? gImages[number].get() : nullptr;
+}
+
+void SetImageBitmap(int number, HBITMAP bitmap) {
+    if (number >= 0 && number < Num::ImageNumberLimit) gImages[number].reset(bitmap);
+    else if (bitmap) DeleteObject(bitmap);
+}
+
+HFONT NumberedFont(int number) {
+    return number >= 0 && number < Num::FontNumberLimit ? gFonts[number].get() : nullptr;
+}
+
+void SetNumberedFont(int number, HFONT font) {
+    if (number >= 0 && number < Num::FontNumberLimit) gFonts[number].reset(font);
+    else if (font) DeleteObject(font);
+}
+
+void ReleaseImagesAndFonts() {
+    for (auto& image : gImages) image.reset();
+    for (auto& font : gFonts) font.reset();
+}
+
+HFONT CreatePointFont(const char* face, int points, int weight) {
+    int pixelsPerInch = 96;
+    if (UniqueDc display{CreateDCA("DISPLAY", nullptr, nullptr, nullptr)}) {
+        pixelsPerInch = GetDeviceCaps(display.get(), LOGPIXELSY);
+    }
+    return CreateFontA(-MulDiv(points, pixelsPerInch, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void RenderLedImages() {
+    LedMetrics metrics;
+    if (!LedMetricsForSize(AppState.IconSize, &metrics)) return; // no size, nothing to draw
+    AppState.IconPixels = metrics.IconPixels;
+    AppState.MarkSize = metrics.MarkSize;
+    AppState.LetterFontSize = metrics.LetterFontSize;
+    AppState.LetterTop = metrics.LetterTop;
+
+    SetNumberedFont(Num::LetterFont, CreatePointFont("Tahoma", AppState.LetterFontSize, FW_BOLD));
+    if (!NumberedFont(Num::SmallButtonFont)) {
+        SetNumberedFont(Num::SmallButtonFont, CreatePointFont("Arial", 6, FW_BOLD));
+    }
+    if (!NumberedFont(Num::DialogFont)) {
+        SetNumberedFont(Num::DialogFont, CreatePointFont("Tahoma", 8, FW_NORMAL));
+    }
+
+    UniqueDc screen(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    const LedColors colors = CurrentLedColors();
+    for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
+        for (int state = LedIdle; state <= LedReadWrite; ++state) {
+            const int number = LedImageNumber(slot, state);
+            SetImageBitmap(number, CreateBlackImage(screen.get(), metrics.IconPixels));
+            if (HBITMAP bitmap = ImageBitmap(number)) {
+                DrawLedImage(screen.get(), bitmap, slot, state, colors);
+            }
+        }
+    }
+    DrawPresenceMarkers();
+}
+
+void DrawPresenceMarkers() {
+    const int edge = AppState.IconPixels;
+    const PixelRect square = MarkerSquare(edge, AppState.MarkSize);
+    const LedColors colors = CurrentLedColors();
+    UniqueDc screen(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
+        const bool present = SlotIsPresent(AppState.PresentDrives, slot);
+        for (int state = LedIdle; state <= LedReadWrite; ++state) {
+            HBITMAP bitmap = ImageBitmap(LedImageNumber(slot, state));
+            if (!bitmap) continue;
+            UniqueDc dc(CreateCompatibleDC(screen.get()));
+            if (!dc) continue;
+            SelectGuard useBitmap(dc.get(), bitmap);
+            FillPixels(dc.get(), square, MarkerColor(state, present, colors));
+        }
+        ShowLedImage(slot, LedImageNumber(slot, LedIdle));
+    }
+}
+
+void ShowLedImage(int control, int image) {
+    HWND window = GetDlgItem(AppState.WindowHandle, control);
+    if (!window) return;
+    SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(ImageBitmap(image)));
+}

@@ -1,0 +1,68 @@
+#include "monitor/activity_poller.h"
+
+#include <atomic>
+
+#include "app/app_state.h"
+#include "app/numbering.h"
+#include "monitor/activity_probe.h"
+
+namespace {
+
+// The image each slot should show next, 0 for nothing new. The tick overwrites; the window's
+// thread takes. A stalled window thread therefore sees only the latest wish per slot.
+std::atomic<int> gWantedImage[Num::LastDriveSlot + 1];
+// True from the tick's request until the window's thread starts applying: one request at a time.
+std::atomic<bool> gSwitchRequested{false};
+
+void BuildVolumePath(int slot, char (&path)[8]) {
+    // "\\.\" and the letter with its colon: the volume device, not the root folder.
+    path[0] = '\\';
+    path[1] = '\\';
+    path[2] = '.';
+    path[3] = '\\';
+    const std::string& root = AppState.DriveRoots[slot];
+    path[4] = root.size() > 0 ? root[0] : '\0';
+    path[5] = root.size() > 1 ? root[1] : '\0';
+    path[6] = '\0';
+    path[7] = '\0';
+}
+
+} // namespace
+
+int LedImageNumber(int slot, int state) {
+    if (state < LedIdle || state > LedReadWrite) return 0;
+    return slot + Num::DriveSlotCount * state;
+}
+
+void PollActivity() {
+    for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
+        // Read afresh per slot: a stop in mid-tick ends the tick after the slot in progress.
+        if (AppState.MonitorActive.load() != 1) continue;
+        char path[8];
+        BuildVolumePath(s, path);
+        const int state = ActivityProbe(path, s);
+        AppState.LedStateNow[s] = state;
+        if (AppState.LedStateShown[s] == state) continue;
+        AppState.LedStateShown[s] = state;
+        const int image = LedImageNumber(s, state);
+        if (image == 0) continue;
+        gWantedImage[s].store(image);
+        if (!gSwitchRequested.exchange(true) && !RequestLedSwitches()) {
+            gSwitchRequested.store(false); // nobody will answer; let a later tick ask again
+        }
+    }
+}
+
+void ApplyLedSwitches() {
+    // Clear first: a tick that records after this point sends a fresh request.
+    gSwitchRequested.store(false);
+    for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
+        const int image = gWantedImage[s].exchange(0);
+        if (image != 0 && AppState.MonitorActive.load() == 1) ShowLedImage(s, image);
+    }
+}
+
+void ClearLedSwitches() {
+    for (auto& wanted : gWantedImage) wanted.store(0);
+    gSwitchRequested.store(false);
+}

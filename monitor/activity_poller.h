@@ -1,0 +1,23 @@
+#pragma once
+// The 50 ms tick that makes the LEDs blink: probe all 24 letters and ask the window's thread to
+// switch the LED controls whose state changed.
+
+// Image number of a slot's LED in a state: s + 24 * state; 0 for a state outside 0..3.
+int LedImageNumber(int slot, int state);
+
+// Timer thread. Never waits for the window's thread and allocates nothing.
+void PollActivity();
+
+// Window thread: applies every switch the ticks recorded since the last call. Switches are
+// dropped while monitoring is stopped, so nothing lands on images that are being redrawn.
+void ApplyLedSwitches();
+
+// Forgets recorded switches that were never applied (for tests and for a fresh start).
+void ClearLedSwitches();
+
+// Platform side, chosen at link time.
+// Timer thread: ask the window's thread to run ApplyLedSwitches, without waiting for it.
+// False when the request could not be handed over (no window).
+bool RequestLedSwitches();
+// Window thread: put image `image` on LED control `control`.
+void ShowLedImage(int control, int image);

@@ -1,0 +1,43 @@
+#include "monitor/activity_probe.h"
+
+#include "app/numbering.h"
+
+ProbeHistory gProbeHistory;
+
+DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]) {
+    auto le32 = [&](size_t at) {
+        return static_cast<uint32_t>(record[at]) | static_cast<uint32_t>(record[at + 1]) << 8 |
+               static_cast<uint32_t>(record[at + 2]) << 16 |
+               static_cast<uint32_t>(record[at + 3]) << 24;
+    };
+    return DiskCounters{le32(40), le32(44)};
+}
+
+int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& counters) {
+    int result = LedIdle;
+    // Inequality, not growth: a wrapped or restarted counter counts as moved once.
+    if (counters.ReadCount != history.PrevReadCount[index]) {
+        history.PrevReadCount[index] = counters.ReadCount;
+        result |= LedRead;
+    }
+    if (counters.WriteCount != history.PrevWriteCount[index]) {
+        history.PrevWriteCount[index] = counters.WriteCount;
+        result |= LedWrite;
+    }
+    history.LastResult[index] = static_cast<int8_t>(result);
+    return history.LastResult[index];
+}
+
+int ProbeWithQuery(ProbeHistory& history, int index, VolumeQuery outcome,
+                   const DiskCounters& counters) {
+    if (index < 0 || index >= ProbeHistorySize) return ProbeOutOfRange;
+    if (outcome != VolumeQuery::Answered) return LedIdle;
+    return CompareProbeCounters(history, index, counters);
+}
+
+int ActivityProbe(const char* path, int index) {
+    if (index < 0 || index >= ProbeHistorySize) return ProbeOutOfRange; // nothing is opened
+    DiskCounters counters;
+    const VolumeQuery outcome = QueryVolumeCounters(path, &counters);
+    return ProbeWithQuery(gProbeHistory, index, outcome, counters);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Has a volume's read or write operation count moved since this history index was last asked?
+
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr int ProbeOutOfRange = 255;
+inline constexpr int ProbeHistorySize = 128;
+inline constexpr size_t DiskPerformanceSize = 88; // DISK_PERFORMANCE as the device control fills it
+
+struct ProbeHistory {
+    uint32_t PrevReadCount[ProbeHistorySize];
+    uint32_t PrevWriteCount[ProbeHistorySize];
+    int8_t LastResult[ProbeHistorySize];
+};
+
+// Process-wide history, zero at start and never cleared.
+extern ProbeHistory gProbeHistory;
+
+struct DiskCounters {
+    uint32_t ReadCount = 0;
+    uint32_t WriteCount = 0;
+};
+
+enum class VolumeQuery {
+    NotOpened,   // no such volume, not ready, or access refused
+    QueryFailed, // the volume opened but did not answer the performance query
+    Answered,
+};
+
+// ReadCount and WriteCount sit at byte offsets 40 and 44 of the record, little-endian.
+DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]);
+
+// Compares the counters with the index's history, stores what moved and returns the LED state.
+// The index must be in range.
+int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& counters);
+
+// One probe: 255 for an index outside 0..127; 0 when the volume cannot be opened or does not
+// answer (history untouched then, since the record would be undefined); else the moved bits.
+int ProbeWithQuery(ProbeHistory& history, int index, VolumeQuery outcome,
+                   const DiskCounters& counters);
+
+// The probe of the program: asks the volume at `path` (for example "\\.\C:") through
+// QueryVolumeCounters and keeps the history in gProbeHistory.
+int ActivityProbe(const char* path, int index);
+
+// Where the counters come from. The shipped program links the device query; test builds may link
+// a source of their own. Must not allocate: it runs 480 times a second.
+VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters);

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/monitoring.h"
+#include "app/numbering.h"
+#include "monitor/timer_service.h"
+#include "support/native_fakes.h"
+
+namespace {
+
+TEST(AppStateStart, EverythingIsZeroOrEmptyBeforeStartUp) {
+    ResetAppState();
+    EXPECT_EQ(AppState.WinX, 0);
+    EXPECT_EQ(AppState.IconSize, 0);
+    EXPECT_EQ(AppState.MonitorActive.load(), 0);
+    EXPECT_EQ(AppState.WindowHandle, nullptr);
+    EXPECT_TRUE(AppState.Drives.empty());
+    EXPECT_TRUE(AppState.PresentDrives.empty());
+    EXPECT_TRUE(AppState.DriveLetters.empty());
+    EXPECT_EQ(AppState.ReadRgb, RgbColor{});
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_TRUE(AppState.DriveRoots[i].empty());
+        EXPECT_EQ(AppState.LedStateNow[i], 0);
+        EXPECT_EQ(AppState.LedStateShown[i], 0);
+    }
+}
+
+TEST(AppStateStart, DriveRootsOneToTwentyFourNameTheLettersCToZ) {
+    ResetAppState();
+    InitConstantState();
+    EXPECT_EQ(AppState.DriveLetters, "CDEFGHIJKLMNOPQRSTUVWXYZ");
+    EXPECT_EQ(AppState.DriveRoots[1], "C:\\");
+    EXPECT_EQ(AppState.DriveRoots[13], "O:\\");
+    EXPECT_EQ(AppState.DriveRoots[24], "Z:\\");
+    EXPECT_TRUE(AppState.DriveRoots[0].empty());
+    for (int i = 25; i < 30; ++i) EXPECT_TRUE(AppState.DriveRoots[i].empty()) << i;
+    EXPECT_EQ(AppState.VersionText, "V1.02 - January 2009");
+    const std::string tail = "\nCheck the ReadMe_vx.xx.rtf file for more info.";
+    ASSERT_GT(AppState.AboutText.size(), tail.size());
+    EXPECT_EQ(AppState.AboutText.substr(AppState.AboutText.size() - tail.size()), tail);
+}
+
+TEST(Numbering, LedImagesAndControlsFitTheirRanges) {
+    EXPECT_EQ(Num::LastDriveSlot + Num::DriveSlotCount * (Num::LedStateCount - 1), Num::LastLedImage);
+    EXPECT_LT(Num::LastLedImage, Num::ProgramIconImage);
+    EXPECT_EQ(Num::DriveCheckBoxBase + Num::LastDriveSlot, 274);
+}
+
+TEST(RescanPeriod, SecondsBecomeMillisecondsWithoutOverflow) {
+    EXPECT_EQ(RescanPeriodMs(10), 10000u);
+    EXPECT_EQ(RescanPeriodMs(10000000), 0u) << "ten million seconds do not fit a timer period";
+    EXPECT_EQ(RescanPeriodMs(4294967), 4294967000u);
+    EXPECT_EQ(RescanPeriodMs(4294968), 0u);
+    EXPECT_EQ(RescanPeriodMs(0), 0u);
+    EXPECT_EQ(RescanPeriodMs(-5), 0u);
+}
+
+TEST(Monitoring, StopClearsTheFlagFirstAndStartSetsItLast) {
+    ResetFakes();
+    ResetAppState();
+    AppState.HddDetectInterval = 10;
+    TimerService::Open();
+    gFake.TimerLog.clear();
+    StartMonitoring();
+    EXPECT_EQ(AppState.MonitorActive.load(), 1);
+    ASSERT_EQ(gFake.TimerLog.size(), 2u);
+    EXPECT_EQ(gFake.TimerLog[0].rfind("set 50 slot 0", 0), 0u);
+    EXPECT_EQ(gFake.TimerLog[1].rfind("set 10000 slot 1", 0), 0u);
+    StopMonitoring();
+    EXPECT_EQ(AppState.MonitorActive.load(), 0);
+    EXPECT_EQ(TimerService::TimerIdOf(0), 0u);
+    EXPECT_EQ(TimerService::TimerIdOf(1), 0u);
+    TimerService::Close();
+}
+
+} // namespace

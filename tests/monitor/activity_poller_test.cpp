@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/numbering.h"
+#include "monitor/activity_poller.h"
+#include "monitor/activity_probe.h"
+#include "support/alloc_counter.h"
+#include "support/native_fakes.h"
+
+namespace {
+
+using Shown = std::vector<std::pair<int, int>>;
+
+class ActivityPollerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetFakes();
+        ResetAppState();
+        InitConstantState();
+        ClearLedSwitches();
+        std::memset(&gProbeHistory, 0, sizeof gProbeHistory);
+        // Every letter answers with zero counters, so a first tick is quiet.
+        for (char letter = 'C'; letter <= 'Z'; ++letter) {
+            FakeVolumeFor(letter) = FakeVolume{VolumeQuery::Answered, {}};
+        }
+        AppState.MonitorActive = 1;
+    }
+    // One tick, then whatever the window's thread would apply.
+    static Shown TickAndApply() {
+        gFake.ShownImages.clear();
+        PollActivity();
+        ApplyLedSwitches();
+        return gFake.ShownImages;
+    }
+    static void Read(char letter) { ++FakeVolumeFor(letter).Counters.ReadCount; }
+    static void Write(char letter) { ++FakeVolumeFor(letter).Counters.WriteCount; }
+};
+
+TEST(LedImageNumbers, SlotPlusTwentyFourTimesTheState) {
+    EXPECT_EQ(LedImageNumber(1, LedIdle), 1);
+    EXPECT_EQ(LedImageNumber(1, LedWrite), 49);
+    EXPECT_EQ(LedImageNumber(24, LedRead), 48);
+    EXPECT_EQ(LedImageNumber(24, LedReadWrite), 96);
+    EXPECT_EQ(LedImageNumber(3, 4), 0);
+    EXPECT_EQ(LedImageNumber(3, ProbeOutOfRange), 0);
+}
+
+TEST_F(ActivityPollerTest, ProbesEveryLetterThroughItsVolumePath) {
+    FakeVolumeFor('Z').Counters.WriteCount = 4;
+    EXPECT_EQ(TickAndApply(), (Shown{{24, 24 + 48}}));
+    EXPECT_EQ(gFake.QueryCalls, 24);
+    EXPECT_EQ(AppState.LedStateNow[24], LedWrite);
+}
+
+TEST_F(ActivityPollerTest, ContinuousReadingSwitchesOnceThenBackToIdle) {
+    std::vector<Shown> seen;
+    for (int tick = 0; tick < 3; ++tick) {
+        Read('C');
+        seen.push_back(TickAndApply());
+    }
+    seen.push_back(TickAndApply());
+    EXPECT_EQ(seen, (std::vector<Shown>{{{1, 25}}, {}, {}, {{1, 1}}}));
+    EXPECT_EQ(AppState.LedStateShown[1], LedIdle);
+}
+
+TEST_F(ActivityPollerTest, ReadThenBothThenWriteThenIdleShowsEachImageInTurn) {
+    std::vector<Shown> seen;
+    Read('E');
+    seen.push_back(TickAndApply());
+    Read('E');
+    Write('E');
+    seen.push_back(TickAndApply());
+    Write('E');
+    seen.push_back(TickAndApply());
+    seen.push_back(TickAndApply());
+    EXPECT_EQ(seen, (std::vector<Shown>{{{3, 27}}, {{3, 75}}, {{3, 51}}, {{3, 3}}}));
+}
+
+TEST_F(ActivityPollerTest, StoppedMonitoringProbesNothingAndChangesNothing) {
+    AppState.MonitorActive = 0;
+    Read('C');
+    EXPECT_TRUE(TickAndApply().empty());
+    EXPECT_EQ(gFake.QueryCalls, 0);
+    EXPECT_EQ(AppState.LedStateNow[1], 0);
+    EXPECT_EQ(gProbeHistory.PrevReadCount[1], 0u);
+
+    // Activity while stopped shows on the first tick after the restart.
+    AppState.MonitorActive = 1;
+    EXPECT_EQ(TickAndApply(), (Shown{{1, 25}}));
+}
+
+TEST_F(ActivityPollerTest, ALetterWithoutADriveNeverSwitches) {
+    FakeVolumeFor('Q').Outcome = VolumeQuery::NotOpened;
+    for (int tick = 0; tick < 3; ++tick) EXPECT_TRUE(TickAndApply().empty());
+    EXPECT_EQ(AppState.LedStateNow[15], LedIdle);
+}
+
+TEST_F(ActivityPollerTest, ARemovedDriveGoesBackToIdleOnTheNextTick) {
+    Write('F');
+    EXPECT_EQ(TickAndApply(), (Shown{{4, 52}}));
+    FakeVolumeFor('F').Outcome = VolumeQuery::NotOpened;
+    EXPECT_EQ(TickAndApply(), (Shown{{4, 4}}));
+}
+
+TEST_F(ActivityPollerTest, SwitchesCoalesceIntoOneRequestUntilTheWindowThreadApplies) {
+    Read('C');
+    Write('D');
+    PollActivity();
+    EXPECT_EQ(gFake.SwitchRequests, 1) << "two switches, one notification";
+    Write('C');
+    Read('D');
+    PollActivity(); // the window's thread is stalled: no second request, the wish is replaced
+    EXPECT_EQ(gFake.SwitchRequests, 1);
+    ApplyLedSwitches();
+    EXPECT_EQ(gFake.ShownImages, (Shown{{1, 49}, {2, 26}}));
+    Read('C');
+    PollActivity();
+    EXPECT_EQ(gFake.SwitchRequests, 2) << "after applying, the next switch asks again";
+}
+
+TEST_F(ActivityPollerTest, SwitchesArrivingAfterAStopAreDropped) {
+    Read('C');
+    PollActivity();
+    AppState.MonitorActive = 0; // stopped for a re-render before the window thread got to it
+    ApplyLedSwitches();
+    EXPECT_TRUE(gFake.ShownImages.empty());
+}
+
+TEST_F(ActivityPollerTest, AnUndeliveredRequestIsAskedForAgainByTheNextSwitch) {
+    gFake.RequestsDelivered = false;
+    Read('C');
+    PollActivity();
+    gFake.RequestsDelivered = true;
+    Write('C');
+    PollActivity();
+    EXPECT_EQ(gFake.SwitchRequests, 2);
+}
+
+TEST_F(ActivityPollerTest, ATickAllocatesNothing) {
+    Read('C');
+    Write('K');
+    PollActivity(); // warm up
+    gFake.ShownImages.reserve(1000); // the fake's own bookkeeping stays out of the count
+    size_t allocations = 0;
+    {
+        AllocationCounter counter;
+        for (int tick = 0; tick < 20; ++tick) {
+            Read('C');
+            if (tick % 2) Write('K');
+            PollActivity();
+            ApplyLedSwitches();
+        }
+        allocations = counter.Count();
+    }
+    EXPECT_EQ(allocations, 0u);
+}
+
+} // namespace
