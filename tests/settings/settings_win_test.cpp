@@ -1,0 +1,199 @@
+// The settings file on real files: reading, saving by replacement, and the failures that must
+// never cost the user the file they have.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "settings/path_text_win.h"
+#include "settings/settings_file.h"
+#include "settings/settings_store.h"
+#include "support/win_test_window.h"
+
+namespace {
+
+std::wstring Dir() { return TestProgramDirectory() + L"settings-files\\"; }
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(GetFileSize(f, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+class SettingsFilesOnWine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateDirectoryW(Dir().c_str(), nullptr);
+        path_ = Dir() + L"Blinkbar.ini";
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path_.c_str());
+        DeleteFileW((path_ + L".tmp").c_str());
+        RemoveDirectoryW((path_ + L".tmp").c_str());
+        ResetAppState();
+        InitConstantState();
+        AppState.SettingsPath = Utf8FromWidePath(path_);
+    }
+    void TearDown() override { SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL); }
+
+    void Load() {
+        SettingsFile::Open(AppState.SettingsPath);
+        SettingsFile::SelectGroup(kSettingsGroup);
+        ReadSettingsFields(SettingsFile::Document, CurrentScreenBounds());
+        SettingsFile::Close();
+    }
+
+    std::wstring path_;
+};
+
+TEST_F(SettingsFilesOnWine, AMissingFileReadsAsDefaultsAndIsNotCreatedByReading) {
+    EXPECT_FALSE(SettingsFile::Open(AppState.SettingsPath));
+    EXPECT_TRUE(SettingsFile::SelectGroup("") );
+    EXPECT_EQ(SettingsFile::ReadInteger("WinX", 400), 400);
+    SettingsFile::Close();
+    EXPECT_FALSE(Exists(path_));
+}
+
+TEST_F(SettingsFilesOnWine, AWriteAfterOpeningAMissingFileCreatesIt) {
+    SettingsFile::Open(AppState.SettingsPath);
+    EXPECT_FALSE(SettingsFile::SelectGroup("Settings"));
+    SettingsFile::WriteInteger("WinX", 5);
+    SettingsFile::Close();
+    EXPECT_EQ(ReadBytes(path_), "[Settings]\r\nWinX = 5\r\n");
+}
+
+TEST_F(SettingsFilesOnWine, EmptyAndByteOrderMarkOnlyFilesHoldNothing) {
+    for (const std::string bytes : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        WriteBytes(path_, bytes);
+        EXPECT_TRUE(SettingsFile::Open(AppState.SettingsPath));
+        EXPECT_TRUE(SettingsFile::Document.Entries.empty());
+        EXPECT_EQ(SettingsFile::Document.Utf8, !bytes.empty());
+        SettingsFile::Close();
+        EXPECT_EQ(ReadBytes(path_), bytes) << "reading never rewrites";
+    }
+}
+
+TEST_F(SettingsFilesOnWine, AReadOnlyFileIsReadAndLeftAlone) {
+    WriteBytes(path_, "[Settings]\nWinX=77\nIconSize=2\n");
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    Load();
+    EXPECT_EQ(AppState.WinX, 77);
+    EXPECT_EQ(AppState.IconSize, 2);
+    EXPECT_EQ(ReadBytes(path_), "[Settings]\nWinX=77\nIconSize=2\n");
+}
+
+TEST_F(SettingsFilesOnWine, ASaveWritesTheExactTextAndLeavesNoTemporaryFile) {
+    WriteBytes(path_, "; old\r\n[Settings]\r\nWinX=1\r\n[Extra]\r\nk=v\r\n");
+    Load();
+    AppState.WinX = 123;
+    AppState.WinY = 45;
+    SaveSettings(); // no window in this test: the start-up position stands in
+    const std::string saved = ReadBytes(path_);
+    EXPECT_EQ(saved.substr(0, 2), "; ");
+    EXPECT_NE(saved.find("\r\n; \r\n[Settings]\r\nWinX = 123\r\nWinY = 45\r\nLocked = 0\r\n"),
+              std::string::npos);
+    EXPECT_EQ(saved.find("[Extra]"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.size() - 21), "Minimize Button = 0\r\n");
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
+    Load();
+    EXPECT_EQ(AppState.WinX, 123);
+}
+
+TEST_F(SettingsFilesOnWine, ASaveTakesTheBarsCurrentPosition) {
+    Load();
+    HWND bar = CreateWindowExA(0, "STATIC", "bar", WS_POPUP, 321, 54, 40, 18, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    AppState.WindowHandle = bar;
+    SaveSettings();
+    DestroyWindow(bar);
+    AppState.WindowHandle = nullptr;
+    const std::string saved = ReadBytes(path_);
+    EXPECT_NE(saved.find("WinX = 321\r\nWinY = 54\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(SettingsFilesOnWine, AFailedReplaceKeepsTheOldFileByteForByte) {
+    const std::string old = "[Settings]\r\nWinX=9\r\n";
+    WriteBytes(path_, old);
+    Load();
+    // Another program holds the file without sharing it: the replace step fails.
+    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    AppState.WinX = 500;
+    SaveSettings();
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(path_), old);
+    EXPECT_FALSE(Exists(path_ + L".tmp")) << "the temporary file is removed";
+}
+
+TEST_F(SettingsFilesOnWine, AFolderThatRefusesTheNewFileLosesTheSaveQuietly) {
+    const std::string old = "[Settings]\r\nWinX=9\r\n";
+    WriteBytes(path_, old);
+    // The temporary file's name is taken by a folder, so nothing can be created there.
+    ASSERT_TRUE(CreateDirectoryW((path_ + L".tmp").c_str(), nullptr));
+    Load();
+    EXPECT_FALSE(SettingsFile::Create(AppState.SettingsPath));
+    SettingsFile::WriteInteger("WinX", 1);
+    SettingsFile::Close();
+    SaveSettings();
+    RemoveDirectoryW((path_ + L".tmp").c_str());
+    EXPECT_EQ(ReadBytes(path_), old);
+}
+
+TEST_F(SettingsFilesOnWine, CreatingWithoutWritingKeepsTheOldFile) {
+    WriteBytes(path_, "keep");
+    EXPECT_TRUE(SettingsFile::Create(AppState.SettingsPath));
+    SettingsFile::Close();
+    EXPECT_EQ(ReadBytes(path_), "keep");
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
+}
+
+// Run from a copy of this program in a folder named in Japanese (see the test registration).
+TEST(ProgramFolder, SettingsLiveBesideTheProgramWhateverItsFolderIsCalled) {
+    ResetAppState();
+    InitConstantState();
+    const std::string dir = ProgramDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(WidePathFromUtf8(dir), TestProgramDirectory());
+    const std::wstring wide = TestProgramDirectory();
+    if (wide.find_first_of(L"\u8a2d\u5b9a") != std::wstring::npos) {
+        // The premise of this run: the 8-bit calls cannot even name the folder.
+        char narrow[MAX_PATH * 4] = {};
+        GetModuleFileNameA(nullptr, narrow, sizeof narrow);
+        EXPECT_NE(std::string(narrow).find('?'), std::string::npos) << narrow;
+    }
+    const std::wstring file = TestProgramDirectory() + L"Blinkbar.ini";
+    DeleteFileW(file.c_str());
+
+    LoadSettings();
+    EXPECT_EQ(AppState.SettingsPath, dir + "Blinkbar.ini");
+    AppState.WinX = 77;
+    AppState.Transparency = 99;
+    SaveSettings();
+    ASSERT_TRUE(Exists(file));
+    AppState.WinX = 0;
+    AppState.Transparency = 0;
+    LoadSettings();
+    EXPECT_EQ(AppState.WinX, 77);
+    EXPECT_EQ(AppState.Transparency, 99);
+}
+
+} // namespace

@@ -1,0 +1,22 @@
+#include "support/scripted_volumes.h"
+
+#include "monitor/activity_probe.h"
+
+std::atomic<int> gScriptedTraffic[26];
+
+namespace {
+uint32_t gReads[26];
+uint32_t gWrites[26];
+} // namespace
+
+VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
+    const char letter = path[4];
+    if (letter < 'A' || letter > 'Z') return VolumeQuery::NotOpened;
+    const int i = letter - 'A';
+    const int traffic = gScriptedTraffic[i].load();
+    if (traffic < 0) return VolumeQuery::NotOpened;
+    if (traffic & 1) ++gReads[i];
+    if (traffic & 2) ++gWrites[i];
+    *counters = DiskCounters{gReads[i], gWrites[i]};
+    return VolumeQuery::Answered;
+}
