@@ -20,6 +20,8 @@ bash scripts/check-imports.sh build/windows/blinkbar.exe
 (
   source scripts/xvfb-session.sh
   ctest --preset windows
+  echo "== end to end"
+  bash e2e/startup.sh
 )
 
 echo "== fuzz"

@@ -40,12 +40,6 @@ TEST(AppStateStart, DriveRootsOneToTwentyFourNameTheLettersCToZ) {
     EXPECT_EQ(AppState.AboutText.substr(AppState.AboutText.size() - tail.size()), tail);
 }
 
-TEST(Numbering, LedImagesAndControlsFitTheirRanges) {
-    EXPECT_EQ(Num::LastDriveSlot + Num::DriveSlotCount * (Num::LedStateCount - 1), Num::LastLedImage);
-    EXPECT_LT(Num::LastLedImage, Num::ProgramIconImage);
-    EXPECT_EQ(Num::DriveCheckBoxBase + Num::LastDriveSlot, 274);
-}
-
 TEST(RescanPeriod, SecondsBecomeMillisecondsWithoutOverflow) {
     EXPECT_EQ(RescanPeriodMs(10), 10000u);
     EXPECT_EQ(RescanPeriodMs(10000000), 0u) << "ten million seconds do not fit a timer period";

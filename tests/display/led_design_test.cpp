@@ -87,14 +87,6 @@ TEST(LedFills, EveryStateAtEverySizeCoversEachPixelAsIntended) {
     }
 }
 
-TEST(LedFills, ReadAndWriteImageHasNoBackgroundFill) {
-    LedFill fills[2];
-    ASSERT_EQ(LedFillsForState(LedReadWrite, 24, kColors, fills), 2);
-    EXPECT_EQ(fills[0].Color, kColors.Read);
-    EXPECT_EQ(fills[1].Color, kColors.Write);
-    EXPECT_EQ(LedFillsForState(7, 24, kColors, fills), 0);
-}
-
 TEST(LetterPlacement, CentredOnePixelLeftExceptAtFourAndFive) {
     EXPECT_EQ(LetterLeft(18, 7), 5);  // c = 6
     EXPECT_EQ(LetterLeft(18, 9), 5);  // c = 5 becomes 6

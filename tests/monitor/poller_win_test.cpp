@@ -41,13 +41,13 @@ TEST_F(PollerOnWine, ActivityLightsTheLedAndQuietTurnsItBack) {
     PumpMessagesFor(200); // first samples settle
     gScriptedTraffic['C' - 'A'] = 1;
     gScriptedTraffic['E' - 'A'] = 3;
-    PumpMessagesFor(300);
+    PumpMessagesFor(500);
     EXPECT_EQ(ControlImage(1), ImageBitmap(25)) << "C reading";
     EXPECT_EQ(ControlImage(3), ImageBitmap(75)) << "E reading and writing";
     EXPECT_EQ(ControlImage(2), ImageBitmap(2)) << "D quiet";
     gScriptedTraffic['C' - 'A'] = 2;
     gScriptedTraffic['E' - 'A'] = 0;
-    PumpMessagesFor(300);
+    PumpMessagesFor(500);
     EXPECT_EQ(ControlImage(1), ImageBitmap(49));
     EXPECT_EQ(ControlImage(3), ImageBitmap(3));
     StopMonitoring();
