@@ -197,3 +197,35 @@ TEST(ProgramFolder, SettingsLiveBesideTheProgramWhateverItsFolderIsCalled) {
 }
 
 } // namespace
+
+namespace {
+
+// Run by tests/windows/run_locked.sh from a folder where either "Blinkbar.ini" or the folder itself
+// has been made immutable, so that neither Wine nor root can change it.
+TEST(LockedSettings, ASaveThatCannotLandKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    const std::wstring file = TestProgramDirectory() + L"Blinkbar.ini";
+    const std::string before = ReadBytes(file);
+    ASSERT_NE(before, "<missing>");
+    // The premise: the file cannot be written, or nothing new can be made beside it.
+    HANDLE writable = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::wstring probe = TestProgramDirectory() + L"probe.tmp";
+    HANDLE creatable = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    const bool locked = writable == INVALID_HANDLE_VALUE || creatable == INVALID_HANDLE_VALUE;
+    if (writable != INVALID_HANDLE_VALUE) CloseHandle(writable);
+    if (creatable != INVALID_HANDLE_VALUE) {
+        CloseHandle(creatable);
+        DeleteFileW(probe.c_str());
+    }
+    ASSERT_TRUE(locked) << "run this through run_locked.sh";
+
+    ResetAppState();
+    InitConstantState();
+    LoadSettings();
+    AppState.WinX = 999;
+    AppState.IconSize = 3;
+    SaveSettings();
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_FALSE(Exists(file + L".tmp"));
+}
+
+} // namespace
