@@ -32,8 +32,8 @@ HWND CreateBarWindow(HINSTANCE instance) {
     RECT frame{0, 0, 8, AppState.IconPixels};
     AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
     HWND bar = CreateWindowExA(0, kBarClass, "Blinkbar", WS_POPUP, AppState.WinX, AppState.WinY,
-                               frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                               nullptr, instance, nullptr);
+                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                               instance, nullptr);
     const int edge = AppState.IconPixels;
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,

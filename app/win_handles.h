@@ -9,8 +9,10 @@
 // File handles say "none" with INVALID_HANDLE_VALUE, everything else with null.
 template <typename T, auto Close, bool MinusOneIsNone = false> class UniqueHandle {
     static T None() {
-        if constexpr (MinusOneIsNone) return INVALID_HANDLE_VALUE;
-        else return T{};
+        if constexpr (MinusOneIsNone)
+            return INVALID_HANDLE_VALUE;
+        else
+            return T{};
     }
 
   public:
@@ -38,16 +40,29 @@ template <typename T, auto Close, bool MinusOneIsNone = false> class UniqueHandl
 };
 
 namespace handle_close {
-inline void File(HANDLE h) { CloseHandle(h); }
-inline void Object(HGDIOBJ h) { DeleteObject(h); }
-inline void Dc(HDC h) { DeleteDC(h); }
-inline void Menu(HMENU h) { DestroyMenu(h); }
-inline void Icon(HICON h) { DestroyIcon(h); }
-inline void Library(HMODULE h) { FreeLibrary(h); }
+inline void File(HANDLE h) {
+    CloseHandle(h);
+}
+inline void Object(HGDIOBJ h) {
+    DeleteObject(h);
+}
+inline void Dc(HDC h) {
+    DeleteDC(h);
+}
+inline void Menu(HMENU h) {
+    DestroyMenu(h);
+}
+inline void Icon(HICON h) {
+    DestroyIcon(h);
+}
+inline void Library(HMODULE h) {
+    FreeLibrary(h);
+}
 } // namespace handle_close
 
 using UniqueFile = UniqueHandle<HANDLE, handle_close::File, true>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, handle_close::File>; // mutex, event: null when absent
+using UniqueKernelHandle =
+    UniqueHandle<HANDLE, handle_close::File>; // mutex, event: null when absent
 using UniqueMutex = UniqueKernelHandle;
 using UniqueBitmap = UniqueHandle<HBITMAP, handle_close::Object>;
 using UniqueFont = UniqueHandle<HFONT, handle_close::Object>;
@@ -62,7 +77,8 @@ using UniqueLibrary = UniqueHandle<HMODULE, handle_close::Library>;
 // Declare it after the DC and the object so that it unwinds first.
 class SelectGuard {
   public:
-    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    SelectGuard(HDC dc, HGDIOBJ object)
+        : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
     ~SelectGuard() {

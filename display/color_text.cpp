@@ -52,6 +52,7 @@ uint32_t PackColor(const RgbColor& color) {
 }
 
 RgbColor UnpackColor(uint32_t packed) {
-    return RgbColor{static_cast<int32_t>(packed & 0xFFu), static_cast<int32_t>((packed >> 8) & 0xFFu),
+    return RgbColor{static_cast<int32_t>(packed & 0xFFu),
+                    static_cast<int32_t>((packed >> 8) & 0xFFu),
                     static_cast<int32_t>((packed >> 16) & 0xFFu)};
 }

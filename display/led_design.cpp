@@ -5,10 +5,17 @@
 
 bool LedMetricsForSize(int iconSize, LedMetrics* metrics) {
     switch (iconSize) {
-    case 1: *metrics = LedMetrics{18, 4, 8, 2}; return true;
-    case 2: *metrics = LedMetrics{24, 6, 13, 1}; return true;
-    case 3: *metrics = LedMetrics{30, 8, 16, 2}; return true;
-    default: return false;
+    case 1:
+        *metrics = LedMetrics{18, 4, 8, 2};
+        return true;
+    case 2:
+        *metrics = LedMetrics{24, 6, 13, 1};
+        return true;
+    case 3:
+        *metrics = LedMetrics{30, 8, 16, 2};
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -20,7 +27,9 @@ int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fil
     const PixelRect lowerToEdge{0, s / 2, s - 1, s};
     const PixelRect lower{0, s / 2, s - 1, s / 2};
     switch (state) {
-    case LedIdle: fills[0] = {whole, colors.Back}; return 1;
+    case LedIdle:
+        fills[0] = {whole, colors.Back};
+        return 1;
     case LedRead:
         fills[0] = {whole, colors.Back};
         fills[1] = {upper, colors.Read};
@@ -34,11 +43,14 @@ int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fil
         fills[0] = {upper, colors.Read};
         fills[1] = {lower, colors.Write};
         return 2;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
-PixelRect SeparatorColumn(int edge) { return PixelRect{edge - 1, 0, 1, edge}; }
+PixelRect SeparatorColumn(int edge) {
+    return PixelRect{edge - 1, 0, 1, edge};
+}
 
 int LetterLeft(int edge, int textWidth) {
     int c = edge / 2 - textWidth / 2;

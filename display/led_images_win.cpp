@@ -13,7 +13,9 @@ namespace {
 UniqueBitmap gImages[Num::ImageNumberLimit];
 UniqueFont gFonts[Num::FontNumberLimit];
 
-COLORREF ToColorRef(const RgbColor& color) { return static_cast<COLORREF>(PackColor(color)); }
+COLORREF ToColorRef(const RgbColor& color) {
+    return static_cast<COLORREF>(PackColor(color));
+}
 
 // Rectangle with pen and brush of one colour: covers [x, x+w) x [y, y+h), clipped to the image.
 void FillPixels(HDC dc, const PixelRect& r, const RgbColor& color) {
@@ -76,8 +78,10 @@ HBITMAP ImageBitmap(int number) {
 }
 
 void SetImageBitmap(int number, HBITMAP bitmap) {
-    if (number >= 0 && number < Num::ImageNumberLimit) gImages[number].reset(bitmap);
-    else if (bitmap) DeleteObject(bitmap);
+    if (number >= 0 && number < Num::ImageNumberLimit)
+        gImages[number].reset(bitmap);
+    else if (bitmap)
+        DeleteObject(bitmap);
 }
 
 HFONT NumberedFont(int number) {
@@ -85,8 +89,10 @@ HFONT NumberedFont(int number) {
 }
 
 void SetNumberedFont(int number, HFONT font) {
-    if (number >= 0 && number < Num::FontNumberLimit) gFonts[number].reset(font);
-    else if (font) DeleteObject(font);
+    if (number >= 0 && number < Num::FontNumberLimit)
+        gFonts[number].reset(font);
+    else if (font)
+        DeleteObject(font);
 }
 
 void ReleaseImagesAndFonts() {
@@ -156,6 +162,5 @@ void DrawPresenceMarkers() {
 void ShowLedImage(int control, int image) {
     HWND window = GetDlgItem(AppState.WindowHandle, control);
     if (!window) return;
-    SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(ImageBitmap(image)));
+    SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ImageBitmap(image)));
 }

@@ -19,8 +19,12 @@ void TimerPlatformGetCaps(TimerCaps* caps) {
     caps->PeriodMax = tc.wPeriodMax;
 }
 
-void TimerPlatformBeginPeriod(uint32_t periodMs) { timeBeginPeriod(periodMs); }
-void TimerPlatformEndPeriod(uint32_t periodMs) { timeEndPeriod(periodMs); }
+void TimerPlatformBeginPeriod(uint32_t periodMs) {
+    timeBeginPeriod(periodMs);
+}
+void TimerPlatformEndPeriod(uint32_t periodMs) {
+    timeEndPeriod(periodMs);
+}
 
 uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot) {
     // TIME_KILL_SYNCHRONOUS: once timeKillEvent returns, no tick of the timer is running or will
@@ -29,4 +33,6 @@ uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot) {
                         TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
 }
 
-void TimerPlatformKill(uint32_t timerId) { timeKillEvent(timerId); }
+void TimerPlatformKill(uint32_t timerId) {
+    timeKillEvent(timerId);
+}

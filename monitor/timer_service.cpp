@@ -60,6 +60,8 @@ void Tick(uint32_t slot) {
     if (Procedure procedure = gSlots[slot].Proc.load()) procedure();
 }
 
-uint32_t TimerIdOf(uint32_t slot) { return slot < SlotCount ? gSlots[slot].TimerId : 0; }
+uint32_t TimerIdOf(uint32_t slot) {
+    return slot < SlotCount ? gSlots[slot].TimerId : 0;
+}
 
 } // namespace TimerService

@@ -14,7 +14,8 @@ std::wstring WidePathFromUtf8(const std::string& path) {
 std::string Utf8FromWidePath(const std::wstring& path) {
     if (path.empty()) return std::string();
     const int size = static_cast<int>(path.size());
-    const int count = WideCharToMultiByte(CP_UTF8, 0, path.data(), size, nullptr, 0, nullptr, nullptr);
+    const int count =
+        WideCharToMultiByte(CP_UTF8, 0, path.data(), size, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(count), '\0');
     WideCharToMultiByte(CP_UTF8, 0, path.data(), size, text.data(), count, nullptr, nullptr);
     return text;

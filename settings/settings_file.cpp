@@ -2,10 +2,16 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // msvcrt's _stricmp: only ASCII letters fold.
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -176,9 +182,15 @@ std::string ComposeSettingsText(const SettingsDocument& doc) {
     if (doc.Utf8) text += "\xEF\xBB\xBF\r\n";
     for (const SettingsEntry& entry : doc.Entries) {
         switch (entry.Kind) {
-        case SettingsEntryKind::Group: text += "[" + entry.Name + "]"; break;
-        case SettingsEntryKind::Comment: text += "; " + entry.Text; break;
-        case SettingsEntryKind::Key: text += entry.Name + " = " + entry.Text; break;
+        case SettingsEntryKind::Group:
+            text += "[" + entry.Name + "]";
+            break;
+        case SettingsEntryKind::Comment:
+            text += "; " + entry.Text;
+            break;
+        case SettingsEntryKind::Key:
+            text += entry.Name + " = " + entry.Text;
+            break;
         }
         text += "\r\n";
     }
@@ -248,7 +260,9 @@ namespace SettingsFile {
 
 SettingsDocument Document;
 
-bool SelectGroup(const std::string& group) { return SettingsSelectGroup(Document, group); }
+bool SelectGroup(const std::string& group) {
+    return SettingsSelectGroup(Document, group);
+}
 int32_t ReadInteger(const std::string& key, int32_t fallback) {
     return SettingsReadInteger(Document, key, fallback);
 }
@@ -261,6 +275,8 @@ void WriteInteger(const std::string& key, int32_t value) {
 void WriteString(const std::string& key, const std::string& value) {
     SettingsWriteString(Document, key, value);
 }
-void WriteComment(const std::string& comment) { SettingsWriteComment(Document, comment); }
+void WriteComment(const std::string& comment) {
+    SettingsWriteComment(Document, comment);
+}
 
 } // namespace SettingsFile

@@ -13,15 +13,17 @@ namespace SettingsFile {
 namespace {
 
 struct FileState {
-    UniqueFile Handle;      // the file opened for reading (kept open: others may only read it)
-    std::wstring Path;      // where a write-back goes
-    UniqueFile Temp;        // the replacement being prepared by Create
+    UniqueFile Handle; // the file opened for reading (kept open: others may only read it)
+    std::wstring Path; // where a write-back goes
+    UniqueFile Temp;   // the replacement being prepared by Create
     std::wstring TempPath;
 };
 
 FileState gFile;
 
-std::wstring TempPathFor(const std::wstring& path) { return path + L".tmp"; }
+std::wstring TempPathFor(const std::wstring& path) {
+    return path + L".tmp";
+}
 
 UniqueFile CreateTemp(const std::wstring& tempPath) {
     return UniqueFile(CreateFileW(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
@@ -46,8 +48,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 void ReplaceWith(UniqueFile temp, const std::wstring& tempPath, const std::wstring& path,
                  const std::string& bytes) {
     if (!temp) return;
-    bool ok = WriteAll(temp.get(), bytes) && SetEndOfFile(temp.get()) &&
-              FlushFileBuffers(temp.get());
+    bool ok =
+        WriteAll(temp.get(), bytes) && SetEndOfFile(temp.get()) && FlushFileBuffers(temp.get());
     temp.reset();
     ok = ok && MoveFileExW(tempPath.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

@@ -66,10 +66,10 @@ std::string UpperColorText(const std::string& text) {
 void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen) {
     AppState.WinX = SettingsReadInteger(doc, "WinX", 400);
     AppState.WinY = SettingsReadInteger(doc, "WinY", 10);
-    AppState.WinX = PlaceOnScreen(AppState.WinX, screen.VirtualLeft, screen.VirtualWidth,
-                                  screen.PrimaryWidth);
-    AppState.WinY = PlaceOnScreen(AppState.WinY, screen.VirtualTop, screen.VirtualHeight,
-                                  screen.PrimaryHeight);
+    AppState.WinX =
+        PlaceOnScreen(AppState.WinX, screen.VirtualLeft, screen.VirtualWidth, screen.PrimaryWidth);
+    AppState.WinY =
+        PlaceOnScreen(AppState.WinY, screen.VirtualTop, screen.VirtualHeight, screen.PrimaryHeight);
     AppState.Locked = SettingsReadInteger(doc, "Locked", 0);
 
     AppState.Drives = SettingsReadString(doc, "Drives", "").substr(0, 24);
@@ -96,8 +96,10 @@ void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen)
 
     // 1 and anything above 8 show the strip, 0 hides it; 2..8 and negatives keep the start value.
     const int32_t minimize = ToNumber(SettingsReadString(doc, "Minimize Button", "0"));
-    if (minimize == 0) AppState.MinimizeButton = 0;
-    else if (minimize == 1 || minimize > 8) AppState.MinimizeButton = 8;
+    if (minimize == 0)
+        AppState.MinimizeButton = 0;
+    else if (minimize == 1 || minimize > 8)
+        AppState.MinimizeButton = 8;
 
     LedMetrics metrics;
     if (LedMetricsForSize(AppState.IconSize, &metrics)) {
@@ -123,8 +125,10 @@ void WriteSettingsFields(SettingsDocument& doc, int barLeft, int barTop) {
     SettingsWriteString(doc, "IconSize", std::to_string(AppState.IconSize));
     SettingsWriteString(doc, "Transparency", std::to_string(AppState.Transparency));
     SettingsWriteString(doc, "HDD Detect Interval", std::to_string(AppState.HddDetectInterval));
-    if (AppState.MinimizeButton == 8) SettingsWriteString(doc, "Minimize Button", "1");
-    else if (AppState.MinimizeButton == 0) SettingsWriteString(doc, "Minimize Button", "0");
+    if (AppState.MinimizeButton == 8)
+        SettingsWriteString(doc, "Minimize Button", "1");
+    else if (AppState.MinimizeButton == 0)
+        SettingsWriteString(doc, "Minimize Button", "0");
 }
 
 void RestoreDefaults() {

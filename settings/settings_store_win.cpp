@@ -9,7 +9,8 @@ std::string ProgramDirectory() {
     // Grow until the whole path fits: a cut path would put the settings somewhere else.
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return std::string();
         if (length < path.size()) {
             path.resize(length);
@@ -19,7 +20,8 @@ std::string ProgramDirectory() {
         path.resize(path.size() * 2);
     }
     const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::string() : Utf8FromWidePath(path.substr(0, slash + 1));
+    return slash == std::wstring::npos ? std::string()
+                                       : Utf8FromWidePath(path.substr(0, slash + 1));
 }
 
 ScreenBounds CurrentScreenBounds() {

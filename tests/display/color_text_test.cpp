@@ -29,7 +29,10 @@ TEST(ColorText, AStrayCharacterCountsAsItsCodeMinus55WithoutARangeCheck) {
     EXPECT_EQ(PackColor(ParseColorHex("ZZ0000")), 595u) << "spills into green";
     EXPECT_EQ(ParseColorHex("G00000").Red, (71 - 55) * 16);
     // A byte above 127 is a negative signed char: -1 - 55 = -56.
-    EXPECT_EQ(ParseColorHex("\xFF" "00000").Red, -56 * 16);
+    EXPECT_EQ(ParseColorHex("\xFF"
+                            "00000")
+                  .Red,
+              -56 * 16);
 }
 
 TEST(ColorText, PackingIsPlainArithmeticAndUnpackingMasks) {

@@ -38,7 +38,8 @@ Grid DrawImage(int size, int state, bool present) {
     const int count = LedFillsForState(state, m.IconPixels, kColors, fills);
     for (int i = 0; i < count; ++i) Paint(grid, fills[i].Rect, TagOf(fills[i].Color));
     Paint(grid, SeparatorColumn(m.IconPixels), Text);
-    Paint(grid, MarkerSquare(m.IconPixels, m.MarkSize), TagOf(MarkerColor(state, present, kColors)));
+    Paint(grid, MarkerSquare(m.IconPixels, m.MarkSize),
+          TagOf(MarkerColor(state, present, kColors)));
     return grid;
 }
 
@@ -76,11 +77,14 @@ TEST(LedFills, EveryStateAtEverySizeCoversEachPixelAsIntended) {
             for (int y = 0; y < s; ++y) {
                 for (int x = 0; x < s; ++x) {
                     Tag want = Back;
-                    if (x == s - 1) want = Text;
-                    else if (y < s / 2 && (state & LedRead)) want = Read;
-                    else if (y >= s / 2 && (state & LedWrite)) want = Write;
-                    ASSERT_EQ(g[y][x], want) << "size " << size << " state " << state << " at "
-                                             << x << "," << y;
+                    if (x == s - 1)
+                        want = Text;
+                    else if (y < s / 2 && (state & LedRead))
+                        want = Read;
+                    else if (y >= s / 2 && (state & LedWrite))
+                        want = Write;
+                    ASSERT_EQ(g[y][x], want)
+                        << "size " << size << " state " << state << " at " << x << "," << y;
                 }
             }
         }

@@ -21,7 +21,9 @@ const RgbColor kText{250, 240, 0};
 const RgbColor kRead{0, 200, 30};
 const RgbColor kWrite{220, 30, 40};
 
-DWORD Px(const RgbColor& c) { return Rgb(c.Red, c.Green, c.Blue); }
+DWORD Px(const RgbColor& c) {
+    return Rgb(c.Red, c.Green, c.Blue);
+}
 
 class LedImagesOnWine : public ::testing::Test {
   protected:
@@ -99,7 +101,8 @@ TEST_F(LedImagesOnWine, FillsSeparatorLetterAndMarkerAtEverySizeAndState) {
                         if (state == LedReadWrite) ASSERT_NE(got, Px(kBack)) << where;
                     }
                 }
-                EXPECT_GT(letterPixels, 3) << "size " << size << " slot " << slot << " state " << state;
+                EXPECT_GT(letterPixels, 3)
+                    << "size " << size << " slot " << slot << " state " << state;
             }
         }
     }

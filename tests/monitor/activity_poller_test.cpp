@@ -141,7 +141,7 @@ TEST_F(ActivityPollerTest, AnUndeliveredRequestIsAskedForAgainByTheNextSwitch) {
 TEST_F(ActivityPollerTest, ATickAllocatesNothing) {
     Read('C');
     Write('K');
-    PollActivity(); // warm up
+    PollActivity();                  // warm up
     gFake.ShownImages.reserve(1000); // the fake's own bookkeeping stays out of the count
     size_t allocations = 0;
     {

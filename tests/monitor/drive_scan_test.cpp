@@ -42,8 +42,8 @@ constexpr int kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6;
 
 TEST(DriveScan, OnlyFixedDrivesOfTheSlotLettersCount) {
     // C and E fixed, D a CD-ROM, Z a network drive.
-    const uint32_t bits = Scan("CDEZ", {{"C:\\", kFixed}, {"D:\\", kCdRom}, {"E:\\", kFixed},
-                                        {"Z:\\", kRemote}});
+    const uint32_t bits =
+        Scan("CDEZ", {{"C:\\", kFixed}, {"D:\\", kCdRom}, {"E:\\", kFixed}, {"Z:\\", kRemote}});
     EXPECT_EQ(PresenceTextFromBits(bits), "101000000000000000000000");
     EXPECT_EQ(gTypeCalls, 26) << "one question per entry, empty entries included";
 }
@@ -53,8 +53,12 @@ TEST(DriveScan, OnlyCFixed) {
 }
 
 TEST(DriveScan, LettersAAndBAndOtherDriveTypesNeverCount) {
-    const uint32_t bits = Scan("ABFGHZ", {{"A:\\", kFixed}, {"B:\\", kFixed}, {"F:\\", kRemovable},
-                                          {"G:\\", kRamDisk}, {"H:\\", 0}, {"Z:\\", kFixed}});
+    const uint32_t bits = Scan("ABFGHZ", {{"A:\\", kFixed},
+                                          {"B:\\", kFixed},
+                                          {"F:\\", kRemovable},
+                                          {"G:\\", kRamDisk},
+                                          {"H:\\", 0},
+                                          {"Z:\\", kFixed}});
     EXPECT_EQ(PresenceTextFromBits(bits), "000000000000000000000001");
 }
 

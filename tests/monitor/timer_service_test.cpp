@@ -7,8 +7,12 @@ namespace {
 
 int gCallsA = 0;
 int gCallsB = 0;
-void ProcA() { ++gCallsA; }
-void ProcB() { ++gCallsB; }
+void ProcA() {
+    ++gCallsA;
+}
+void ProcB() {
+    ++gCallsB;
+}
 
 class TimerServiceTest : public ::testing::Test {
   protected:
@@ -46,9 +50,9 @@ TEST_F(TimerServiceTest, StartingABusySlotKillsTheOldTimerBeforeTheNewOneIsMade)
     const uint32_t second = TimerService::Start(0, 70, ProcB);
     ASSERT_NE(first, 0u);
     ASSERT_NE(second, 0u);
-    const std::vector<std::string> expected = {
-        "set 50 slot 0 -> " + std::to_string(first), "kill " + std::to_string(first),
-        "set 70 slot 0 -> " + std::to_string(second)};
+    const std::vector<std::string> expected = {"set 50 slot 0 -> " + std::to_string(first),
+                                               "kill " + std::to_string(first),
+                                               "set 70 slot 0 -> " + std::to_string(second)};
     EXPECT_EQ(gFake.TimerLog, expected);
     TimerService::Tick(0);
     EXPECT_EQ(gCallsA, 0);

@@ -46,16 +46,15 @@ TEST(SettingsParse, CommentsGroupsAndKeysKeepTheirExactText) {
     const SettingsDocument doc = Parse(";  two spaces  \r\n;\ttab\r\n;\r\n[ Settings ]\r\n[Open\r\n"
                                        "[Done] tail\r\nHDD Detect Interval  \t= \t 10  \r\n"
                                        "Drives=11 ; not a comment\r\nUrl=a=b\r\n");
-    const std::vector<SettingsEntry> expected = {
-        {Kind::Comment, "", " two spaces  "},
-        {Kind::Comment, "", "\ttab"},
-        {Kind::Comment, "", ""},
-        {Kind::Group, " Settings ", ""},
-        {Kind::Group, "Open", ""},
-        {Kind::Group, "Done", ""},
-        {Kind::Key, "HDD Detect Interval", "10  "},
-        {Kind::Key, "Drives", "11 ; not a comment"},
-        {Kind::Key, "Url", "a=b"}};
+    const std::vector<SettingsEntry> expected = {{Kind::Comment, "", " two spaces  "},
+                                                 {Kind::Comment, "", "\ttab"},
+                                                 {Kind::Comment, "", ""},
+                                                 {Kind::Group, " Settings ", ""},
+                                                 {Kind::Group, "Open", ""},
+                                                 {Kind::Group, "Done", ""},
+                                                 {Kind::Key, "HDD Detect Interval", "10  "},
+                                                 {Kind::Key, "Drives", "11 ; not a comment"},
+                                                 {Kind::Key, "Url", "a=b"}};
     EXPECT_EQ(doc.Entries, expected);
 }
 
@@ -89,7 +88,8 @@ TEST(SettingsLookup, TheFirstGroupAndTheFirstKeyWin) {
     ASSERT_TRUE(SettingsSelectGroup(doc, "Settings"));
     EXPECT_EQ(SettingsReadInteger(doc, "WinX", 0), 2);
     EXPECT_EQ(SettingsReadInteger(doc, "Locked", -1), -1) << "the search stops at the next group";
-    EXPECT_EQ(SettingsReadInteger(doc, "WinY", -1), -1) << "the second Settings group is never read";
+    EXPECT_EQ(SettingsReadInteger(doc, "WinY", -1), -1)
+        << "the second Settings group is never read";
     ASSERT_TRUE(SettingsSelectGroup(doc, ""));
     EXPECT_EQ(SettingsReadInteger(doc, "WinX", 0), 1) << "keys before any group";
 }
@@ -169,7 +169,8 @@ TEST(SettingsCompose, ReadingOnlyLeavesTheDocumentUnmodified) {
 }
 
 TEST(SettingsCompose, ComposedTextParsesBackToTheSameEntries) {
-    const SettingsDocument doc = Parse(";x\r\n; \ty \r\n[A b]\r\n k =  v = w \r\n=\r\nlone\r\n[]\r\n");
+    const SettingsDocument doc =
+        Parse(";x\r\n; \ty \r\n[A b]\r\n k =  v = w \r\n=\r\nlone\r\n[]\r\n");
     const SettingsDocument again = Parse(ComposeSettingsText(doc));
     EXPECT_EQ(again.Entries, doc.Entries);
 }

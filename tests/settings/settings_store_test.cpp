@@ -20,7 +20,9 @@ void LoadFrom(const std::string& text, const ScreenBounds& screen = kOneMonitor)
     ReadSettingsFields(doc, screen);
 }
 
-void LoadKey(const std::string& line) { LoadFrom("[Settings]\r\n" + line + "\r\n"); }
+void LoadKey(const std::string& line) {
+    LoadFrom("[Settings]\r\n" + line + "\r\n");
+}
 
 std::string SaveText(int left, int top) {
     SettingsDocument doc;

@@ -13,7 +13,9 @@
 
 namespace {
 
-std::wstring Dir() { return TestProgramDirectory() + L"settings-files\\"; }
+std::wstring Dir() {
+    return TestProgramDirectory() + L"settings-files\\";
+}
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -67,7 +69,7 @@ class SettingsFilesOnWine : public ::testing::Test {
 
 TEST_F(SettingsFilesOnWine, AMissingFileReadsAsDefaultsAndIsNotCreatedByReading) {
     EXPECT_FALSE(SettingsFile::Open(AppState.SettingsPath));
-    EXPECT_TRUE(SettingsFile::SelectGroup("") );
+    EXPECT_TRUE(SettingsFile::SelectGroup(""));
     EXPECT_EQ(SettingsFile::ReadInteger("WinX", 400), 400);
     SettingsFile::Close();
     EXPECT_FALSE(Exists(path_));
@@ -207,9 +209,11 @@ TEST(LockedSettings, ASaveThatCannotLandKeepsTheOldFileAndLeavesNoTemporaryFile)
     const std::string before = ReadBytes(file);
     ASSERT_NE(before, "<missing>");
     // The premise: the file cannot be written, or nothing new can be made beside it.
-    HANDLE writable = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE writable =
+        CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const std::wstring probe = TestProgramDirectory() + L"probe.tmp";
-    HANDLE creatable = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE creatable =
+        CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     const bool locked = writable == INVALID_HANDLE_VALUE || creatable == INVALID_HANDLE_VALUE;
     if (writable != INVALID_HANDLE_VALUE) CloseHandle(writable);
     if (creatable != INVALID_HANDLE_VALUE) {

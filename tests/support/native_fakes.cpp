@@ -6,15 +6,19 @@
 
 FakePlatform gFake;
 
-void ResetFakes() { gFake = FakePlatform(); }
+void ResetFakes() {
+    gFake = FakePlatform();
+}
 
-FakeVolume& FakeVolumeFor(char letter) { return gFake.Volumes[letter - 'A']; }
+FakeVolume& FakeVolumeFor(char letter) {
+    return gFake.Volumes[letter - 'A'];
+}
 
 // Must not allocate: the poller's allocation test runs through it.
 VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     ++gFake.QueryCalls;
-    if (path[0] != '\\' || path[1] != '\\' || path[2] != '.' || path[3] != '\\' ||
-        path[4] < 'A' || path[4] > 'Z' || path[5] != ':' || path[6] != '\0') {
+    if (path[0] != '\\' || path[1] != '\\' || path[2] != '.' || path[3] != '\\' || path[4] < 'A' ||
+        path[4] > 'Z' || path[5] != ':' || path[6] != '\0') {
         return VolumeQuery::NotOpened;
     }
     const FakeVolume& volume = gFake.Volumes[path[4] - 'A'];
@@ -52,8 +56,12 @@ bool RequestLedSwitches() {
     return gFake.RequestsDelivered;
 }
 
-void ShowLedImage(int control, int image) { gFake.ShownImages.emplace_back(control, image); }
+void ShowLedImage(int control, int image) {
+    gFake.ShownImages.emplace_back(control, image);
+}
 
-void DrawPresenceMarkers() { ++gFake.MarkerDraws; }
+void DrawPresenceMarkers() {
+    ++gFake.MarkerDraws;
+}
 
 void ScanFixedDrives() {} // the platform scan; its logic is tested through StorePresentDrives

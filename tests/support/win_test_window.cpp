@@ -93,7 +93,8 @@ Pixels ReadPixels(HBITMAP bitmap) {
 }
 
 DWORD Rgb(int red, int green, int blue) {
-    return static_cast<DWORD>(red) << 16 | static_cast<DWORD>(green) << 8 | static_cast<DWORD>(blue);
+    return static_cast<DWORD>(red) << 16 | static_cast<DWORD>(green) << 8 |
+           static_cast<DWORD>(blue);
 }
 
 std::wstring TestProgramDirectory() {
