@@ -28,16 +28,9 @@ int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& c
     return history.LastResult[index];
 }
 
-int ProbeWithQuery(ProbeHistory& history, int index, VolumeQuery outcome,
-                   const DiskCounters& counters) {
-    if (index < 0 || index >= ProbeHistorySize) return ProbeOutOfRange;
-    if (outcome != VolumeQuery::Answered) return LedIdle;
-    return CompareProbeCounters(history, index, counters);
-}
-
 int ActivityProbe(const char* path, int index) {
     if (index < 0 || index >= ProbeHistorySize) return ProbeOutOfRange; // nothing is opened
     DiskCounters counters;
-    const VolumeQuery outcome = QueryVolumeCounters(path, &counters);
-    return ProbeWithQuery(gProbeHistory, index, outcome, counters);
+    if (QueryVolumeCounters(path, &counters) != VolumeQuery::Answered) return LedIdle;
+    return CompareProbeCounters(gProbeHistory, index, counters);
 }

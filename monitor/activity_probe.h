@@ -35,13 +35,10 @@ DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerfo
 // The index must be in range.
 int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& counters);
 
-// One probe: 255 for an index outside 0..127; 0 when the volume cannot be opened or does not
-// answer (history untouched then, since the record would be undefined); else the moved bits.
-int ProbeWithQuery(ProbeHistory& history, int index, VolumeQuery outcome,
-                   const DiskCounters& counters);
-
 // The probe of the program: asks the volume at `path` (for example "\\.\C:") through
-// QueryVolumeCounters and keeps the history in gProbeHistory.
+// QueryVolumeCounters and keeps the history in gProbeHistory. 255 for an index outside 0..127
+// (nothing is opened); 0 when the volume cannot be opened or does not answer (the history is left
+// alone, since the record would be undefined); else the bits of the counters that moved.
 int ActivityProbe(const char* path, int index);
 
 // Where the counters come from. The shipped program links the device query; test builds may link

@@ -56,7 +56,7 @@ void ReplaceWith(UniqueFile temp, const std::wstring& tempPath, const std::wstri
     if (!ok) DeleteFileW(tempPath.c_str());
 }
 
-bool ReadRest(HANDLE file, DWORD size, std::string& bytes) {
+void ReadRest(HANDLE file, DWORD size, std::string& bytes) {
     bytes.resize(size);
     DWORD total = 0;
     while (total < size) {
@@ -65,7 +65,6 @@ bool ReadRest(HANDLE file, DWORD size, std::string& bytes) {
         total += got;
     }
     bytes.resize(total);
-    return true;
 }
 
 } // namespace

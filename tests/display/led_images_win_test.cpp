@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/win_handles.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
@@ -61,15 +62,12 @@ TEST_F(LedImagesOnWine, FillsSeparatorLetterAndMarkerAtEverySizeAndState) {
         const PixelRect marker = MarkerSquare(s, m.MarkSize);
         for (int slot : {1, 2, 13, 24}) {
             // Where the letter may lie: its advance width in the letter font, placed as designed.
-            HDC screen = GetDC(nullptr);
-            HDC dc = CreateCompatibleDC(screen);
-            HGDIOBJ old = SelectObject(dc, NumberedFont(Num::LetterFont));
+            WindowDc screen(nullptr);
+            UniqueDc dc(CreateCompatibleDC(screen.get()));
+            SelectGuard useFont(dc.get(), NumberedFont(Num::LetterFont));
             SIZE extent{};
             const char letter = kDriveLetters[slot - 1];
-            GetTextExtentPoint32A(dc, &letter, 1, &extent);
-            SelectObject(dc, old);
-            DeleteDC(dc);
-            ReleaseDC(nullptr, screen);
+            GetTextExtentPoint32A(dc.get(), &letter, 1, &extent);
             const int left = LetterLeft(s, extent.cx);
             const bool present = slot == 1;
 

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/win_handles.h"
 #include "monitor/monitor_messages_win.h"
 
 TestBar gTestBar;
@@ -84,10 +85,9 @@ Pixels ReadPixels(HBITMAP bitmap) {
     header.bmiHeader.biPlanes = 1;
     header.bmiHeader.biBitCount = 32;
     header.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.Data.data(), &header,
-              DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.Data.data(),
+              &header, DIB_RGB_COLORS);
     for (DWORD& p : pixels.Data) p &= 0x00FFFFFF;
     return pixels;
 }
