@@ -61,14 +61,6 @@ TEST(LedMetrics, ThreeSizesAndNothingElse) {
     EXPECT_FALSE(LedMetricsForSize(4, &m));
 }
 
-TEST(LedFills, ReadImageAtSizeOne) {
-    const Grid g = DrawImage(1, LedRead, false);
-    for (int y = 0; y < 18; ++y) {
-        for (int x = 0; x < 17; ++x) EXPECT_EQ(g[y][x], y <= 8 ? Read : Back) << x << "," << y;
-        EXPECT_EQ(g[y][17], Text);
-    }
-}
-
 TEST(LedFills, EveryStateAtEverySizeCoversEachPixelAsIntended) {
     for (int size = 1; size <= 3; ++size) {
         for (int state = LedIdle; state <= LedReadWrite; ++state) {

@@ -48,10 +48,6 @@ TEST(DriveScan, OnlyFixedDrivesOfTheSlotLettersCount) {
     EXPECT_EQ(gTypeCalls, 26) << "one question per entry, empty entries included";
 }
 
-TEST(DriveScan, OnlyCFixed) {
-    EXPECT_EQ(PresenceTextFromBits(Scan("C", {{"C:\\", kFixed}})), "100000000000000000000000");
-}
-
 TEST(DriveScan, LettersAAndBAndOtherDriveTypesNeverCount) {
     const uint32_t bits = Scan("ABFGHZ", {{"A:\\", kFixed},
                                           {"B:\\", kFixed},

@@ -228,11 +228,4 @@ TEST(RestoreDefaults, PutsBackEverythingButTheRescanInterval) {
     EXPECT_NE(SaveText(5, 6).find("HDD Detect Interval = 30\r\n"), std::string::npos);
 }
 
-TEST(SaveSettings, HandWrittenExtrasAreGoneAfterASave) {
-    LoadFrom("; mine\r\n[Settings]\r\nWinX=1\r\n[Extra]\r\nk=v\r\n");
-    const std::string saved = SaveText(1, 1);
-    EXPECT_EQ(saved.find("mine"), std::string::npos);
-    EXPECT_EQ(saved.find("[Extra]"), std::string::npos);
-}
-
 } // namespace
