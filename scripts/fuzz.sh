@@ -9,5 +9,5 @@ mkdir -p "$work"
   -artifact_prefix="$root/build/fuzz/" \
   "$work" "$root/fuzz/corpus/settings" 2>"$root/build/fuzz/fuzz_settings.log" || {
   tail -n 40 "$root/build/fuzz/fuzz_settings.log"; exit 1; }
-grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$root/build/fuzz/fuzz_settings.log" || true
+grep -aE '^stat::number_of_executed_units|^stat::peak_rss_mb' "$root/build/fuzz/fuzz_settings.log" || true
 echo "fuzz_settings: ${seconds}s, no findings"

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: native (ASan + UBSan), the
-# Windows tests under Wine in a private Xvfb, and a short fuzzing smoke run.
+# Windows tests under Wine in a private Xvfb, the end-to-end check of the real program, and a short
+# fuzzing smoke run. Any failure stops it with a non-zero exit.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
+start=$SECONDS
 
 bash scripts/setup.sh
 
 echo "== native"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
-ctest --preset native -j "$jobs"
+ctest --preset native -j "$jobs" -O build/ctest-native.log
 
 echo "== windows"
 cmake --preset windows >/dev/null
@@ -19,12 +21,19 @@ cmake --build --preset windows -j "$jobs"
 bash scripts/check-imports.sh build/windows/blinkbar.exe
 (
   source scripts/xvfb-session.sh
-  ctest --preset windows
+  ctest --preset windows -O build/ctest-windows.log
   echo "== end to end"
-  bash e2e/startup.sh
+  bash e2e/startup.sh | tee build/e2e.log
 )
 
 echo "== fuzz"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
+count() { grep -oE "$2" "$1" | grep -oE '[0-9]+' | tail -n 1; }
+native=$(count build/ctest-native.log 'out of [0-9]+')
+windows=$(count build/ctest-windows.log 'out of [0-9]+')
+e2e=$(count build/e2e.log '^[0-9]+ passed')
+echo "== $native native tests, $windows Windows test programs, $e2e end-to-end checks, fuzzing clean; $((SECONDS - start)) s"
+echo "$((native + windows + e2e)) passed, 0 failed"
