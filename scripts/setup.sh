@@ -3,7 +3,7 @@
 # Idempotent: packages already present are not fetched again, and an existing Wine prefix is kept.
 set -euo pipefail
 
-need=(cmake ninja-build g++ clang googletest
+need=(cmake ninja-build g++ clang libclang-rt-14-dev googletest file procps e2fsprogs
       g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 wine32:i386 fonts-wine
       xvfb xdotool x11-utils imagemagick)
