@@ -68,7 +68,9 @@ void DrawLedImage(HDC screen, HBITMAP bitmap, int slot, int state, const LedColo
     const int count = LedFillsForState(state, edge, colors, fills);
     for (int i = 0; i < count; ++i) FillPixels(dc.get(), fills[i].Rect, fills[i].Color);
     DrawSeparator(dc.get(), edge, colors.Text);
-    DrawLetter(dc.get(), AppState.DriveLetters[slot - 1], edge, AppState.LetterTop, colors);
+    const std::string& letters = AppState.DriveLetters;
+    const char letter = static_cast<size_t>(slot) <= letters.size() ? letters[slot - 1] : ' ';
+    DrawLetter(dc.get(), letter, edge, AppState.LetterTop, colors);
 }
 
 } // namespace
