@@ -28,10 +28,7 @@ void Open() {
 uint32_t Start(uint32_t slot, uint32_t periodMs, Procedure procedure) {
     if (slot >= SlotCount) return 0;
     TimerSlot& s = gSlots[slot];
-    if (s.TimerId != 0) {
-        TimerPlatformKill(s.TimerId);
-        s.TimerId = 0;
-    }
+    if (s.TimerId != 0) TimerPlatformKill(s.TimerId);
     s.Proc.store(procedure);
     s.TimerId = TimerPlatformSetPeriodic(periodMs, slot);
     return s.TimerId;

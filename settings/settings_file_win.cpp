@@ -15,8 +15,7 @@ namespace {
 struct FileState {
     UniqueFile Handle; // the file opened for reading (kept open: others may only read it)
     std::wstring Path; // where a write-back goes
-    UniqueFile Temp;   // the replacement being prepared by Create
-    std::wstring TempPath;
+    UniqueFile Temp;   // the replacement being prepared, at TempPathFor(Path)
 };
 
 FileState gFile;
@@ -45,9 +44,9 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 // Writes `bytes` into the prepared temporary file and moves it over `path`. On any failure the
 // old file is left exactly as it was and the temporary file is removed.
-void ReplaceWith(UniqueFile temp, const std::wstring& tempPath, const std::wstring& path,
-                 const std::string& bytes) {
+void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& bytes) {
     if (!temp) return;
+    const std::wstring tempPath = TempPathFor(path);
     bool ok =
         WriteAll(temp.get(), bytes) && SetEndOfFile(temp.get()) && FlushFileBuffers(temp.get());
     temp.reset();
@@ -73,8 +72,6 @@ bool Open(const std::string& path) {
     Close();
     gFile.Path = WidePathFromUtf8(path);
     Document.HasFile = true; // even a missing file may be created by a write-back
-    Document.Utf8 = false;
-    Document.Entries.clear();
     gFile.Handle.reset(CreateFileW(gFile.Path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                    nullptr));
@@ -97,7 +94,6 @@ bool Create(const std::string& path) {
     UniqueFile temp = CreateTemp(TempPathFor(wide));
     if (!temp) return false; // nowhere to write: every write is dropped
     gFile.Path = wide;
-    gFile.TempPath = TempPathFor(wide);
     gFile.Temp = std::move(temp);
     Document.HasFile = true;
     return true;
@@ -108,20 +104,14 @@ void Close() {
         const std::string bytes = ComposeSettingsText(Document);
         // Our own read handle would block the replace; the text is all in memory now.
         gFile.Handle.reset();
-        if (!gFile.Temp) {
-            gFile.TempPath = TempPathFor(gFile.Path);
-            gFile.Temp = CreateTemp(gFile.TempPath);
-        }
-        ReplaceWith(std::move(gFile.Temp), gFile.TempPath, gFile.Path, bytes);
+        if (!gFile.Temp) gFile.Temp = CreateTemp(TempPathFor(gFile.Path));
+        ReplaceWith(std::move(gFile.Temp), gFile.Path, bytes);
     } else if (gFile.Temp) {
         // Created but never written: keep the old file as it is.
         gFile.Temp.reset();
-        DeleteFileW(gFile.TempPath.c_str());
+        DeleteFileW(TempPathFor(gFile.Path).c_str());
     }
-    gFile.Handle.reset();
-    gFile.Temp.reset();
-    gFile.Path.clear();
-    gFile.TempPath.clear();
+    gFile = FileState();
     Document = SettingsDocument();
 }
 

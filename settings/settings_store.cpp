@@ -48,7 +48,7 @@ int32_t ToNumber(const std::string& text) {
     uint32_t value = 0;
     for (; i < text.size(); ++i) {
         const int digit = DigitValue(text[i]);
-        if (digit < 0 || static_cast<uint32_t>(digit) >= base) break;
+        if (static_cast<uint32_t>(digit) >= base) break;
         value = value * base + static_cast<uint32_t>(digit);
     }
     return static_cast<int32_t>(negative ? 0u - value : value);
