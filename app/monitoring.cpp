@@ -22,5 +22,7 @@ void StartMonitoring() {
     TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, PollActivity);
     TimerService::Start(Num::RescanTimerSlot, RescanPeriodMs(AppState.HddDetectInterval),
                         ScanFixedDrives);
+    // Switches that reached the window's thread while stopped were dropped: resend every slot.
+    ResyncLedSwitches();
     AppState.MonitorActive.store(1);
 }

@@ -1,10 +1,11 @@
-# Cross-compiles the 32-bit Windows program with mingw-w64 (posix threads: GoogleTest needs
-# std::mutex; linked statically, so no extra DLL); ctest runs the results under Wine.
+# Cross-compiles the 32-bit Windows program with mingw-w64; ctest runs the results under Wine.
+# The win32 thread model keeps libwinpthread out of the program: it would import GetTickCount64,
+# which Windows XP does not have, and the loader would refuse the program before it could start.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

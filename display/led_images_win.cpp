@@ -159,6 +159,8 @@ void DrawPresenceMarkers() {
         }
         ShowLedImage(slot, LedImageNumber(slot, LedIdle));
     }
+    // Every control is idle now; a drive that is still busy lights up again on the next tick.
+    ResyncLedSwitches();
 }
 
 void ShowLedImage(int control, int image) {

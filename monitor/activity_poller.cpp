@@ -13,6 +13,8 @@ namespace {
 std::atomic<int> gWantedImage[Num::LastDriveSlot + 1];
 // True from the tick's request until the window's thread starts applying: one request at a time.
 std::atomic<bool> gSwitchRequested{false};
+// Set when the controls may disagree with LedStateShown; taken by the next active tick.
+std::atomic<bool> gResyncRequested{false};
 
 void BuildVolumePath(int slot, char (&path)[8]) {
     // "\\.\" and the letter with its colon: the volume device, not the root folder.
@@ -35,6 +37,11 @@ int LedImageNumber(int slot, int state) {
 }
 
 void PollActivity() {
+    if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
+        // No state equals -1, so every slot records its current image; that also overwrites
+        // any older wish still waiting for the window's thread.
+        for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) AppState.LedStateShown[s] = -1;
+    }
     for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
         // Read afresh per slot: a stop in mid-tick ends the tick after the slot in progress.
         if (AppState.MonitorActive.load() != 1) continue;
@@ -62,7 +69,12 @@ void ApplyLedSwitches() {
     }
 }
 
+void ResyncLedSwitches() {
+    gResyncRequested.store(true);
+}
+
 void ClearLedSwitches() {
     for (auto& wanted : gWantedImage) wanted.store(0);
     gSwitchRequested.store(false);
+    gResyncRequested.store(false);
 }

@@ -12,6 +12,11 @@ void PollActivity();
 // dropped while monitoring is stopped, so nothing lands on images that are being redrawn.
 void ApplyLedSwitches();
 
+// Any thread: the LED controls may no longer show what the ticks last recorded (monitoring was
+// stopped and switches were dropped, or every control was put back on its idle image). The next
+// active tick then sends every slot's current state once.
+void ResyncLedSwitches();
+
 // Forgets recorded switches that were never applied (for tests and for a fresh start).
 void ClearLedSwitches();
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/monitoring.h"
 #include "monitor/activity_poller.h"
 #include "monitor/activity_probe.h"
 #include "support/alloc_counter.h"
@@ -126,6 +128,42 @@ TEST_F(ActivityPollerTest, SwitchesArrivingAfterAStopAreDropped) {
     AppState.MonitorActive = 0; // stopped for a re-render before the window thread got to it
     ApplyLedSwitches();
     EXPECT_TRUE(gFake.ShownImages.empty());
+}
+
+// The image each control ends up with after the given switches, by control.
+std::map<int, int> LastImages(const Shown& shown) {
+    std::map<int, int> last;
+    for (const auto& [control, image] : shown) last[control] = image;
+    return last;
+}
+
+TEST_F(ActivityPollerTest, AStopWithASwitchInFlightThenAQuietStartLeavesTheLedIdle) {
+    Write('C');
+    EXPECT_EQ(TickAndApply(), (Shown{{1, 49}}));
+    gFake.ShownImages.clear();
+    PollActivity(); // C is quiet again: the switch back to idle is recorded...
+    StopMonitoring();
+    ApplyLedSwitches(); // ...and dropped, because a dialog runs the messages while stopped
+    EXPECT_TRUE(gFake.ShownImages.empty());
+    StartMonitoring();
+    const auto last = LastImages(TickAndApply());
+    ASSERT_EQ(last.count(1), 1u) << "the first tick after the start resends C";
+    EXPECT_EQ(last.at(1), 1) << "idle";
+    EXPECT_EQ(last.size(), 24u) << "every control learns its current image";
+    EXPECT_TRUE(TickAndApply().empty()) << "and then only changes are sent again";
+}
+
+TEST_F(ActivityPollerTest, AfterTheControlsWereResetABusyDriveLightsAgainOnTheNextTick) {
+    Write('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 50}}));
+    ResyncLedSwitches(); // a layout or a marker redraw put every control on its idle image
+    Write('D');
+    const auto last = LastImages(TickAndApply());
+    EXPECT_EQ(last.at(2), 50) << "D still writing";
+    EXPECT_EQ(last.at(1), 1);
+    AppState.MonitorActive = 0;
+    ResyncLedSwitches();
+    EXPECT_TRUE(TickAndApply().empty()) << "a stopped tick does nothing, resync or not";
 }
 
 TEST_F(ActivityPollerTest, AnUndeliveredRequestIsAskedForAgainByTheNextSwitch) {

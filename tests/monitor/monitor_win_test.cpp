@@ -77,6 +77,25 @@ TEST_F(TimerServiceOnWine, APeriodicTimerTicksUntilStoppedAndNotAfter) {
     EXPECT_EQ(TimerService::Stop(0), 0);
 }
 
+std::atomic<bool> gInsideTick{false};
+void LongTick() {
+    gInsideTick = true;
+    Sleep(50);
+    gInsideTick = false;
+}
+
+TEST_F(TimerServiceOnWine, StopWaitsForATickInProgress) {
+    ASSERT_NE(TimerService::Start(0, 10, LongTick), 0u);
+    for (int round = 0; round < 5; ++round) {
+        while (!gInsideTick.load()) Sleep(1);
+        Sleep(10); // well inside the 50 ms tick
+        TimerService::Stop(0);
+        EXPECT_FALSE(gInsideTick.load()) << "Stop returned while a tick was still running";
+        TimerService::Start(0, 10, LongTick);
+    }
+    TimerService::Stop(0);
+}
+
 TEST_F(TimerServiceOnWine, SlotsOutOfRangeAndRefusedPeriodsStayIdle) {
     EXPECT_EQ(TimerService::Start(16, 10, TickA), 0u);
     EXPECT_EQ(TimerService::Start(static_cast<uint32_t>(-1), 10, TickA), 0u);

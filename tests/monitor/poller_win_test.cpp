@@ -54,6 +54,27 @@ TEST_F(PollerOnWine, ActivityLightsTheLedAndQuietTurnsItBack) {
     EXPECT_EQ(gTestBar.QueuedMonitorMessages, 0) << "switches never surface as queued events";
 }
 
+TEST_F(PollerOnWine, ABusyDriveLightsAgainWithinATickAfterTheControlsWereReset) {
+    gScriptedTraffic['D' - 'A'] = 2;
+    StartMonitoring();
+    PumpMessagesFor(200);
+    ASSERT_EQ(ControlImage(2), ImageBitmap(50));
+    DrawPresenceMarkers(); // every control back on its idle image, with the timers running
+    EXPECT_EQ(ControlImage(2), ImageBitmap(2));
+    PumpMessagesFor(120);
+    EXPECT_EQ(ControlImage(2), ImageBitmap(50)) << "D is still writing";
+
+    // A stop while the switch back to idle is on its way, then a quiet start.
+    gScriptedTraffic['D' - 'A'] = 0;
+    Sleep(120); // the tick records idle; this thread does not pump, so nothing is applied yet
+    StopMonitoring();
+    PumpMessagesFor(50); // as a dialog would: the late switch arrives while stopped
+    StartMonitoring();
+    PumpMessagesFor(150);
+    StopMonitoring();
+    EXPECT_EQ(ControlImage(2), ImageBitmap(2)) << "D quiet";
+}
+
 TEST_F(PollerOnWine, StoppingNeverWaitsForAWindowThreadThatIsNotPumping) {
     for (auto& traffic : gScriptedTraffic) traffic = 3; // every slot switches on every tick...
     for (int round = 0; round < 40; ++round) {
