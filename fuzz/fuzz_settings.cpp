@@ -12,13 +12,21 @@
 void DrawPresenceMarkers() {}
 void RenderLedImages() {}
 
+// Two monitors of unequal height side by side: 1024 x 768 and 1280 x 1024 to its right.
+bool TwoMonitors(int left, int top, int right, int bottom) {
+    const auto overlaps = [&](int l, int t, int r, int b) {
+        return left < r && l < right && top < b && t < bottom;
+    };
+    return overlaps(0, 0, 1024, 768) || overlaps(1024, 0, 2304, 1024);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SettingsDocument doc;
     doc.HasFile = true;
     ParseSettingsText(reinterpret_cast<const char*>(data), size, doc);
 
     // Every read of start-up, against the whole range of screens.
-    const ScreenBounds screen{1024, 768, size % 3 == 0 ? -1280 : 0, 0, 2304, 1024};
+    const ScreenBounds screen{1024, 768, size % 3 == 0 ? nullptr : TwoMonitors};
     SettingsSelectGroup(doc, kSettingsGroup);
     ReadSettingsFields(doc, screen);
     SettingsSelectGroup(doc, "");
@@ -51,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     reloaded.HasFile = true;
     ParseSettingsText(savedText.data(), savedText.size(), reloaded);
     SettingsSelectGroup(reloaded, kSettingsGroup);
-    ReadSettingsFields(reloaded, ScreenBounds{1 << 30, 1 << 30, 0, 0, 1 << 30, 1 << 30});
+    ReadSettingsFields(reloaded, ScreenBounds{1 << 30, 1 << 30, nullptr});
     if (AppState.IconSize != iconSize || AppState.Transparency != alpha) std::abort();
     if (AppState.Drives != drives || AppState.ReadColor != read) std::abort();
     return 0;

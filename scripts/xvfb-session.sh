@@ -4,6 +4,9 @@
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine maps file names through the locale: without UTF-8 a folder named in Japanese cannot even
+# be opened. C.UTF-8 exists on every Debian, whatever the caller's shell has.
+export LC_ALL=C.UTF-8
 
 display_number=$(( 90 + RANDOM % 400 ))
 while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done

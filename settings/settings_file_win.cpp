@@ -1,6 +1,7 @@
 // The settings file on kernel32, through the wide-character calls so that no folder name is lost
 // to the code page. A save goes to a temporary file beside the real one and replaces it in one
-// step, so a failed save never leaves an empty or half-written "Blinkbar.ini".
+// step, so a failed save never leaves an empty or half-written "Blinkbar.ini"; only where nothing
+// new can be made beside it is the file rewritten in place.
 #include <windows.h>
 
 #include <string>
@@ -42,17 +43,50 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
-// Writes `bytes` into the prepared temporary file and moves it over `path`. On any failure the
-// old file is left exactly as it was and the temporary file is removed.
+// Rewrites `path` where it stands: what the program did before it had a temporary file, and the
+// only way left where the folder takes no new file but the file itself may be written. Nothing is
+// changed unless the file opens for writing.
+void RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return;
+    if (WriteAll(file.get(), bytes)) SetEndOfFile(file.get());
+    FlushFileBuffers(file.get());
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Writes `bytes` into the prepared temporary file and puts it in place of `path`: ReplaceFileW
+// keeps an existing file's attributes and permissions, MoveFileExW names a new one. Where no
+// temporary file could be made, the file is rewritten in place. On every failure seen before the
+// file itself is touched, the old file stays exactly as it was and the temporary file goes.
 void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& bytes) {
-    if (!temp) return;
+    if (!temp) {
+        RewriteInPlace(path, bytes);
+        return;
+    }
     const std::wstring tempPath = TempPathFor(path);
-    bool ok =
+    const bool written =
         WriteAll(temp.get(), bytes) && SetEndOfFile(temp.get()) && FlushFileBuffers(temp.get());
     temp.reset();
-    ok = ok && MoveFileExW(tempPath.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileW(tempPath.c_str());
+    if (!written) {
+        DeleteFileW(tempPath.c_str());
+        return;
+    }
+    if (Exists(path)) {
+        if (ReplaceFileW(path.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                         nullptr, nullptr))
+            return;
+        // Where the old file was already taken away, the new one still has to be put there.
+        if (!Exists(path) && MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+            return;
+    } else if (MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return;
+    }
+    DeleteFileW(tempPath.c_str());
 }
 
 void ReadRest(HANDLE file, DWORD size, std::string& bytes) {
@@ -91,10 +125,8 @@ bool Open(const std::string& path) {
 bool Create(const std::string& path) {
     Close();
     const std::wstring wide = WidePathFromUtf8(path);
-    UniqueFile temp = CreateTemp(TempPathFor(wide));
-    if (!temp) return false; // nowhere to write: every write is dropped
     gFile.Path = wide;
-    gFile.Temp = std::move(temp);
+    gFile.Temp = CreateTemp(TempPathFor(wide)); // none: the save falls back to an in-place rewrite
     Document.HasFile = true;
     return true;
 }

@@ -1,6 +1,9 @@
 #include "settings/settings_store.h"
 
+#include <climits>
+
 #include "app/app_state.h"
+#include "display/bar_layout.h"
 #include "display/led_images.h"
 
 namespace {
@@ -24,10 +27,24 @@ void DeriveColors() {
     AppState.TextRgb = ParseColorHex(AppState.TextColor);
 }
 
-// A stored position beyond the right or bottom edge of every monitor comes back on screen.
-int PlaceOnScreen(int value, int virtualStart, int virtualExtent, int primaryExtent) {
-    const int64_t farEdge = static_cast<int64_t>(virtualStart) + virtualExtent;
-    return value > farEdge ? primaryExtent / 2 : value;
+int ClampedSum(int a, int b) {
+    const int64_t sum = static_cast<int64_t>(a) + b;
+    return sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
+}
+
+// A bar that would show on some monitor stays where it was saved. One that would stand on none
+// (beyond every edge, or in the gap between monitors of unequal size) comes back by the rule of
+// the primary screen: past its right or bottom edge means its middle.
+void PlaceBarOnScreen(const ScreenBounds& screen) {
+    const BarGeometry bar =
+        ComputeBarLayout(AppState.Drives, AppState.IconPixels, AppState.MinimizeButton);
+    const int right = ClampedSum(AppState.WinX, bar.ClientWidth);
+    const int bottom = ClampedSum(AppState.WinY, bar.ClientHeight);
+    if (screen.TouchesAMonitor &&
+        screen.TouchesAMonitor(AppState.WinX, AppState.WinY, right, bottom))
+        return;
+    if (AppState.WinX > screen.PrimaryWidth) AppState.WinX = screen.PrimaryWidth / 2;
+    if (AppState.WinY > screen.PrimaryHeight) AppState.WinY = screen.PrimaryHeight / 2;
 }
 
 } // namespace
@@ -66,10 +83,6 @@ std::string UpperColorText(const std::string& text) {
 void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen) {
     AppState.WinX = SettingsReadInteger(doc, "WinX", 400);
     AppState.WinY = SettingsReadInteger(doc, "WinY", 10);
-    AppState.WinX =
-        PlaceOnScreen(AppState.WinX, screen.VirtualLeft, screen.VirtualWidth, screen.PrimaryWidth);
-    AppState.WinY =
-        PlaceOnScreen(AppState.WinY, screen.VirtualTop, screen.VirtualHeight, screen.PrimaryHeight);
     AppState.Locked = SettingsReadInteger(doc, "Locked", 0);
 
     AppState.Drives = SettingsReadString(doc, "Drives", "").substr(0, 24);
@@ -107,6 +120,8 @@ void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen)
         AppState.LetterFontSize = metrics.LetterFontSize;
         AppState.LetterTop = metrics.LetterTop;
     }
+    // Last: whether the bar shows on a monitor depends on its size.
+    PlaceBarOnScreen(screen);
 }
 
 void WriteSettingsFields(SettingsDocument& doc, int barLeft, int barTop) {

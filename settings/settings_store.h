@@ -21,14 +21,15 @@ int32_t ToNumber(const std::string& text);
 // Colour texts are kept upper case: ASCII a..z and the bytes 224..255 move down by 32.
 std::string UpperColorText(const std::string& text);
 
-// Where a saved position may lie: the primary screen, and the virtual screen of all monitors.
+// Whether any part of the rectangle [left, right) x [top, bottom) lies on a monitor.
+using MonitorQuery = bool (*)(int left, int top, int right, int bottom);
+
+// Where a saved position may lie: the monitors, and the primary screen that brings back a bar
+// that would stand on none of them.
 struct ScreenBounds {
     int PrimaryWidth = 0;
     int PrimaryHeight = 0;
-    int VirtualLeft = 0;
-    int VirtualTop = 0;
-    int VirtualWidth = 0;
-    int VirtualHeight = 0;
+    MonitorQuery TouchesAMonitor = nullptr;
 };
 
 // Fills every settings field of AppState (and the colours and metrics derived from them) from a

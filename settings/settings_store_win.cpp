@@ -28,10 +28,10 @@ ScreenBounds CurrentScreenBounds() {
     ScreenBounds screen;
     screen.PrimaryWidth = GetSystemMetrics(SM_CXSCREEN);
     screen.PrimaryHeight = GetSystemMetrics(SM_CYSCREEN);
-    screen.VirtualLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    screen.VirtualTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    screen.VirtualWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    screen.VirtualHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    screen.TouchesAMonitor = [](int left, int top, int right, int bottom) {
+        const RECT bar{left, top, right, bottom};
+        return MonitorFromRect(&bar, MONITOR_DEFAULTTONULL) != nullptr;
+    };
     return screen;
 }
 

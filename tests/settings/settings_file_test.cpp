@@ -72,6 +72,10 @@ TEST(SettingsLookup, GroupsAndKeysAreFoundIgnoringAsciiCase) {
     SettingsDocument doc = Parse("[settings]\r\nwinx=5\r\n");
     ASSERT_TRUE(SettingsSelectGroup(doc, "Settings"));
     EXPECT_EQ(SettingsReadInteger(doc, "WinX", 400), 5);
+    SettingsDocument shouted = Parse("[SETTINGS]\r\nICONSIZE=3\r\nhdd detect interval=4\r\n");
+    ASSERT_TRUE(SettingsSelectGroup(shouted, "Settings"));
+    EXPECT_EQ(SettingsReadString(shouted, "IconSize", "1"), "3") << "Z folds like every letter";
+    EXPECT_EQ(SettingsReadString(shouted, "HDD Detect Interval", "10"), "4");
     SettingsDocument spaced = Parse("[ Settings]\r\nWinX=5\r\n");
     EXPECT_FALSE(SettingsSelectGroup(spaced, "Settings"));
     EXPECT_EQ(SettingsReadInteger(spaced, "WinX", 400), 400) << "nothing is found while pending";

@@ -1,13 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "settings/settings_store.h"
 
 namespace {
 
-const ScreenBounds kOneMonitor{1024, 768, 0, 0, 1024, 768};
+// A monitor layout for the position checks: rectangles as left, top, right, bottom.
+struct MonitorRect {
+    int Left, Top, Right, Bottom;
+};
+std::vector<MonitorRect> gMonitors{{0, 0, 1024, 768}};
+
+bool TouchesTestMonitors(int left, int top, int right, int bottom) {
+    for (const MonitorRect& m : gMonitors) {
+        if (left < m.Right && m.Left < right && top < m.Bottom && m.Top < bottom) return true;
+    }
+    return false;
+}
+
+const ScreenBounds kOneMonitor{1024, 768, TouchesTestMonitors};
 
 // Loads AppState from the text of a settings file, as start-up does.
 void LoadFrom(const std::string& text, const ScreenBounds& screen = kOneMonitor) {
@@ -89,21 +103,40 @@ TEST(LoadSettings, PositionsBeyondTheScreenComeBack) {
     EXPECT_EQ(AppState.WinX, 0) << "positions are read like atoi, without prefixes";
 }
 
-TEST(LoadSettings, APositionOnASecondMonitorStaysThere) {
-    // Primary 1024 x 768 at the origin, a second 1280 x 1024 monitor to its right.
-    const ScreenBounds two{1024, 768, 0, 0, 2304, 1024};
-    LoadFrom("[Settings]\r\nWinX=1500\r\nWinY=900\r\n", two);
-    EXPECT_EQ(AppState.WinX, 1500);
+TEST(LoadSettings, ABarStaysWhereItShowsOnSomeMonitorAndComesBackFromTheGaps) {
+    // Primary 1024 x 768 at the origin, a taller 1280 x 1024 monitor to its right: below the
+    // primary there is a gap that the bounding rectangle of both covers but no monitor shows.
+    gMonitors = {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}};
+    const struct {
+        const char* Where;
+        int X, Y, WantX, WantY;
+    } cases[] = {
+        {"on the primary", 10, 10, 10, 10},
+        {"on the second", 1500, 900, 1500, 900},
+        {"in the gap below the primary", 100, 900, 100, 384},
+        {"off both", 2400, 1100, 512, 384},
+        {"partly on the primary", 900, 760, 900, 760},
+        {"reaching the second from the gap", 700, 900, 700, 900},
+        {"left of everything", -300, 10, -300, 10},
+        {"far left of everything", -5000, 10, -5000, 10},
+    };
+    for (const auto& c : cases) {
+        LoadFrom("[Settings]\r\nWinX=" + std::to_string(c.X) + "\r\nWinY=" + std::to_string(c.Y) +
+                     "\r\n",
+                 kOneMonitor);
+        EXPECT_EQ(AppState.WinX, c.WantX) << c.Where;
+        EXPECT_EQ(AppState.WinY, c.WantY) << c.Where;
+    }
+    // The bar's own width counts: three 18-pixel LEDs are 53 pixels wide.
+    LoadFrom("[Settings]\r\nWinX=960\r\nWinY=900\r\nDrives=111\r\n", kOneMonitor);
+    EXPECT_EQ(AppState.WinY, 384) << "53 pixels from 960 end before the second monitor";
+    LoadFrom("[Settings]\r\nWinX=980\r\nWinY=900\r\nDrives=111\r\n", kOneMonitor);
     EXPECT_EQ(AppState.WinY, 900);
-    LoadFrom("[Settings]\r\nWinX=2305\r\nWinY=1025\r\n", two);
-    EXPECT_EQ(AppState.WinX, 512) << "beyond every monitor: the primary's middle";
-    EXPECT_EQ(AppState.WinY, 384);
-    // A monitor left of the primary shifts the virtual screen's origin.
-    const ScreenBounds left{1024, 768, -1280, 0, 2304, 1024};
-    LoadFrom("[Settings]\r\nWinX=-1000\r\nWinY=10\r\n", left);
-    EXPECT_EQ(AppState.WinX, -1000);
-    LoadFrom("[Settings]\r\nWinX=1025\r\n", left);
+    // Near the end of the number range nothing overflows.
+    LoadFrom("[Settings]\r\nWinX=2147483647\r\nWinY=2147483647\r\n", kOneMonitor);
     EXPECT_EQ(AppState.WinX, 512);
+    EXPECT_EQ(AppState.WinY, 384);
+    gMonitors = {{0, 0, 1024, 768}};
 }
 
 TEST(LoadSettings, NumbersAreClamped) {

@@ -103,6 +103,20 @@ TEST_F(SettingsFilesOnWine, AReadOnlyFileIsReadAndLeftAlone) {
     EXPECT_EQ(ReadBytes(path_), "[Settings]\nWinX=77\nIconSize=2\n");
 }
 
+TEST_F(SettingsFilesOnWine, PositionsAreCheckedAgainstTheScreensOwnWidthAndHeight) {
+    // The test display is 1024 x 768: 900 is beyond the height but within the width.
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    WriteBytes(path_, "[Settings]\nWinX=900\nWinY=700\n");
+    Load();
+    EXPECT_EQ(AppState.WinX, 900);
+    EXPECT_EQ(AppState.WinY, 700);
+    WriteBytes(path_, "[Settings]\nWinX=2000\nWinY=1000\n");
+    Load();
+    EXPECT_EQ(AppState.WinX, 512);
+    EXPECT_EQ(AppState.WinY, 384);
+}
+
 TEST_F(SettingsFilesOnWine, ASaveWritesTheExactTextAndLeavesNoTemporaryFile) {
     WriteBytes(path_, "; old\r\n[Settings]\r\nWinX=1\r\n[Extra]\r\nk=v\r\n");
     Load();
@@ -146,18 +160,21 @@ TEST_F(SettingsFilesOnWine, AFailedReplaceKeepsTheOldFileByteForByte) {
     EXPECT_FALSE(Exists(path_ + L".tmp")) << "the temporary file is removed";
 }
 
-TEST_F(SettingsFilesOnWine, AFolderThatRefusesTheNewFileLosesTheSaveQuietly) {
-    const std::string old = "[Settings]\r\nWinX=9\r\n";
-    WriteBytes(path_, old);
+TEST_F(SettingsFilesOnWine, WhereNoTemporaryFileCanBeMadeTheFileIsRewrittenInPlace) {
+    WriteBytes(path_, "[Settings]\r\nWinX=9\r\nIconSize=2\r\n; a long tail that must not survive\r\n");
     // The temporary file's name is taken by a folder, so nothing can be created there.
     ASSERT_TRUE(CreateDirectoryW((path_ + L".tmp").c_str(), nullptr));
     Load();
-    EXPECT_FALSE(SettingsFile::Create(AppState.SettingsPath));
-    SettingsFile::WriteInteger("WinX", 1);
-    SettingsFile::Close();
+    AppState.WinX = 31;
+    AppState.WinY = 7;
     SaveSettings();
     RemoveDirectoryW((path_ + L".tmp").c_str());
-    EXPECT_EQ(ReadBytes(path_), old);
+    const std::string saved = ReadBytes(path_);
+    EXPECT_NE(saved.find("WinX = 31\r\nWinY = 7\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("tail"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.size() - 21), "Minimize Button = 0\r\n") << "cut at its new end";
+    Load();
+    EXPECT_EQ(AppState.IconSize, 2);
 }
 
 TEST_F(SettingsFilesOnWine, CreatingWithoutWritingKeepsTheOldFile) {
@@ -202,33 +219,54 @@ TEST(ProgramFolder, SettingsLiveBesideTheProgramWhateverItsFolderIsCalled) {
 
 namespace {
 
-// Run by tests/windows/run_locked.sh from a folder where either "Blinkbar.ini" or the folder itself
-// has been made immutable, so that neither Wine nor root can change it.
-TEST(LockedSettings, ASaveThatCannotLandKeepsTheOldFileAndLeavesNoTemporaryFile) {
-    const std::wstring file = TestProgramDirectory() + L"Blinkbar.ini";
-    const std::string before = ReadBytes(file);
-    ASSERT_NE(before, "<missing>");
-    // The premise: the file cannot be written, or nothing new can be made beside it.
-    HANDLE writable =
-        CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const std::wstring probe = TestProgramDirectory() + L"probe.tmp";
-    HANDLE creatable =
-        CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    const bool locked = writable == INVALID_HANDLE_VALUE || creatable == INVALID_HANDLE_VALUE;
-    if (writable != INVALID_HANDLE_VALUE) CloseHandle(writable);
-    if (creatable != INVALID_HANDLE_VALUE) {
-        CloseHandle(creatable);
-        DeleteFileW(probe.c_str());
-    }
-    ASSERT_TRUE(locked) << "run this through run_locked.sh";
+// Run by tests/windows/run_locked.sh from a folder where "Blinkbar.ini" or the folder itself has
+// been made immutable, so that neither Wine nor root can change it.
+bool CanWrite(const std::wstring& file) {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
 
+bool CanCreateBeside(const std::wstring& file) {
+    const std::wstring probe = file + L".probe";
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    DeleteFileW(probe.c_str());
+    return true;
+}
+
+// Loads the prepared file (WinX=9, Drives=0011) and saves other values over it.
+void LoadPreparedAndSave() {
     ResetAppState();
     InitConstantState();
     LoadSettings();
+    EXPECT_EQ(AppState.WinX, 9) << "the values are read even where the file cannot be written";
+    EXPECT_EQ(AppState.Drives, "0011");
     AppState.WinX = 999;
     AppState.IconSize = 3;
     SaveSettings();
+}
+
+TEST(LockedSettings, AFileThatCannotBeWrittenIsReadAndKeptByteForByte) {
+    const std::wstring file = TestProgramDirectory() + L"Blinkbar.ini";
+    const std::string before = ReadBytes(file);
+    ASSERT_NE(before, "<missing>");
+    ASSERT_FALSE(CanWrite(file)) << "run this through run_locked.sh ... file";
+    LoadPreparedAndSave();
     EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_FALSE(Exists(file + L".tmp"));
+}
+
+TEST(LockedSettings, AFolderThatTakesNoNewFileStillGetsTheSaveInPlace) {
+    const std::wstring file = TestProgramDirectory() + L"Blinkbar.ini";
+    ASSERT_TRUE(CanWrite(file));
+    ASSERT_FALSE(CanCreateBeside(file)) << "run this through run_locked.sh ... folder";
+    LoadPreparedAndSave();
+    const std::string after = ReadBytes(file);
+    EXPECT_NE(after.find("WinX = 999\r\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("IconSize = 3\r\n"), std::string::npos);
     EXPECT_FALSE(Exists(file + L".tmp"));
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the locked-settings test with "Blinkbar.ini" (file) or its folder (folder) made immutable.
+# Runs a locked-settings test with "Blinkbar.ini" (file) or its folder (folder) made immutable.
 # Running as root under Wine, a read-only attribute stops nothing; chattr +i stops even root.
 set -euo pipefail
 exe=$1 folder=$2 what=$3
@@ -11,9 +11,9 @@ cp "$exe" "$folder/"
 printf '; mine\r\n[Settings]\r\nWinX=9\r\nDrives=0011\r\n' >"$folder/Blinkbar.ini"
 trap unlock EXIT
 case $what in
-  file) chattr +i "$folder/Blinkbar.ini" ;;
-  folder) chattr +i "$folder" ;;
+  file) chattr +i "$folder/Blinkbar.ini"; test=AFileThatCannotBeWrittenIsReadAndKeptByteForByte ;;
+  folder) chattr +i "$folder"; test=AFolderThatTakesNoNewFileStillGetsTheSaveInPlace ;;
   *) echo "usage: run_locked.sh EXE FOLDER file|folder"; exit 2 ;;
 esac
 "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-run.sh" "$folder/$(basename "$exe")" \
-  --gtest_filter=LockedSettings.*
+  --gtest_filter="LockedSettings.$test"
