@@ -1,27 +1,93 @@
-#include "app/startup_win.h"
+// Start-up in its fixed order, the one way to show a message box, and the orderly end.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
 #include "app/app_state.h"
+#include "app/event_layer_win.h"
+#include "app/main_loop.h"
+#include "app/monitoring.h"
 #include "app/numbering.h"
+#include "app/popup_menu.h"
+#include "app/startup.h"
+#include "app/startup_win.h"
+#include "app/tray_mode.h"
+#include "app/win_handles.h"
+#include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
-#include "monitor/monitor_messages_win.h"
+#include "display/led_images.h"
+#include "monitor/drive_scan.h"
 #include "monitor/timer_service.h"
+#include "settings/settings_store.h"
 
 namespace {
 
 constexpr const char* kBarClass = "BlinkbarBar";
+UniqueMutex gInstanceMutex;
 
-LRESULT CALLBACK BarWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (HandleMonitorMessage(message, wParam, lParam)) return 0;
-    if (message == WM_CLOSE) return 0; // closing the bar is not an ending
-    return DefWindowProcA(window, message, wParam, lParam);
+struct DisabledWindows {
+    DWORD Thread = 0;
+    HWND Foreground = nullptr;
+    HWND List[64] = {};
+    int Count = 0;
+};
+
+BOOL CALLBACK DisableOne(HWND window, LPARAM context) {
+    auto& disabled = *reinterpret_cast<DisabledWindows*>(context);
+    if (GetWindowThreadProcessId(window, nullptr) != disabled.Thread) return TRUE;
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || window == disabled.Foreground)
+        return TRUE;
+    if (disabled.Count == 64) return FALSE;
+    EnableWindow(window, FALSE);
+    disabled.List[disabled.Count++] = window;
+    return TRUE;
 }
 
 } // namespace
 
+int OsVersionCode() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    OsVersionInfo info;
+    OSVERSIONINFOA plain{};
+    plain.dwOSVersionInfoSize = sizeof plain; // 148
+    if (GetVersionExA(&plain)) {
+        info.Ok = true;
+        info.PlatformId = static_cast<int>(plain.dwPlatformId);
+        info.Major = static_cast<int>(plain.dwMajorVersion);
+        info.Minor = static_cast<int>(plain.dwMinorVersion);
+        if (info.PlatformId == VER_PLATFORM_WIN32_NT && info.Major == 6) {
+            OSVERSIONINFOEXA extended{};
+            extended.dwOSVersionInfoSize = sizeof extended; // 156
+            if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended))) {
+                info.ExtendedOk = true;
+                info.ProductType = extended.wProductType;
+            }
+        }
+    }
+    return OsVersionCodeFrom(info);
+#pragma GCC diagnostic pop
+}
+
+int ShowMessageBox(const std::string& title, const std::string& text, unsigned flags) {
+    // The box is modal for the whole thread: every other window of ours is disabled meanwhile,
+    // and exactly those are enabled again afterwards.
+    DisabledWindows disabled;
+    disabled.Thread = GetCurrentThreadId();
+    disabled.Foreground = GetForegroundWindow();
+    EnumWindows(DisableOne, reinterpret_cast<LPARAM>(&disabled));
+    DWORD foregroundProcess = 0;
+    if (disabled.Foreground) GetWindowThreadProcessId(disabled.Foreground, &foregroundProcess);
+    HWND owner = foregroundProcess == GetCurrentProcessId() ? disabled.Foreground : nullptr;
+    const int answer = MessageBoxA(owner, text.c_str(), title.c_str(), flags);
+    for (int i = 0; i < disabled.Count; ++i) EnableWindow(disabled.List[i], TRUE);
+    return answer;
+}
+
 HWND CreateBarWindow(HINSTANCE instance) {
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = BarWindowProc;
+    wc.lpfnWndProc = EventWindowProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -34,19 +100,68 @@ HWND CreateBarWindow(HINSTANCE instance) {
     HWND bar = CreateWindowExA(0, kBarClass, "Blinkbar", WS_POPUP, AppState.WinX, AppState.WinY,
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                instance, nullptr);
+    RegisterEventWindow(bar, Num::BarWindow);
     const int edge = AppState.IconPixels;
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
-        CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
-                        (slot - 1) * edge, 0, edge, edge, bar,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
+        HWND control =
+            CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
+                            (slot - 1) * edge, 0, edge, edge, bar,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
+        AttachLedControl(control);
     }
     return bar;
 }
 
+void CloseBarWindow() {
+    if (!AppState.WindowHandle) return;
+    ForgetEventWindow(AppState.WindowHandle);
+    DestroyWindow(AppState.WindowHandle);
+    AppState.WindowHandle = nullptr;
+}
+
+void StartProgram() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    CoInitialize(nullptr);
+    TimerService::Open();
+
+    gInstanceMutex.reset(CreateMutexA(nullptr, FALSE, kMutexName));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        gInstanceMutex.reset(); // the running copy goes on untold
+        EndProgram();
+    }
+    if (!OsVersionAdmitted(OsVersionCode())) {
+        ShowMessageBox(kRefusedVersionTitle, kRefusedVersionText, 0);
+        EndProgram();
+    }
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    InitConstantState();
+    LoadSettings();
+
+    AppState.WindowHandle = CreateBarWindow(instance);
+    BuildPopupMenu();
+    SetProgramIconImage(static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    RenderLedImages(); // makes the 96 images and puts each control on its idle image
+    LayoutBar();       // sizes and shows the bar
+    CreateMinimizeButton();
+
+    StartMonitoring();
+    ScanFixedDrives(); // on this thread the hand-over runs at once
+    AppState.PresentDrivesPrev = AppState.PresentDrives;
+    DrawPresenceMarkers();
+    if (AppState.MinimizeButton == 0) {
+        ShowWindow(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), SW_HIDE);
+    }
+    RunMainLoop();
+}
+
 void EndProgram() {
     TimerService::Close();
-    if (AppState.WindowHandle) DestroyWindow(AppState.WindowHandle);
-    AppState.WindowHandle = nullptr;
+    gInstanceMutex.reset();
+    RemoveTrayIcon();
     ReleaseImagesAndFonts();
+    CloseBarWindow();
+    DestroyPopupMenu();
     ExitProcess(0);
 }

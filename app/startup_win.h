@@ -1,9 +1,12 @@
 #pragma once
-// Start-up as far as the program has it, and the orderly end.
+// Start-up and the orderly end on user32 and kernel32.
 
 #include <windows.h>
 
-// Creates the hidden bar window and its 24 LED controls.
+// The hidden bar window (window 0) with its 24 LED controls.
 HWND CreateBarWindow(HINSTANCE instance);
-// Timers first (no tick after this), then images, fonts and windows; never returns.
+// Closes window 0: the bar disappears.
+void CloseBarWindow();
+// Timers first (no tick after this), then the mutex, the notification icon, images, windows and
+// fonts; exits with code 0 and never returns.
 [[noreturn]] void EndProgram();

@@ -10,6 +10,9 @@ void SetImageBitmap(int number, HBITMAP bitmap);
 // The font of a font number, or null.
 HFONT NumberedFont(int number);
 void SetNumberedFont(int number, HFONT font);
+// Image 200, the program's icon (the notification icon shows it).
+HICON ProgramIconImage();
+void SetProgramIconImage(HICON icon);
 // Releases every image and font (the end of the program).
 void ReleaseImagesAndFonts();
 

@@ -12,6 +12,7 @@ namespace {
 
 UniqueBitmap gImages[Num::ImageNumberLimit];
 UniqueFont gFonts[Num::FontNumberLimit];
+UniqueIcon gProgramIcon; // image 200
 
 COLORREF ToColorRef(const RgbColor& color) {
     return static_cast<COLORREF>(PackColor(color));
@@ -97,7 +98,16 @@ void SetNumberedFont(int number, HFONT font) {
         DeleteObject(font);
 }
 
+HICON ProgramIconImage() {
+    return gProgramIcon.get();
+}
+
+void SetProgramIconImage(HICON icon) {
+    gProgramIcon.reset(icon);
+}
+
 void ReleaseImagesAndFonts() {
+    gProgramIcon.reset();
     for (auto& image : gImages) image.reset();
     for (auto& font : gFonts) font.reset();
 }

@@ -1,0 +1,118 @@
+// WaitEvent and the window procedures of the event layer.
+#include <windows.h>
+#include <windowsx.h>
+
+#include "app/event_layer.h"
+#include "app/event_layer_win.h"
+#include "app/tray_mode.h"
+#include "app/win_handles.h"
+#include "monitor/monitor_messages_win.h"
+
+namespace {
+
+struct EventWindow {
+    HWND Window = nullptr;
+    int Number = 0;
+};
+EventWindow gWindows[4];
+WNDPROC gStaticProc = nullptr;
+
+void DestroyAccelerators(HACCEL table) {
+    DestroyAcceleratorTable(table);
+}
+UniqueHandle<HACCEL, DestroyAccelerators> gAccelerators;
+
+bool NumberOf(HWND window, int* number) {
+    for (const EventWindow& w : gWindows) {
+        if (w.Window && w.Window == window) {
+            *number = w.Number;
+            return true;
+        }
+    }
+    return false;
+}
+
+HACCEL Accelerators() {
+    if (!gAccelerators) {
+        ACCEL keys[] = {{FVIRTKEY, VK_TAB, CommandFocusNext},
+                        {FVIRTKEY | FSHIFT, VK_TAB, CommandFocusPrevious}};
+        gAccelerators.reset(CreateAcceleratorTableA(keys, 2));
+    }
+    return gAccelerators.get();
+}
+
+LRESULT CALLBACK LedControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LedControlAction action =
+        OnLedControlMessage(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                            GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG));
+    if (action.Capture) SetCapture(control);
+    if (action.ReleaseCapture && GetCapture() == control) ReleaseCapture();
+    if (action.PostType >= 0) {
+        PostMessageA(GetAncestor(control, GA_ROOT), MsgControlClick,
+                     static_cast<WPARAM>(GetDlgCtrlID(control)), action.PostType);
+    }
+    return action.CallDefault ? CallWindowProcA(gStaticProc, control, message, wParam, lParam) : 0;
+}
+
+} // namespace
+
+void RegisterEventWindow(HWND window, int number) {
+    for (EventWindow& w : gWindows) {
+        if (!w.Window || w.Window == window) {
+            w = {window, number};
+            return;
+        }
+    }
+}
+
+void ForgetEventWindow(HWND window) {
+    for (EventWindow& w : gWindows) {
+        if (w.Window == window) w = EventWindow();
+    }
+}
+
+void AttachLedControl(HWND control) {
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LedControlProc)));
+    if (!gStaticProc) gStaticProc = previous;
+}
+
+LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HandleMonitorMessage(message, wParam, lParam)) return 0;
+    if (HandleTrayMessage(message)) return 0;
+    int number = 0;
+    if (!NumberOf(window, &number)) return DefWindowProcA(window, message, wParam, lParam);
+    switch (TranslateEventMessage(number, message, static_cast<uint32_t>(wParam),
+                                  static_cast<uint32_t>(lParam))) {
+    case MessageAction::Handled:
+        return 0;
+    case MessageAction::RepostTrayEvent:
+        PostMessageA(window, MsgTrayEvent, wParam, lParam);
+        return 0;
+    case MessageAction::FocusNext:
+    case MessageAction::FocusPrevious: {
+        const BOOL previous = LOWORD(wParam) == CommandFocusPrevious;
+        if (HWND next = GetNextDlgTabItem(window, GetFocus(), previous)) SetFocus(next);
+        return 0;
+    }
+    case MessageAction::Default:
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int WaitEvent() {
+    int code = 0;
+    if (TakeQueuedEvent(&code)) return code;
+    MSG message{};
+    if (GetMessageA(&message, nullptr, 0, 0) == -1) Sleep(1); // never expected; do not spin
+    HWND active = GetActiveWindow();
+    int number = 0;
+    if (!(active && NumberOf(active, &number) &&
+          TranslateAcceleratorA(active, Accelerators(), &message))) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return FinishWaitEvent(message.message, static_cast<uint32_t>(message.wParam),
+                           static_cast<uint32_t>(message.lParam));
+}

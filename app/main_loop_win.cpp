@@ -1,0 +1,75 @@
+// The main loop and program launches on user32, kernel32 and shell32.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/event_layer.h"
+#include "app/main_loop.h"
+#include "app/popup_menu.h"
+#include "app/tray_mode.h"
+#include "dialogs/transparency.h"
+#include "settings/path_text_win.h"
+
+int LaunchProgram(const std::string& file, const std::string& parameters,
+                  const std::string& folder) {
+    // Wide calls: the program's folder may have a name the code page cannot spell.
+    std::wstring line = WidePathFromUtf8(LaunchCommandLine(file, parameters));
+    const std::wstring directory = WidePathFromUtf8(folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                       nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                       &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return 1;
+    }
+    const std::wstring target = WidePathFromUtf8(UnquotedFile(file));
+    const std::wstring arguments = WidePathFromUtf8(parameters);
+    const std::wstring shellFolder = WidePathFromUtf8(LaunchFolder(file, folder));
+    SHELLEXECUTEINFOW shell{};
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS;
+    shell.lpVerb = L"Open";
+    shell.lpFile = target.c_str();
+    shell.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+    shell.lpDirectory = shellFolder.empty() ? nullptr : shellFolder.c_str();
+    shell.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&shell)) return 0;
+    if (shell.hProcess) CloseHandle(shell.hProcess);
+    return 1;
+}
+
+void RunMainLoop() {
+    HWND bar = AppState.WindowHandle;
+    for (;;) {
+        const int code = WaitEvent();
+        const int object = EventObject();
+        if (IsDriveDoubleClick(code, object, AppState.Drives)) {
+            LaunchProgram("explorer.exe", DriveRootParameter(object, AppState.DriveLetters), "");
+        }
+        // The thread's own view of the button, which follows swapped buttons.
+        const bool leftHeld = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+        if (ShouldRequestDrag(AppState.Locked, object, leftHeld)) {
+            SendMessageA(bar, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        }
+        if (IsRightPress(code)) ShowPopupMenu(bar);
+        if (IsMinimizeButtonClick(code, EventObject())) {
+            EnterTrayMode();
+            continue;
+        }
+        if (IsWheel(code)) {
+            AppState.Transparency =
+                WheelTransparency(AppState.Transparency, static_cast<uint32_t>(EventWParam()));
+            ApplyTransparency(bar, AppState.Transparency);
+        }
+        if (IsMenuCommand(code)) RunCommand(EventObject());
+        Sleep(1);
+    }
+}

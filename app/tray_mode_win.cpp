@@ -1,0 +1,89 @@
+// Tray mode on shell32's notification icons.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/event_layer.h"
+#include "app/monitoring.h"
+#include "app/numbering.h"
+#include "app/tray_mode.h"
+#include "display/bar_layout_win.h"
+#include "display/gdi_store_win.h"
+
+namespace {
+
+constexpr UINT_PTR kRetryTimer = 0x7A1; // a window timer of the bar, only while an add failed
+bool gInTray = false;
+bool gIconShown = false;
+
+NOTIFYICONDATAA IconRecord(UINT flags) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE; // 88 bytes, 64-byte tip: every shell knows it
+    icon.hWnd = AppState.WindowHandle;
+    icon.uID = Num::TrayIcon;
+    icon.uFlags = flags;
+    icon.uCallbackMessage = MsgTrayCallback;
+    icon.hIcon = ProgramIconImage();
+    return icon;
+}
+
+void AddTrayIcon() {
+    NOTIFYICONDATAA icon = IconRecord(NIF_MESSAGE | NIF_ICON);
+    gIconShown = Shell_NotifyIconA(NIM_ADD, &icon) != FALSE;
+    NOTIFYICONDATAA tip = IconRecord(NIF_TIP);
+    std::strncpy(tip.szTip, kTrayTip, sizeof tip.szTip - 1);
+    Shell_NotifyIconA(NIM_MODIFY, &tip);
+    // Without an icon nothing could ever bring the bar back: keep trying until the shell takes it.
+    if (gIconShown)
+        KillTimer(AppState.WindowHandle, kRetryTimer);
+    else
+        SetTimer(AppState.WindowHandle, kRetryTimer, 1000, nullptr);
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+} // namespace
+
+bool HandleTrayMessage(unsigned message) {
+    if (message == TaskbarCreatedMessage()) {
+        // A restarted shell has forgotten every icon.
+        if (gInTray) AddTrayIcon();
+        return true;
+    }
+    if (message == WM_TIMER && gInTray && !gIconShown) {
+        AddTrayIcon();
+        return true;
+    }
+    return false;
+}
+
+void RemoveTrayIcon() {
+    KillTimer(AppState.WindowHandle, kRetryTimer);
+    if (!gIconShown) return;
+    NOTIFYICONDATAA icon = IconRecord(0);
+    Shell_NotifyIconA(NIM_DELETE, &icon);
+    gIconShown = false;
+}
+
+void EnterTrayMode() {
+    HWND bar = AppState.WindowHandle;
+    TaskbarCreatedMessage(); // registered before the shell could announce itself
+    ShowWindow(bar, SW_HIDE);
+    gInTray = true;
+    AddTrayIcon();
+    StopMonitoring();
+    do {
+        WaitEvent();
+        Sleep(1);
+    } while (EventClickType() != DoubleClickLeft);
+    gInTray = false;
+    ShowWindow(bar, IsZoomed(bar) ? SW_MAXIMIZE : IsIconic(bar) ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    LayoutBar();
+    RemoveTrayIcon();
+    StartMonitoring();
+}

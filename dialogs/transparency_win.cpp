@@ -1,0 +1,24 @@
+// The bar's opacity through the layered-window call, found at run time.
+#include <windows.h>
+
+#include "app/win_handles.h"
+#include "dialogs/transparency.h"
+
+int ApplyTransparency(HWND window, int alpha) {
+    using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+    UniqueLibrary user32(LoadLibraryA("user32.dll"));
+    const auto setLayered = user32 ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
+                                         GetProcAddress(user32.get(), "SetLayeredWindowAttributes")))
+                                   : nullptr;
+    // A layered window without attributes is never drawn: stay layered only when the alpha can
+    // be set. The bar stays layered even when opaque, so every later call looks the same.
+    if (setLayered) {
+        SetWindowLongA(window, GWL_EXSTYLE, WS_EX_LAYERED);
+        setLayered(window, 0, static_cast<BYTE>(ClampTransparency(alpha)), LWA_ALPHA);
+    } else {
+        SetWindowLongA(window, GWL_EXSTYLE, 0);
+    }
+    // No taskbar button.
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    return 0;
+}

@@ -1,0 +1,83 @@
+// The bar's windows: LED controls side by side, the topmost tool window, the minimize button.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "app/popup_menu.h"
+#include "app/startup.h"
+#include "display/bar_layout.h"
+#include "display/bar_layout_win.h"
+#include "display/gdi_store_win.h"
+#include "display/led_images.h"
+#include "dialogs/transparency.h"
+#include "monitor/activity_poller.h"
+
+void LayoutBar() {
+    HWND bar = AppState.WindowHandle;
+    const int edge = AppState.IconPixels;
+    const int button = AppState.MinimizeButton;
+    const BarGeometry geometry = ComputeBarLayout(AppState.Drives, edge, button);
+    for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
+        ShowLedImage(slot, LedImageNumber(slot, LedIdle));
+        HWND control = GetDlgItem(bar, slot);
+        if (!control) continue;
+        ShowWindow(control, geometry.Shown[slot] ? SW_SHOW : SW_HIDE);
+        MoveWindow(control, geometry.LedX[slot], 0, edge, edge, TRUE);
+    }
+    // The controls are idle now; busy drives light again on the next tick.
+    ResyncLedSwitches();
+
+    SetWindowLongA(bar, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    SetWindowPos(bar, HWND_TOP, 0, 0, 8, edge, SWP_NOMOVE | SWP_SHOWWINDOW);
+    // Topmost again, whatever "Disable WindowOnTop" did.
+    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    RECT place{};
+    GetWindowRect(bar, &place);
+    RECT frame{0, 0, geometry.ClientWidth, geometry.ClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(bar, GWL_EXSTYLE)));
+    SetWindowPos(bar, nullptr, place.left, place.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    if (HWND minimize = GetDlgItem(bar, Num::MinimizeButtonControl)) {
+        if (button == 8) {
+            RECT client{};
+            GetClientRect(bar, &client);
+            MoveWindow(minimize, client.right - 8, 0, 8, edge, TRUE);
+            SetWindowTextA(minimize, "|");
+            SendMessageA(minimize, WM_SETFONT,
+                         reinterpret_cast<WPARAM>(NumberedFont(Num::DialogFont)), TRUE);
+            ShowWindow(minimize, SW_SHOW);
+        } else if (button == 0) {
+            ShowWindow(minimize, SW_HIDE);
+        }
+    }
+    UpdateMenuChecks();
+    ApplyTransparency(bar, AppState.Transparency);
+}
+
+void CreateMinimizeButton() {
+    HWND bar = AppState.WindowHandle;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RECT client{};
+    GetClientRect(bar, &client);
+    HWND button = CreateWindowExA(0, "BUTTON", "|", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                  client.right - 8, 0, 8, AppState.IconPixels, bar,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(
+                                      Num::MinimizeButtonControl)),
+                                  instance, nullptr);
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)),
+                 TRUE);
+    // The tooltip control belongs to the bar and goes with it.
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, bar,
+                               nullptr, instance, nullptr);
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE; // understood by every comctl32 since Windows 95
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = bar;
+    tool.uId = reinterpret_cast<UINT_PTR>(button);
+    tool.lpszText = const_cast<char*>(kMinimizeButtonTip);
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}

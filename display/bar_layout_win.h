@@ -1,0 +1,8 @@
+#pragma once
+// The bar's windows on user32.
+
+// Arranges the LEDs, sizes and shows the bar topmost, places or hides the minimize button,
+// refreshes the menu's check marks and re-applies the opacity.
+void LayoutBar();
+// Control 5000 at the right end of the bar, with its tooltip.
+void CreateMinimizeButton();
