@@ -23,7 +23,7 @@ bash scripts/check-imports.sh build/windows/blinkbar.exe
   source scripts/xvfb-session.sh
   ctest --preset windows -O build/ctest-windows.log
   echo "== end to end"
-  bash e2e/startup.sh | tee build/e2e.log
+  bash e2e/bar.sh | tee build/e2e.log
 )
 
 echo "== fuzz"

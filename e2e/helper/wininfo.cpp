@@ -1,0 +1,170 @@
+// What Windows reports about Blinkbar's windows, for the end-to-end tests: screenshots cannot see
+// styles, layered alpha, control ids, menu check marks or the text of a message box.
+//   wininfo window TITLE    the top-level window and its children
+//   wininfo menu            the items of the popup menu that is open now
+//   wininfo text TITLE      the caption texts inside a window (a message box's question)
+//   wininfo close TITLE     sends WM_CLOSE to the window
+//   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void PrintRect(const char* name, const RECT& r) {
+    std::printf(" %s=%ld,%ld,%ld,%ld", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM parentValue) {
+    HWND parent = reinterpret_cast<HWND>(parentValue);
+    if (GetParent(child) != parent) return TRUE;
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    std::printf("child id=%d class=%s visible=%d", GetDlgCtrlID(child), cls,
+                IsWindowVisible(child) ? 1 : 0);
+    PrintRect("rect", r);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    LOGFONTA lf{};
+    if (font && GetObjectA(font, sizeof lf, &lf)) {
+        std::printf(" font=\"%s\",%ld,%ld", lf.lfFaceName, lf.lfHeight, lf.lfWeight);
+    }
+    if (std::strcmp(cls, "Button") == 0 || std::strcmp(cls, "Static") == 0 ||
+        std::strcmp(cls, "msctls_trackbar32") == 0) {
+        std::printf(" checked=%ld", static_cast<long>(SendMessageA(child, BM_GETCHECK, 0, 0)));
+    }
+    if (std::strcmp(cls, "msctls_trackbar32") == 0) {
+        std::printf(" pos=%ld min=%ld max=%ld", static_cast<long>(SendMessageA(child, 0x400, 0, 0)),
+                    static_cast<long>(SendMessageA(child, 0x401, 0, 0)),
+                    static_cast<long>(SendMessageA(child, 0x402, 0, 0)));
+    }
+    std::printf(" focus=%d text=\"%s\"\n", GetFocus() == child ? 1 : 0, text);
+    return TRUE;
+}
+
+int Window(const char* title) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) {
+        std::printf("none\n");
+        return 1;
+    }
+    // Our thread's view of the focus: attach to the window's input.
+    AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(w, nullptr), TRUE);
+    RECT r{}, c{};
+    GetWindowRect(w, &r);
+    GetClientRect(w, &c);
+    const LONG style = GetWindowLongA(w, GWL_STYLE), ex = GetWindowLongA(w, GWL_EXSTYLE);
+    std::printf("window visible=%d enabled=%d", IsWindowVisible(w) ? 1 : 0,
+                IsWindowEnabled(w) ? 1 : 0);
+    PrintRect("rect", r);
+    std::printf(" client=%ld,%ld style=0x%08lx exstyle=0x%08lx topmost=%d toolwindow=%d",
+                c.right, c.bottom, static_cast<unsigned long>(style),
+                static_cast<unsigned long>(ex), (ex & WS_EX_TOPMOST) ? 1 : 0,
+                (ex & WS_EX_TOOLWINDOW) ? 1 : 0);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    if ((ex & WS_EX_LAYERED) && GetLayeredWindowAttributes(w, &key, &alpha, &flags))
+        std::printf(" layered=1 alpha=%u", alpha);
+    else
+        std::printf(" layered=%d alpha=none", (ex & WS_EX_LAYERED) ? 1 : 0);
+    std::printf(" foreground=%d\n", GetForegroundWindow() == w ? 1 : 0);
+    EnumChildWindows(w, PrintChild, reinterpret_cast<LPARAM>(w));
+    return 0;
+}
+
+BOOL CALLBACK FindMenuWindow(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "#32768") != 0 || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+// A menu handle means nothing in another process: a hook library reads the open menu from
+// inside the program's thread and writes it beside the program.
+int Menu() {
+    HWND popup = nullptr;
+    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&popup));
+    if (!popup) {
+        std::printf("no menu\n");
+        return 1;
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
+    HMODULE hookLibrary = LoadLibraryA(path);
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(hookLibrary, "WininfoHook")));
+    const DWORD thread = GetWindowThreadProcessId(popup, nullptr);
+    HHOOK hook = proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, hookLibrary, thread) : nullptr;
+    if (!hook) {
+        std::printf("no hook: library %p proc %p error %lu\n", static_cast<void*>(hookLibrary), reinterpret_cast<void*>(proc), GetLastError());
+        return 1;
+    }
+    SendMessageTimeoutA(popup, RegisterWindowMessageA("WininfoDumpMenu"), 0, 0, SMTO_NORMAL, 5000,
+                        nullptr);
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+BOOL CALLBACK PrintText(HWND child, LPARAM) {
+    char cls[64] = {}, text[512] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0]) {
+        for (char* p = text; *p; ++p)
+            if (*p == '\n') *p = '|';
+            else if (*p == '\r') *p = ' ';
+        std::printf("%s: %s\n", cls, text);
+    }
+    return TRUE;
+}
+
+int Text(const char* title) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) {
+        std::printf("none\n");
+        return 1;
+    }
+    EnumChildWindows(w, PrintText, 0);
+    return 0;
+}
+
+BOOL CALLBACK ListOne(HWND w, LPARAM) {
+    char cls[64] = {}, text[128] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, text, sizeof text);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    std::printf("%p pid=%lu visible=%d class=%s text=\"%s\"\n", static_cast<void*>(w),
+                static_cast<unsigned long>(pid), IsWindowVisible(w) ? 1 : 0, cls, text);
+    return TRUE;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "menu")) return Menu();
+    if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);
+    if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
+    if (argc >= 3 && !std::strcmp(argv[1], "close")) {
+        HWND w = FindWindowA(nullptr, argv[2]);
+        if (!w) return 1;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
+        SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: wininfo window|menu|text|close TITLE | taskbar-created\n");
+    return 2;
+}

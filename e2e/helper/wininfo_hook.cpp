@@ -1,0 +1,56 @@
+// Loaded into Blinkbar's process by a window hook that wininfo sets: a menu handle means nothing
+// in another process, so the items of the open popup menu are read from inside and written to
+// the file that the message names (a path in the program's own folder: "wininfo-menu.txt").
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+BOOL CALLBACK FindMenuWindow(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "#32768") != 0 || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+void DumpMenu() {
+    HWND popup = nullptr;
+    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&popup));
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-menu.txt");
+    FILE* out = std::fopen(path, "w");
+    if (!out) return;
+    const auto menu = popup ? reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1, 0, 0)) : nullptr;
+    const int count = menu ? GetMenuItemCount(menu) : -1;
+    if (count < 0) std::fprintf(out, "no menu\n");
+    for (int i = 0; i < count; ++i) {
+        char text[128] = {};
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        if (info.fType & MFT_SEPARATOR)
+            std::fprintf(out, "separator\n");
+        else
+            std::fprintf(out, "item %u checked=%d \"%s\"\n", info.wID,
+                         (info.fState & MFS_CHECKED) ? 1 : 0, text);
+    }
+    std::fclose(out);
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK WininfoHook(int code, WPARAM wParam,
+                                                                LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (sent->message == RegisterWindowMessageA("WininfoDumpMenu")) DumpMenu();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

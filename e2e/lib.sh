@@ -1,0 +1,96 @@
+# Sourced by the end-to-end scripts: start Blinkbar from a folder of its own under Wine in the
+# private Xvfb, ask Windows about its windows, drive it with xdotool, and end only the processes
+# the script started, by their ids.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+exe=$root/build/windows/blinkbar.exe
+helper_dir=$root/build/windows/tests/windows
+work=$root/build/e2e
+passed=${passed:-0}
+failed=${failed:-0}
+started_pids=()
+
+check() { # name, expected, actual
+  if [ "$2" == "$3" ]; then passed=$((passed + 1)); echo "ok   $1"
+  else failed=$((failed + 1)); echo "FAIL $1: expected '$2', got '$3'"; fi
+}
+check_match() { # name, extended regex, actual
+  if [[ $3 =~ $2 ]]; then passed=$((passed + 1)); echo "ok   $1"
+  else failed=$((failed + 1)); echo "FAIL $1: '$3' does not match '$2'"; fi
+}
+
+wine_run() { "$root/scripts/wine-run.sh" "$@"; }
+
+# wininfo ARGS...: its output (run into a file: Wine's servers inherit pipes).
+wininfo() {
+  local out=$work/wininfo.out
+  wine_run "$helper_dir/wininfo.exe" "$@" >"$out" 2>/dev/null
+  tr -d '\r' <"$out"
+}
+
+# Field NAME=VALUE of the line of `wininfo window TITLE` that starts with PREFIX.
+field() { # text, line prefix, field name
+  echo "$1" | grep -m1 -E "^$2( |$)" | grep -oE "(^| )$3=[^ ]*" | head -n1 | cut -d= -f2
+}
+
+# A fresh folder with the program (the shipped one unless a third argument names another build)
+# and, when given, a settings file (printf %b text).
+program_name=blinkbar.exe
+prepare() { # name, settings text or "", executable
+  dir=$work/$1
+  rm -rf "$dir" && mkdir -p "$dir" && cp "${3:-$exe}" "$dir/$program_name"
+  [ -n "$2" ] && printf '%b' "$2" >"$dir/Blinkbar.ini"
+  return 0
+}
+
+# Starts the program in $dir (extra arguments are passed on: it must ignore them) and waits for
+# its window to show. Sets pid and win.
+start_bar() {
+  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/$program_name" "$@" >"$dir/run.log" 2>&1) &
+  pid=$!
+  started_pids+=("$pid")
+  win=""
+  for _ in $(seq 150); do
+    win=$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null | head -n 1)
+    [ -n "$win" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  sleep 0.5 # the first drive scan and the markers
+}
+
+alive() { kill -0 "$pid" 2>/dev/null && echo yes || echo no; }
+
+# Ends the program started last and waits for it; prints nothing.
+stop_bar() {
+  kill "$pid" 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  # The bar's X window goes with the process; wait for it so the next start finds its own.
+  for _ in $(seq 30); do
+    xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  return 0
+}
+
+end_started() {
+  for p in "${started_pids[@]}"; do kill "$p" 2>/dev/null; done
+  return 0
+}
+trap end_started EXIT
+
+geometry() { # of the X window: "x,y wxh"
+  local g
+  g=$(xdotool getwindowgeometry "$win" 2>/dev/null)
+  echo "$(echo "$g" | awk '/Position/ {print $2}') $(echo "$g" | awk '/Geometry/ {print $2}')"
+}
+
+pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
+
+file_hash() { [ -f "$1" ] && md5sum <"$1" | cut -d' ' -f1 || echo none; }
+
+summary() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
