@@ -24,6 +24,9 @@ bash scripts/check-imports.sh build/windows/blinkbar.exe
   ctest --preset windows -O build/ctest-windows.log
   echo "== end to end"
   bash e2e/bar.sh | tee build/e2e.log
+  bash e2e/blink.sh | tee build/e2e-blink.log
+  echo "== figures"
+  bash e2e/bench.sh | tee build/bench.log
 )
 
 echo "== fuzz"
@@ -34,6 +37,6 @@ bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 count() { grep -oE "$2" "$1" | grep -oE '[0-9]+' | tail -n 1; }
 native=$(count build/ctest-native.log 'out of [0-9]+')
 windows=$(count build/ctest-windows.log 'out of [0-9]+')
-e2e=$(count build/e2e.log '^[0-9]+ passed')
+e2e=$(( $(count build/e2e.log '^[0-9]+ passed') + $(count build/e2e-blink.log '^[0-9]+ passed') ))
 echo "== $native native tests, $windows Windows test programs, $e2e end-to-end checks, fuzzing clean; $((SECONDS - start)) s"
 echo "$((native + windows + e2e)) passed, 0 failed"

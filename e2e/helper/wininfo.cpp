@@ -4,11 +4,13 @@
 //   wininfo menu            the items of the popup menu that is open now
 //   wininfo text TITLE      the caption texts inside a window (a message box's question)
 //   wininfo close TITLE     sends WM_CLOSE to the window
+//   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -113,6 +115,33 @@ int Menu() {
     return 0;
 }
 
+// Counts the messages the program's thread takes from its queue (each one an event of its loop)
+// over the given seconds; the hook library writes the count beside the program.
+int CountEvents(const char* title, int seconds) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) return 1;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
+    HMODULE library = LoadLibraryA(path);
+    const auto count = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(library, "WininfoCountHook")));
+    const auto control = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
+    const DWORD thread = GetWindowThreadProcessId(w, nullptr);
+    HHOOK countHook = count ? SetWindowsHookExA(WH_GETMESSAGE, count, library, thread) : nullptr;
+    HHOOK controlHook = control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library, thread) : nullptr;
+    if (!countHook || !controlHook) return 1;
+    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoResetCount"), 0, 0, SMTO_NORMAL, 5000,
+                        nullptr);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportCount"), 0, 0, SMTO_NORMAL, 5000,
+                        nullptr);
+    UnhookWindowsHookEx(countHook);
+    UnhookWindowsHookEx(controlHook);
+    return 0;
+}
+
 BOOL CALLBACK PrintText(HWND child, LPARAM) {
     char cls[64] = {}, text[512] = {};
     GetClassNameA(child, cls, sizeof cls);
@@ -160,6 +189,8 @@ int main(int argc, char** argv) {
         SendMessageA(w, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (argc >= 4 && !std::strcmp(argv[1], "count-events"))
+        return CountEvents(argv[2], std::atoi(argv[3]));
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 2000, nullptr);

@@ -44,13 +44,35 @@ void DumpMenu() {
     std::fclose(out);
 }
 
+// Messages the program's thread has taken out of its queue since the last reset: each one is an
+// event of its loop.
+long gRetrieved = 0;
+
+void WriteCount() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-count.txt");
+    if (FILE* out = std::fopen(path, "w")) {
+        std::fprintf(out, "%ld\n", gRetrieved);
+        std::fclose(out);
+    }
+}
+
 } // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK WininfoCountHook(int code, WPARAM wParam,
+                                                                     LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) ++gRetrieved;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK WininfoHook(int code, WPARAM wParam,
                                                                 LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (sent->message == RegisterWindowMessageA("WininfoDumpMenu")) DumpMenu();
+        if (sent->message == RegisterWindowMessageA("WininfoResetCount")) gRetrieved = 0;
+        if (sent->message == RegisterWindowMessageA("WininfoReportCount")) WriteCount();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Figures, never asserted as timings: start-up time to the visible bar beside the smallest window
+# program, processor time while idle beside a bare program that only makes the 24 volume queries
+# every 50 ms (all of the prefix's Wine processes together), the main loop's events per second
+# while nothing happens, and the executable's size. BENCH_SECONDS sets the idle span (30).
+# Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+seconds=${BENCH_SECONDS:-30}
+ticks=$(getconf CLK_TCK)
+
+# Processor time, in clock ticks, of every process of this Wine prefix (the server included).
+prefix_ticks() {
+  local total=0 p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+    # Fields 14 and 15 of stat, counted after the command's closing parenthesis.
+    total=$((total + $(sed 's/.*) //' "$p/stat" 2>/dev/null | awk '{print $12 + $13}')))
+  done
+  echo "$total"
+}
+
+# Sets elapsed: milliseconds from the start of the program in $dir until a visible window titled $1 exists.
+time_to_window() { # title, program
+  local start end
+  start=$(date +%s%N)
+  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/$2" >"$dir/run.log" 2>&1) &
+  pid=$!
+  started_pids+=("$pid")
+  for _ in $(seq 1000); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && break
+    sleep 0.01
+  done
+  end=$(date +%s%N)
+  elapsed=$(((end - start) / 1000000))
+}
+
+median() { tr ' ' '\n' | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+
+echo "== start-up to a visible window (ms, 3 runs each, median)"
+bar_runs="" minimal_runs=""
+for _ in 1 2 3; do
+  prepare bench-start ""
+  time_to_window Blinkbar blinkbar.exe
+  bar_runs+="$elapsed "
+  win=$(xdotool search --onlyvisible --name '^Blinkbar$' | head -n 1)
+  stop_bar
+  prepare bench-minimal "" "$helper_dir/minimal_window.exe"
+  time_to_window Minimal blinkbar.exe
+  minimal_runs+="$elapsed "
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+done
+echo "blinkbar.exe: $bar_runs-> median $(echo $bar_runs | median) ms"
+echo "minimal window program: $minimal_runs-> median $(echo $minimal_runs | median) ms"
+
+idle_cost() { # label, program file
+  prepare "bench-$1" "" "$2"
+  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/blinkbar.exe" >"$dir/run.log" 2>&1) &
+  pid=$!
+  started_pids+=("$pid")
+  sleep 5 # start-up settles
+  local before after
+  before=$(prefix_ticks)
+  sleep "$seconds"
+  after=$(prefix_ticks)
+  echo "$1: $(awk -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" \
+    'BEGIN {printf "%.2f s of processor time in %d s = %.2f %% of one core", t / hz, s, 100 * t / hz / s}')"
+  echo $((after - before)) >"$work/bench-$1.ticks"
+}
+
+echo "== processor time while idle (the prefix's Wine processes together)"
+idle_cost blinkbar "$exe"
+win=$(xdotool search --onlyvisible --name '^Blinkbar$' | head -n 1)
+rm -f "$dir/wininfo-count.txt"
+wininfo count-events Blinkbar 10 >/dev/null
+events=$(tr -d '\r' <"$dir/wininfo-count.txt" 2>/dev/null)
+echo "main-loop events while idle: ${events:-?} in 10 s (want 0)"
+stop_bar
+idle_cost bare-queries "$helper_dir/bare_poll.exe"
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+echo "ratio blinkbar / bare queries: $(awk -v a="$(cat "$work/bench-blinkbar.ticks")" \
+  -v b="$(cat "$work/bench-bare-queries.ticks")" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "n/a"}')"
+
+echo "== executable: $(stat -c %s "$exe") bytes"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# End to end: the LEDs blink. A test build of the program (never the shipped one) reads its disk
+# counters from "traffic.txt" beside it; the test makes drive D read, write or both and watches
+# D's LED on screen, then measures the delay from a counter change to the changed pixels.
+# Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+traffic() { # the characters of C and D; every other letter quiet
+  printf '%s%s0000000000000000000000' "$1" "$2" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
+}
+# D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
+upper=(419 12) lower=(419 24)
+wait_pixels() { # expected "UPPER LOWER", within 3 s
+  local seen=""
+  for _ in $(seq 150); do
+    seen=$(pixels "${upper[@]}" "${lower[@]}")
+    [ "$seen" == "$1" ] && break
+    sleep 0.02
+  done
+  echo "$seen"
+}
+
+prepare blink "" "$helper_dir/blinkbar_e2e.exe"
+traffic 0 0
+start_bar
+check "quiet: D idle" "000000 000000" "$(wait_pixels "000000 000000")"
+traffic 0 2
+check "writing: D's lower half in the write colour" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
+traffic 0 0
+check "quiet again: idle" "000000 000000" "$(wait_pixels "000000 000000")"
+traffic 0 1
+check "reading: the upper half in the read colour" "00D800 000000" "$(wait_pixels "00D800 000000")"
+traffic 0 3
+check "both: both halves" "00D800 FF2626" "$(wait_pixels "00D800 FF2626")"
+traffic 0 0
+check "quiet: idle" "000000 000000" "$(wait_pixels "000000 000000")"
+traffic 2 0
+sleep 0.5
+check "C writing leaves D alone" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
+check "C writing: C's lower half" "FF2626" "$(pixels 401 24)"
+traffic 0 0
+
+echo "-- delay from a counter change to the pixels (20 changes)"
+result=$(/usr/bin/python3 "$root/e2e/pixels.py" blink "$dir/traffic.txt" \
+  "020000000000000000000000" "000000000000000000000000" "${lower[@]}" FF2626 000000 10)
+echo "$result"
+max=$(echo "$result" | grep -oE 'max_ms=[0-9.]+' | cut -d= -f2)
+check_match "20 changes seen" 'changes=20' "$result"
+check "every change within 1.5 s" "yes" "$(awk -v m="${max:-99999}" 'BEGIN {print (m < 1500) ? "yes" : "no"}')"
+stop_bar
+summary
