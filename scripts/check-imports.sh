@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
-# Fails unless the executable is a 32-bit GUI program importing only Windows' own DLLs.
+# Fails unless the executable is a 32-bit GUI program that imports only Windows' own DLLs, and only
+# functions on the reviewed list (scripts/xp-imports.txt), all of which Windows XP SP3 exports.
 set -euo pipefail
 exe=$1
+list=$(dirname "${BASH_SOURCE[0]}")/xp-imports.txt
 file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || { echo "$exe: not an i686 GUI PE32"; exit 1; }
-dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
+imports=$(i686-w64-mingw32-objdump -p "$exe" |
+  awk '/DLL Name:/ {dll = tolower($3)} /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ {print dll, $3}' | sort -u)
+dlls=$(echo "$imports" | awk '{print $1}' | sort -u)
 allowed='^(kernel32|user32|gdi32|winmm|msvcrt|comctl32|comdlg32|shell32|ole32|advapi32)\.dll$'
 bad=$(echo "$dlls" | grep -Ev "$allowed" || true)
 if [ -n "$bad" ]; then
   echo "$exe imports DLLs that are not Windows' own:"; echo "$bad"; exit 1
 fi
-echo "$exe: $(stat -c %s "$exe") bytes, imports: $(echo $dlls)"
+# The list itself: only versions up to XP.
+late=$(grep -vE '^(#|$)' "$list" | awk '$3 !~ /^(95|NT4|2000|XP|XP-msvcrt)$/' || true)
+if [ -n "$late" ]; then
+  echo "$list names functions that need a Windows later than XP:"; echo "$late"; exit 1
+fi
+unknown=$(comm -23 <(echo "$imports") <(grep -vE '^(#|$)' "$list" | awk '{print $1, $2}' | sort -u))
+if [ -n "$unknown" ]; then
+  echo "$exe imports functions that are not on the reviewed list (scripts/xp-imports.txt):"
+  echo "$unknown"
+  exit 1
+fi
+echo "$exe: $(stat -c %s "$exe") bytes, $(echo "$imports" | wc -l) imports, all on the XP list: $(echo $dlls)"
