@@ -11,7 +11,9 @@
 #include "app/startup.h"
 #include "app/startup_win.h"
 #include "app/tray_mode.h"
+#include "dialogs/dialogs_win.h"
 #include "display/bar_layout_win.h"
+#include "display/color_chooser.h"
 #include "display/led_images.h"
 #include "settings/path_text_win.h"
 #include "settings/settings_store.h"
@@ -21,6 +23,13 @@ namespace {
 bool AskYes(const char* question) {
     // Anything but Yes, a box that could not be shown included, counts as No.
     return ShowMessageBox(kQuestionTitle, question, kQuestionFlags) == AnswerYes;
+}
+
+void PickColor(LedColor which) {
+    StopMonitoring();
+    ChooseLedColor(which);
+    SaveSettings(); // also after a cancel: the file then holds the bar's current position
+    StartMonitoring();
 }
 
 void SetIconSize(int size) {
@@ -91,6 +100,30 @@ void RunCommand(int item) {
     switch (item) {
     case MenuAbout:
         ShowMessageBox("About Blinkbar " + AppState.VersionText, AppState.AboutText, 0);
+        break;
+    case MenuConfigureDrives:
+        StopMonitoring();
+        DriveConfigDialog(); // saves by itself when the user saves
+        StartMonitoring();
+        break;
+    case MenuReadColor:
+        PickColor(LedColor::Read);
+        break;
+    case MenuWriteColor:
+        PickColor(LedColor::Write);
+        break;
+    case MenuBackColor:
+        PickColor(LedColor::Back);
+        break;
+    case MenuTextColor:
+        PickColor(LedColor::Text);
+        break;
+    case MenuTransparency:
+        StopMonitoring();
+        TransparencyDialog();
+        SaveSettings();
+        Sleep(500);
+        StartMonitoring();
         break;
     case MenuIconSize1:
     case MenuIconSize2:

@@ -41,7 +41,8 @@ void ResetEventRecord() {
     ResetLedPressState();
 }
 
-MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wParam, uint32_t lParam,
+                                    int scrollControl) {
     gEvents.Window = window;
     switch (message) {
     case Wm::Command:
@@ -55,6 +56,12 @@ MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wPara
         if (LowWord(wParam) == CommandFocusPrevious) return MessageAction::FocusPrevious;
         gEvents.PendingEvent = EventMenuCommand;
         gEvents.Object = static_cast<int>(LowWord(wParam));
+        return MessageAction::Handled;
+    case Wm::HScroll:
+        if (lParam == 0) return MessageAction::Default; // a window's own scroll bar
+        gEvents.PendingEvent = EventControl;
+        gEvents.Object = scrollControl;
+        gEvents.Type = static_cast<int>(LowWord(wParam));
         return MessageAction::Handled;
     case MsgControlClick:
         gEvents.PendingEvent = EventControl;

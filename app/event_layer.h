@@ -27,7 +27,8 @@ inline constexpr int CommandFocusPrevious = 1213;
 // Message numbers the translation looks at (as the platform numbers them).
 namespace Wm {
 inline constexpr uint32_t Move = 0x0003, Size = 0x0005, Activate = 0x0006, Close = 0x0010,
-                          EraseBackground = 0x0014, Command = 0x0111, MouseMove = 0x0200,
+                          EraseBackground = 0x0014, Command = 0x0111, HScroll = 0x0114,
+                          MouseMove = 0x0200,
                           LButtonDown = 0x0201, LButtonUp = 0x0202, LButtonDoubleClick = 0x0203,
                           RButtonDown = 0x0204, RButtonUp = 0x0205, RButtonDoubleClick = 0x0206,
                           MouseWheel = 0x020A;
@@ -76,8 +77,10 @@ enum class MessageAction {
     FocusPrevious,
 };
 
-// The window procedure's translation for window number `window`.
-MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wParam, uint32_t lParam);
+// The window procedure's translation for window number `window`. A slider reports its movements
+// as scroll messages that name the control only by handle: the platform passes its number.
+MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wParam, uint32_t lParam,
+                                    int scrollControl = 0);
 
 // WaitEvent's own steps around the fetch: the start (Type reset, a queued window event first)
 // and the end (a pending event, else the raw message).

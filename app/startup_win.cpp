@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/event_layer_win.h"
 #include "app/main_loop.h"
+#include "app/modal_win.h"
 #include "app/monitoring.h"
 #include "app/numbering.h"
 #include "app/popup_menu.h"
@@ -24,24 +25,6 @@ namespace {
 
 constexpr const char* kBarClass = "BlinkbarBar";
 UniqueMutex gInstanceMutex;
-
-struct DisabledWindows {
-    DWORD Thread = 0;
-    HWND Foreground = nullptr;
-    HWND List[64] = {};
-    int Count = 0;
-};
-
-BOOL CALLBACK DisableOne(HWND window, LPARAM context) {
-    auto& disabled = *reinterpret_cast<DisabledWindows*>(context);
-    if (GetWindowThreadProcessId(window, nullptr) != disabled.Thread) return TRUE;
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || window == disabled.Foreground)
-        return TRUE;
-    if (disabled.Count == 64) return FALSE;
-    EnableWindow(window, FALSE);
-    disabled.List[disabled.Count++] = window;
-    return TRUE;
-}
 
 } // namespace
 
@@ -70,17 +53,9 @@ int OsVersionCode() {
 }
 
 int ShowMessageBox(const std::string& title, const std::string& text, unsigned flags) {
-    // The box is modal for the whole thread: every other window of ours is disabled meanwhile,
-    // and exactly those are enabled again afterwards.
-    DisabledWindows disabled;
-    disabled.Thread = GetCurrentThreadId();
-    disabled.Foreground = GetForegroundWindow();
-    EnumWindows(DisableOne, reinterpret_cast<LPARAM>(&disabled));
-    DWORD foregroundProcess = 0;
-    if (disabled.Foreground) GetWindowThreadProcessId(disabled.Foreground, &foregroundProcess);
-    HWND owner = foregroundProcess == GetCurrentProcessId() ? disabled.Foreground : nullptr;
-    const int answer = MessageBoxA(owner, text.c_str(), title.c_str(), flags);
-    for (int i = 0; i < disabled.Count; ++i) EnableWindow(disabled.List[i], TRUE);
+    ModalScope modal = BeginModal();
+    const int answer = MessageBoxA(modal.Owner, text.c_str(), title.c_str(), flags);
+    EndModal(modal);
     return answer;
 }
 
@@ -113,6 +88,7 @@ HWND CreateBarWindow(HINSTANCE instance) {
 }
 
 void CloseBarWindow() {
+    DestroyMinimizeButtonTip();
     if (!AppState.WindowHandle) return;
     ForgetEventWindow(AppState.WindowHandle);
     DestroyWindow(AppState.WindowHandle);

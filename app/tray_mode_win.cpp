@@ -31,7 +31,8 @@ NOTIFYICONDATAA IconRecord(UINT flags) {
 
 void AddTrayIcon() {
     NOTIFYICONDATAA icon = IconRecord(NIF_MESSAGE | NIF_ICON);
-    gIconShown = Shell_NotifyIconA(NIM_ADD, &icon) != FALSE;
+    // A shell that still has the icon refuses to add it again: then it is there all the same.
+    gIconShown = Shell_NotifyIconA(NIM_ADD, &icon) || Shell_NotifyIconA(NIM_MODIFY, &icon);
     NOTIFYICONDATAA tip = IconRecord(NIF_TIP);
     std::strncpy(tip.szTip, kTrayTip, sizeof tip.szTip - 1);
     Shell_NotifyIconA(NIM_MODIFY, &tip);

@@ -12,6 +12,10 @@
 #include "dialogs/transparency.h"
 #include "monitor/activity_poller.h"
 
+namespace {
+HWND gButtonTip = nullptr;
+} // namespace
+
 void LayoutBar() {
     HWND bar = AppState.WindowHandle;
     const int edge = AppState.IconPixels;
@@ -69,10 +73,12 @@ void CreateMinimizeButton() {
                                   instance, nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)),
                  TRUE);
-    // The tooltip control belongs to the bar and goes with it.
+    // Not owned by the bar: a topmost window that the bar owns keeps the bar itself from being
+    // made topmost again once "Disable WindowOnTop" has taken it down (seen under Wine).
     HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, bar,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                nullptr, instance, nullptr);
+    gButtonTip = tip;
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE; // understood by every comctl32 since Windows 95
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -80,4 +86,9 @@ void CreateMinimizeButton() {
     tool.uId = reinterpret_cast<UINT_PTR>(button);
     tool.lpszText = const_cast<char*>(kMinimizeButtonTip);
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void DestroyMinimizeButtonTip() {
+    if (gButtonTip) DestroyWindow(gButtonTip);
+    gButtonTip = nullptr;
 }

@@ -6,3 +6,5 @@
 void LayoutBar();
 // Control 5000 at the right end of the bar, with its tooltip.
 void CreateMinimizeButton();
+// The button's tooltip window stands apart from the bar and goes with it.
+void DestroyMinimizeButtonTip();

@@ -18,6 +18,20 @@ check_match() { # name, extended regex, actual
   else failed=$((failed + 1)); echo "FAIL $1: '$3' does not match '$2'"; fi
 }
 
+# eventually NAME EXPECTED COMMAND...: polls the command for up to 6 s until it prints the expected
+# text, then checks what it printed last. Windows under Wine without a window manager take a
+# moment to go (closing one waits for the X server to withdraw it).
+eventually() {
+  local name=$1 want=$2 got=""
+  shift 2
+  for _ in $(seq 60); do
+    got=$("$@")
+    [ "$got" == "$want" ] && break
+    sleep 0.1
+  done
+  check "$name" "$want" "$got"
+}
+
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 
 # wininfo ARGS...: its output (run into a file: Wine's servers inherit pipes).

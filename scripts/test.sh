@@ -25,6 +25,7 @@ bash scripts/check-imports.sh build/windows/blinkbar.exe
   echo "== end to end"
   bash e2e/bar.sh | tee build/e2e.log
   bash e2e/blink.sh | tee build/e2e-blink.log
+  bash e2e/commands.sh | tee build/e2e-commands.log
   echo "== figures"
   bash e2e/bench.sh | tee build/bench.log
 )
@@ -37,6 +38,9 @@ bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 count() { grep -oE "$2" "$1" | grep -oE '[0-9]+' | tail -n 1; }
 native=$(count build/ctest-native.log 'out of [0-9]+')
 windows=$(count build/ctest-windows.log 'out of [0-9]+')
-e2e=$(( $(count build/e2e.log '^[0-9]+ passed') + $(count build/e2e-blink.log '^[0-9]+ passed') ))
+e2e=0
+for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log; do
+  e2e=$((e2e + $(count "$log" '^[0-9]+ passed')))
+done
 echo "== $native native tests, $windows Windows test programs, $e2e end-to-end checks, fuzzing clean; $((SECONDS - start)) s"
 echo "$((native + windows + e2e)) passed, 0 failed"

@@ -3,6 +3,7 @@
 //   wininfo window TITLE    the top-level window and its children
 //   wininfo menu            the items of the popup menu that is open now
 //   wininfo text TITLE      the caption texts inside a window (a message box's question)
+//   wininfo box             the title and texts of the message box or standard dialog open now
 //   wininfo close TITLE     sends WM_CLOSE to the window
 //   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
@@ -176,6 +177,29 @@ BOOL CALLBACK ListOne(HWND w, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK FindDialogWindow(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+// The standard dialog that is open (a message box, the colour chooser): its title and texts.
+int Box() {
+    HWND box = nullptr;
+    EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&box));
+    if (!box) {
+        std::printf("no box\n");
+        return 1;
+    }
+    char title[256] = {};
+    GetWindowTextA(box, title, sizeof title);
+    std::printf("title: %s\n", title);
+    EnumChildWindows(box, PrintText, 0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +207,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "menu")) return Menu();
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "box")) return Box();
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(nullptr, argv[2]);
         if (!w) return 1;
