@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/event_layer.h"
 #include "app/popup_menu.h"
+#include "app/startup.h"
 #include "app/startup_win.h"
 #include "dialogs/transparency.h"
 #include "display/bar_layout_win.h"
@@ -110,6 +111,56 @@ TEST_F(BarOnWine, ACloseRequestQueuesAnEventAndLeavesTheBar) {
     ASSERT_TRUE(WaitFor(EventControl));
     EXPECT_EQ(EventObject(), 5);
     EXPECT_EQ(EventClickType(), DoubleClickLeft);
+}
+
+// While a message box is open every other window of the thread is disabled, except the
+// foreground window; afterwards exactly those are enabled again.
+struct BoxSeen {
+    bool Open = false;
+    bool BarEnabled = true;
+    bool OtherEnabled = true;
+};
+BoxSeen gSeen;
+HWND gOther = nullptr, gDisabledBefore = nullptr, gForeground = nullptr;
+
+BOOL CALLBACK FindBox(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+void CALLBACK LookAtTheBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return; // not up yet: the timer comes again
+    KillTimer(nullptr, id);
+    gSeen = {true, IsWindowEnabled(AppState.WindowHandle) != FALSE, IsWindowEnabled(gOther) != FALSE};
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(BarOnWine, AMessageBoxDisablesTheOtherWindowsAndEnablesExactlyThoseAgain) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    gOther = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 100, 50, 20, nullptr,
+                             nullptr, instance, nullptr);
+    gDisabledBefore = CreateWindowExA(0, "STATIC", "off", WS_POPUP | WS_VISIBLE | WS_DISABLED, 0,
+                                      130, 50, 20, nullptr, nullptr, instance, nullptr);
+    gForeground = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 0, 160, 50, 20,
+                                  nullptr, nullptr, instance, nullptr);
+    SetForegroundWindow(gForeground);
+    ASSERT_EQ(GetForegroundWindow(), gForeground) << "premise";
+    gSeen = BoxSeen();
+    SetTimer(nullptr, 0, 50, LookAtTheBox);
+    EXPECT_EQ(ShowMessageBox("Blinkbar", "test", 0), IDOK);
+    ASSERT_TRUE(gSeen.Open);
+    EXPECT_FALSE(gSeen.BarEnabled);
+    EXPECT_FALSE(gSeen.OtherEnabled);
+    EXPECT_TRUE(IsWindowEnabled(gForeground)) << "the owner, which the box itself disabled";
+    EXPECT_TRUE(IsWindowEnabled(AppState.WindowHandle));
+    EXPECT_TRUE(IsWindowEnabled(gOther));
+    EXPECT_FALSE(IsWindowEnabled(gDisabledBefore)) << "what was disabled before stays so";
+    for (HWND w : {gOther, gDisabledBefore, gForeground}) DestroyWindow(w);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/monitoring.h"
+#include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
@@ -63,6 +64,12 @@ TEST_F(PollerOnWine, ABusyDriveLightsAgainWithinATickAfterTheControlsWereReset) 
     EXPECT_EQ(ControlImage(2), ImageBitmap(2));
     PumpMessagesFor(120);
     EXPECT_EQ(ControlImage(2), ImageBitmap(50)) << "D is still writing";
+    AppState.Drives = "111111111111111111111111";
+    AppState.Transparency = 255;
+    LayoutBar(); // the same for a layout, as "Show Minimize Button" runs it
+    EXPECT_EQ(ControlImage(2), ImageBitmap(2));
+    PumpMessagesFor(120);
+    EXPECT_EQ(ControlImage(2), ImageBitmap(50)) << "D is still writing after the layout";
 
     // A stop while the switch back to idle is on its way, then a quiet start.
     gScriptedTraffic['D' - 'A'] = 0;
