@@ -74,11 +74,20 @@ MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wPara
         gEvents.Object = static_cast<int>(wParam);
         int type = -1;
         switch (lParam) {
-        case Wm::LButtonDown: type = ClickLeft; break;
-        case Wm::RButtonDown: type = ClickRight; break;
-        case Wm::LButtonDoubleClick: type = DoubleClickLeft; break;
-        case Wm::RButtonDoubleClick: type = DoubleClickRight; break;
-        default: break;
+        case Wm::LButtonDown:
+            type = ClickLeft;
+            break;
+        case Wm::RButtonDown:
+            type = ClickRight;
+            break;
+        case Wm::LButtonDoubleClick:
+            type = DoubleClickLeft;
+            break;
+        case Wm::RButtonDoubleClick:
+            type = DoubleClickRight;
+            break;
+        default:
+            break;
         }
         if (type >= 0) {
             gEvents.Type = type;

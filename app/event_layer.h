@@ -28,10 +28,9 @@ inline constexpr int CommandFocusPrevious = 1213;
 namespace Wm {
 inline constexpr uint32_t Move = 0x0003, Size = 0x0005, Activate = 0x0006, Close = 0x0010,
                           EraseBackground = 0x0014, Command = 0x0111, HScroll = 0x0114,
-                          MouseMove = 0x0200,
-                          LButtonDown = 0x0201, LButtonUp = 0x0202, LButtonDoubleClick = 0x0203,
-                          RButtonDown = 0x0204, RButtonUp = 0x0205, RButtonDoubleClick = 0x0206,
-                          MouseWheel = 0x020A;
+                          MouseMove = 0x0200, LButtonDown = 0x0201, LButtonUp = 0x0202,
+                          LButtonDoubleClick = 0x0203, RButtonDown = 0x0204, RButtonUp = 0x0205,
+                          RButtonDoubleClick = 0x0206, MouseWheel = 0x020A;
 inline constexpr uint32_t SizeMinimized = 1;
 } // namespace Wm
 
@@ -70,10 +69,10 @@ void ResetEventRecord();
 
 // What the window procedure does after the translation.
 enum class MessageAction {
-    Default,          // on to the default procedure
-    Handled,          // return 0
-    RepostTrayEvent,  // post MsgTrayEvent with the same parameters, return 0
-    FocusNext,        // move the keyboard focus, return 0
+    Default,         // on to the default procedure
+    Handled,         // return 0
+    RepostTrayEvent, // post MsgTrayEvent with the same parameters, return 0
+    FocusNext,       // move the keyboard focus, return 0
     FocusPrevious,
 };
 

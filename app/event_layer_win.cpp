@@ -85,8 +85,9 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     const int scrollControl =
         message == WM_HSCROLL && lParam ? GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) : 0;
     const int queuedBefore = gEvents.QueueCount;
-    const MessageAction action = TranslateEventMessage(
-        number, message, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), scrollControl);
+    const MessageAction action =
+        TranslateEventMessage(number, message, static_cast<uint32_t>(wParam),
+                              static_cast<uint32_t>(lParam), scrollControl);
     // A window event from a message that another thread sent (a close request from another
     // program) is handled inside the blocked wait, which would not return until some posted
     // message came: wake it, so that the event is not left waiting.

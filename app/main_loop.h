@@ -32,5 +32,6 @@ std::string LaunchFolder(const std::string& file, const std::string& folder);
 
 // Platform side.
 // Starts a program without waiting for it; nonzero when it was started. Texts are UTF-8.
-int LaunchProgram(const std::string& file, const std::string& parameters, const std::string& folder);
+int LaunchProgram(const std::string& file, const std::string& parameters,
+                  const std::string& folder);
 [[noreturn]] void RunMainLoop();

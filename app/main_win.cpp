@@ -11,5 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 // library), end quietly. Replacing the default handler also keeps its symbol demangler, a sixth of
 // the executable, out of the program.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { ExitProcess(3); }
+void __verbose_terminate_handler() {
+    ExitProcess(3);
+}
 } // namespace __gnu_cxx

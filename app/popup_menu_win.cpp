@@ -24,7 +24,8 @@ void BuildPopupMenu() {
         if (row.Number == 0)
             AppendMenuA(gMenu.get(), MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuA(gMenu.get(), MF_STRING, static_cast<UINT_PTR>(row.Number), row.Text.c_str());
+            AppendMenuA(gMenu.get(), MF_STRING, static_cast<UINT_PTR>(row.Number),
+                        row.Text.c_str());
     }
 }
 
@@ -45,7 +46,8 @@ void SetMenuItemChecked(int item, bool on) {
     info.cbSize = sizeof info;
     info.fMask = MIIM_STATE;
     if (!GetMenuItemInfoA(gMenu.get(), static_cast<UINT>(item), FALSE, &info)) return;
-    info.fState = on ? (info.fState | MFS_CHECKED) : (info.fState & ~static_cast<UINT>(MFS_CHECKED));
+    info.fState =
+        on ? (info.fState | MFS_CHECKED) : (info.fState & ~static_cast<UINT>(MFS_CHECKED));
     SetMenuItemInfoA(gMenu.get(), static_cast<UINT>(item), FALSE, &info);
 }
 

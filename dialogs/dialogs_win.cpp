@@ -97,7 +97,8 @@ void DriveConfigDialog() {
         const char letter[2] = {AppState.DriveLetters[slot - 1], '\0'};
         boxes[slot - 1] = AddControl(dialog, "Button", letter, BS_AUTOCHECKBOX | WS_TABSTOP,
                                      DriveCheckBoxRect(slot), Num::DriveCheckBoxBase + slot);
-        if (SlotShown(AppState.Drives, slot)) SendMessageA(boxes[slot - 1], BM_SETCHECK, BST_CHECKED, 0);
+        if (SlotShown(AppState.Drives, slot))
+            SendMessageA(boxes[slot - 1], BM_SETCHECK, BST_CHECKED, 0);
     }
     AddControl(dialog, "Button", kSaveChangesText, BS_PUSHBUTTON | WS_TABSTOP, SaveChangesRect(),
                Num::SaveChangesButton);

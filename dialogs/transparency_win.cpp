@@ -7,9 +7,10 @@
 int ApplyTransparency(HWND window, int alpha) {
     using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
     UniqueLibrary user32(LoadLibraryA("user32.dll"));
-    const auto setLayered = user32 ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
-                                         GetProcAddress(user32.get(), "SetLayeredWindowAttributes")))
-                                   : nullptr;
+    const auto setLayered = user32
+                                ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
+                                      GetProcAddress(user32.get(), "SetLayeredWindowAttributes")))
+                                : nullptr;
     // A layered window without attributes is never drawn: stay layered only when the alpha can
     // be set. The bar stays layered even when opaque, so every later call looks the same.
     if (setLayered) {

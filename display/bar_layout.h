@@ -10,7 +10,8 @@
 bool SlotShown(const std::string& drives, int slot);
 
 struct BarGeometry {
-    int LedX[Num::LastDriveSlot + 1] = {}; // by slot; a hidden LED stands where the next shown one goes
+    int LedX[Num::LastDriveSlot + 1] =
+        {}; // by slot; a hidden LED stands where the next shown one goes
     bool Shown[Num::LastDriveSlot + 1] = {};
     int ShownCount = 0;
     int ClientWidth = 0; // one pixel narrower than the LEDs, plus the button's strip

@@ -66,11 +66,11 @@ void CreateMinimizeButton() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RECT client{};
     GetClientRect(bar, &client);
-    HWND button = CreateWindowExA(0, "BUTTON", "|", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                                  client.right - 8, 0, 8, AppState.IconPixels, bar,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(
-                                      Num::MinimizeButtonControl)),
-                                  instance, nullptr);
+    HWND button =
+        CreateWindowExA(0, "BUTTON", "|", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, client.right - 8,
+                        0, 8, AppState.IconPixels, bar,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Num::MinimizeButtonControl)),
+                        instance, nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)),
                  TRUE);
     // Not owned by the bar: a topmost window that the bar owns keeps the bar itself from being

@@ -21,11 +21,15 @@ struct ColorFields {
 
 ColorFields FieldsOf(LedColor which) {
     switch (which) {
-    case LedColor::Read: return {&AppState.ReadColor, &AppState.ReadRgb};
-    case LedColor::Write: return {&AppState.WriteColor, &AppState.WriteRgb};
-    case LedColor::Back: return {&AppState.BackColor, &AppState.BackRgb};
+    case LedColor::Read:
+        return {&AppState.ReadColor, &AppState.ReadRgb};
+    case LedColor::Write:
+        return {&AppState.WriteColor, &AppState.WriteRgb};
+    case LedColor::Back:
+        return {&AppState.BackColor, &AppState.BackRgb};
     case LedColor::Text:
-    default: return {&AppState.TextColor, &AppState.TextRgb};
+    default:
+        return {&AppState.TextColor, &AppState.TextRgb};
     }
 }
 

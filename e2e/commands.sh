@@ -43,15 +43,6 @@ wait_for_window() { # title regex; prints the X window
     sleep 0.1
   done
 }
-checked_items() { # the check marks of the menu, opened and closed again
-  xdotool mousemove 405 15 click 3
-  sleep 0.5
-  rm -f "$dir/wininfo-menu.txt"
-  wininfo menu >/dev/null
-  tr -d '\r' <"$dir/wininfo-menu.txt" | grep -oE '^item [0-9]+ checked=1' | awk '{print $2}' | tr '\n' ' ' | sed 's/ $//'
-  xdotool key Escape
-  sleep 0.3
-}
 # The exact text of a save, from the values a test expects.
 saved_text() { # x y locked drives read write back text size alpha interval minimize
   printf '; Blinkbar V1.02 - January 2009 by the Blinkbar team\r\n; https://blinkbar.example.org\r\n; \r\n[Settings]\r\nWinX = %s\r\nWinY = %s\r\nLocked = %s\r\nDrives = %s\r\nReadColor = %s\r\nWriteColor = %s\r\nBackColor = %s\r\nTextColor = %s\r\nIconSize = %s\r\nTransparency = %s\r\nHDD Detect Interval = %s\r\nMinimize Button = %s\r\n' "$@"
@@ -66,12 +57,12 @@ start_bar
 pick 8
 check "size 2: bar" "400,10 575x24" "$(geometry)"
 check "size 2: LED D is 24 pixels" "24,0,24,24" "$(field "$(wininfo window Blinkbar)" 'child id=2' rect)"
-check "size 2: only item 8 checked" "8" "$(checked_items)"
+check "size 2: only item 8 checked" "8" "$(menu_checks)"
 check "size 2: file" "$(saved_text 400 10 0 $all 00D800 FF2626 000000 FFFFFF 2 255 10 0)" "$(file_text)"
 pick 9
 check "size 3: bar" "400,10 719x30" "$(geometry)"
 check "size 3: file" "3" "$(ini IconSize)"
-check "size 3: only item 9 checked" "9" "$(checked_items)"
+check "size 3: only item 9 checked" "9" "$(menu_checks)"
 pick 7
 check "size 1: bar" "400,10 431x18" "$(geometry)"
 check "size 1: file" "$(default_save 400 10)" "$(file_text)"
@@ -82,12 +73,12 @@ info=$(wininfo window Blinkbar)
 check "button shown: bar 8 wider" "400,10 439x18" "$(geometry)"
 check "button shown: at the right end, captioned |" "1 431,0,8,18 \"|\"" "$(field "$info" 'child id=5000' visible) $(field "$info" 'child id=5000' rect) $(field "$info" 'child id=5000' text)"
 check "button shown: file" "1" "$(ini 'Minimize Button')"
-check "button shown: item 11 checked" "7 11" "$(checked_items)"
+check "button shown: item 11 checked" "7 11" "$(menu_checks)"
 pick 11
 check "button hidden again" "400,10 431x18 0" "$(geometry) $(field "$(wininfo window Blinkbar)" 'child id=5000' visible)"
 check "button hidden again: file" "0" "$(ini 'Minimize Button')"
 pick 14
-check "lock: item 14 checked" "7 14" "$(checked_items)"
+check "lock: item 14 checked" "7 14" "$(menu_checks)"
 check "lock: file" "1" "$(ini Locked)"
 xdotool mousemove 405 15 mousedown 1
 for i in $(seq 1 8); do xdotool mousemove $((405 + i * 10)) $((15 + i * 10)); sleep 0.04; done

@@ -100,6 +100,22 @@ geometry() { # of the X window: "x,y wxh"
   echo "$(echo "$g" | awk '/Position/ {print $2}') $(echo "$g" | awk '/Geometry/ {print $2}')"
 }
 
+# The items of the menu opened with a right-click at (x, y), as the hook library reads them.
+menu_items() {
+  xdotool mousemove "$1" "$2" click 3
+  sleep 0.6
+  rm -f "$dir/wininfo-menu.txt"
+  wininfo menu >/dev/null
+  tr -d '\r' <"$dir/wininfo-menu.txt" 2>/dev/null
+}
+# The checked item numbers of that menu, which is closed again.
+menu_checks() {
+  menu_items "${1:-405}" "${2:-15}" | grep -oE '^item [0-9]+ checked=1' | awk '{print $2}' |
+    tr '\n' ' ' | sed 's/ $//'
+  xdotool key Escape
+  sleep 0.3
+}
+
 pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
 
 file_hash() { [ -f "$1" ] && md5sum <"$1" | cut -d' ' -f1 || echo none; }

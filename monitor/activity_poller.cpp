@@ -40,7 +40,8 @@ void PollActivity() {
     if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
         // No state equals -1, so every slot records its current image; that also overwrites
         // any older wish still waiting for the window's thread.
-        for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) AppState.LedStateShown[s] = -1;
+        for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s)
+            AppState.LedStateShown[s] = -1;
     }
     for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
         // Read afresh per slot: a stop in mid-tick ends the tick after the slot in progress.

@@ -30,7 +30,8 @@ uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot) {
     // TIME_KILL_SYNCHRONOUS: once timeKillEvent returns, no tick of the timer is running or will
     // run. That is safe only because a tick never waits for the window's thread.
     const UINT flags = TIME_PERIODIC | TIME_CALLBACK_FUNCTION;
-    if (const MMRESULT id = timeSetEvent(periodMs, 0, TimerTick, slot, flags | TIME_KILL_SYNCHRONOUS))
+    if (const MMRESULT id =
+            timeSetEvent(periodMs, 0, TimerTick, slot, flags | TIME_KILL_SYNCHRONOUS))
         return id;
     // Windows 2000 knows no such flag and refuses the timer: monitor without it there.
     return timeSetEvent(periodMs, 0, TimerTick, slot, flags);

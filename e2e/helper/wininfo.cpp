@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "find_window.h"
+
 namespace {
 
 void PrintRect(const char* name, const RECT& r) {
@@ -65,10 +67,9 @@ int Window(const char* title) {
     std::printf("window visible=%d enabled=%d", IsWindowVisible(w) ? 1 : 0,
                 IsWindowEnabled(w) ? 1 : 0);
     PrintRect("rect", r);
-    std::printf(" client=%ld,%ld style=0x%08lx exstyle=0x%08lx topmost=%d toolwindow=%d",
-                c.right, c.bottom, static_cast<unsigned long>(style),
-                static_cast<unsigned long>(ex), (ex & WS_EX_TOPMOST) ? 1 : 0,
-                (ex & WS_EX_TOOLWINDOW) ? 1 : 0);
+    std::printf(" client=%ld,%ld style=0x%08lx exstyle=0x%08lx topmost=%d toolwindow=%d", c.right,
+                c.bottom, static_cast<unsigned long>(style), static_cast<unsigned long>(ex),
+                (ex & WS_EX_TOPMOST) ? 1 : 0, (ex & WS_EX_TOOLWINDOW) ? 1 : 0);
     BYTE alpha = 0;
     DWORD flags = 0;
     COLORREF key = 0;
@@ -81,19 +82,10 @@ int Window(const char* title) {
     return 0;
 }
 
-BOOL CALLBACK FindMenuWindow(HWND w, LPARAM found) {
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::strcmp(cls, "#32768") != 0 || !IsWindowVisible(w)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
 // A menu handle means nothing in another process: a hook library reads the open menu from
 // inside the program's thread and writes it beside the program.
 int Menu() {
-    HWND popup = nullptr;
-    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&popup));
+    HWND popup = FindVisibleWindowOfClass("#32768");
     if (!popup) {
         std::printf("no menu\n");
         return 1;
@@ -107,7 +99,8 @@ int Menu() {
     const DWORD thread = GetWindowThreadProcessId(popup, nullptr);
     HHOOK hook = proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, hookLibrary, thread) : nullptr;
     if (!hook) {
-        std::printf("no hook: library %p proc %p error %lu\n", static_cast<void*>(hookLibrary), reinterpret_cast<void*>(proc), GetLastError());
+        std::printf("no hook: library %p proc %p error %lu\n", static_cast<void*>(hookLibrary),
+                    reinterpret_cast<void*>(proc), GetLastError());
         return 1;
     }
     SendMessageTimeoutA(popup, RegisterWindowMessageA("WininfoDumpMenu"), 0, 0, SMTO_NORMAL, 5000,
@@ -127,11 +120,12 @@ int CountEvents(const char* title, int seconds) {
     HMODULE library = LoadLibraryA(path);
     const auto count = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(library, "WininfoCountHook")));
-    const auto control = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
+    const auto control =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
     const DWORD thread = GetWindowThreadProcessId(w, nullptr);
     HHOOK countHook = count ? SetWindowsHookExA(WH_GETMESSAGE, count, library, thread) : nullptr;
-    HHOOK controlHook = control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library, thread) : nullptr;
+    HHOOK controlHook =
+        control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library, thread) : nullptr;
     if (!countHook || !controlHook) return 1;
     SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoResetCount"), 0, 0, SMTO_NORMAL, 5000,
                         nullptr);
@@ -149,8 +143,10 @@ BOOL CALLBACK PrintText(HWND child, LPARAM) {
     GetWindowTextA(child, text, sizeof text);
     if (text[0]) {
         for (char* p = text; *p; ++p)
-            if (*p == '\n') *p = '|';
-            else if (*p == '\r') *p = ' ';
+            if (*p == '\n')
+                *p = '|';
+            else if (*p == '\r')
+                *p = ' ';
         std::printf("%s: %s\n", cls, text);
     }
     return TRUE;
@@ -177,18 +173,9 @@ BOOL CALLBACK ListOne(HWND w, LPARAM) {
     return TRUE;
 }
 
-BOOL CALLBACK FindDialogWindow(HWND w, LPARAM found) {
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
 // The standard dialog that is open (a message box, the colour chooser): its title and texts.
 int Box() {
-    HWND box = nullptr;
-    EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&box));
+    HWND box = FindVisibleWindowOfClass("#32770");
     if (!box) {
         std::printf("no box\n");
         return 1;

@@ -6,19 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "find_window.h"
+
 namespace {
 
-BOOL CALLBACK FindMenuWindow(HWND w, LPARAM found) {
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::strcmp(cls, "#32768") != 0 || !IsWindowVisible(w)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
 void DumpMenu() {
-    HWND popup = nullptr;
-    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&popup));
+    HWND popup = FindVisibleWindowOfClass("#32768");
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-menu.txt");
@@ -60,14 +53,14 @@ void WriteCount() {
 
 } // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK WininfoCountHook(int code, WPARAM wParam,
-                                                                     LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    WininfoCountHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) ++gRetrieved;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK WininfoHook(int code, WPARAM wParam,
-                                                                LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    WininfoHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (sent->message == RegisterWindowMessageA("WininfoDumpMenu")) DumpMenu();

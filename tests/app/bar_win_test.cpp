@@ -69,7 +69,8 @@ TEST_F(BarOnWine, EveryLayoutMakesTheBarTopmostAgain) {
 }
 
 TEST_F(BarOnWine, ApplyTransparencyKeepsOnlyTheLayeredAndToolWindowStyles) {
-    SetWindowLongA(AppState.WindowHandle, GWL_EXSTYLE, ExStyle() | WS_EX_CLIENTEDGE | WS_EX_APPWINDOW);
+    SetWindowLongA(AppState.WindowHandle, GWL_EXSTYLE,
+                   ExStyle() | WS_EX_CLIENTEDGE | WS_EX_APPWINDOW);
     ApplyTransparency(AppState.WindowHandle, 128);
     EXPECT_EQ(ExStyle() & ~WS_EX_TOPMOST, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
     BYTE alpha = 0;
@@ -84,7 +85,8 @@ TEST_F(BarOnWine, CheckMarksFollowEveryLayout) {
     RenderLedImages();
     LayoutBar();
     const int want[] = {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0};
-    for (int item = 1; item <= 19; ++item) EXPECT_EQ(IsMenuItemChecked(item), want[item - 1] == 1) << item;
+    for (int item = 1; item <= 19; ++item)
+        EXPECT_EQ(IsMenuItemChecked(item), want[item - 1] == 1) << item;
     SetMenuItemChecked(MenuExit, true);
     EXPECT_TRUE(IsMenuItemChecked(MenuExit));
     SetMenuItemChecked(MenuExit, false);
@@ -136,7 +138,8 @@ void CALLBACK LookAtTheBox(HWND, UINT, UINT_PTR id, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
     if (!box) return; // not up yet: the timer comes again
     KillTimer(nullptr, id);
-    gSeen = {true, IsWindowEnabled(AppState.WindowHandle) != FALSE, IsWindowEnabled(gOther) != FALSE};
+    gSeen = {true, IsWindowEnabled(AppState.WindowHandle) != FALSE,
+             IsWindowEnabled(gOther) != FALSE};
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 

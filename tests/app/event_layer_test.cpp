@@ -25,7 +25,8 @@ TEST_F(EventLayerTest, EachMessageBecomesItsEventWithObjectAndType) {
         int Code, Object, Type;
         MessageAction Action;
     } rows[] = {
-        {"LED 5 pressed", Wm::Command, 5, 0xBEEF, EventControl, 5, ClickLeft, MessageAction::Handled},
+        {"LED 5 pressed", Wm::Command, 5, 0xBEEF, EventControl, 5, ClickLeft,
+         MessageAction::Handled},
         {"button notification", Wm::Command, (7u << 16) | 5000, 0xBEEF, EventControl, 5000, 7,
          MessageAction::Handled},
         {"menu item 8", Wm::Command, 8, 0, EventMenuCommand, 8, -1, MessageAction::Handled},

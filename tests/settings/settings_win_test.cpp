@@ -161,7 +161,8 @@ TEST_F(SettingsFilesOnWine, AFailedReplaceKeepsTheOldFileByteForByte) {
 }
 
 TEST_F(SettingsFilesOnWine, WhereNoTemporaryFileCanBeMadeTheFileIsRewrittenInPlace) {
-    WriteBytes(path_, "[Settings]\r\nWinX=9\r\nIconSize=2\r\n; a long tail that must not survive\r\n");
+    WriteBytes(path_,
+               "[Settings]\r\nWinX=9\r\nIconSize=2\r\n; a long tail that must not survive\r\n");
     // The temporary file's name is taken by a folder, so nothing can be created there.
     ASSERT_TRUE(CreateDirectoryW((path_ + L".tmp").c_str(), nullptr));
     Load();

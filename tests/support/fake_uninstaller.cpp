@@ -6,7 +6,8 @@ namespace {
 
 void WriteUtf8Line(HANDLE file, const wchar_t* text) {
     char bytes[4096];
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes - 2, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes - 2, nullptr, nullptr);
     if (n <= 0) return;
     bytes[n - 1] = '\n';
     DWORD written = 0;

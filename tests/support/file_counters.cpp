@@ -21,8 +21,9 @@ void ReloadTraffic() {
         lstrcpyW(gPath + slash, L"traffic.txt");
     }
     for (char& c : gTraffic) c = '0';
-    HANDLE file = CreateFileW(gPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(gPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD got = 0;
     ReadFile(file, gTraffic, sizeof gTraffic, &got, nullptr);
