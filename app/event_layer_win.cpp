@@ -6,6 +6,7 @@
 #include "app/event_layer_win.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
+#include "display/drive_tips_win.h"
 #include "monitor/monitor_messages_win.h"
 
 namespace {
@@ -80,6 +81,8 @@ void AttachLedControl(HWND control) {
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
     if (HandleTrayMessage(message)) return 0;
+    if (LRESULT result = 0; HandleDriveTipMessage(window, message, wParam, lParam, &result))
+        return result;
     int number = 0;
     if (!NumberOf(window, &number)) return DefWindowProcA(window, message, wParam, lParam);
     const int scrollControl =

@@ -15,6 +15,7 @@
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/bar_layout_win.h"
+#include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/drive_scan.h"
@@ -89,6 +90,7 @@ HWND CreateBarWindow(HINSTANCE instance) {
 
 void CloseBarWindow() {
     DestroyMinimizeButtonTip();
+    DestroyDriveTips();
     if (!AppState.WindowHandle) return;
     ForgetEventWindow(AppState.WindowHandle);
     DestroyWindow(AppState.WindowHandle);
@@ -121,6 +123,7 @@ void StartProgram() {
     RenderLedImages(); // makes the 96 images and puts each control on its idle image
     LayoutBar();       // sizes and shows the bar
     CreateMinimizeButton();
+    CreateDriveTips();
 
     StartMonitoring();
     ScanFixedDrives(); // on this thread the hand-over runs at once

@@ -41,6 +41,26 @@ check "C writing leaves D alone" "000000 000000" "$(pixels "${upper[@]}" "${lowe
 check "C writing: C's lower half" "FF2626" "$(pixels 401 24)"
 traffic 0 0
 
+echo "-- hovering over C shows what it is doing"
+traffic 2 0
+sleep 1.5
+xdotool mousemove 405 15
+sleep 0.3
+xdotool mousemove 407 17
+tip_shown() { wininfo list | grep -c 'visible=1 class=tooltips_class32'; }
+eventually "a tooltip shows over C" "1" tip_shown
+sleep 0.5
+import -window root "$dir/tooltip-writing.png"
+tip_region() { /usr/bin/python3 "$root/e2e/pixels.py" region 400 28 220 80; }
+writing=$(tip_region)
+traffic 1 0 # now C reads instead: the text follows within about a second
+sleep 2.5
+check "the tooltip follows the rates" "changed" "$([ "$(tip_region)" != "$writing" ] && echo changed || echo same)"
+import -window root "$dir/tooltip-reading.png"
+xdotool mousemove 600 400
+traffic 0 0
+echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png"
+
 echo "-- delay from a counter change to the pixels (20 changes)"
 result=$(/usr/bin/python3 "$root/e2e/pixels.py" blink "$dir/traffic.txt" \
   "020000000000000000000000" "000000000000000000000000" "${lower[@]}" FF2626 000000 10)

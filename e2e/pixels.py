@@ -2,10 +2,12 @@
 """Reads screen pixels straight from the X server (much faster than a screenshot).
 
   pixels.py get X Y [X Y ...]       prints RRGGBB for each point
+  pixels.py region X Y W H          prints a digest of the rectangle's pixels
   pixels.py blink FILE TEXT_ON TEXT_OFF X Y COLOR_ON COLOR_OFF COUNT
       writes TEXT_ON into FILE, times how long until pixel (X, Y) shows COLOR_ON, then the same
       with TEXT_OFF and COLOR_OFF; COUNT rounds; prints every delay in ms and a summary line
 """
+import hashlib
 import os
 import statistics
 import sys
@@ -59,6 +61,11 @@ def main(args):
     if args[0] == "get":
         coords = list(map(int, args[1:]))
         print(" ".join(pixel(coords[i], coords[i + 1]) for i in range(0, len(coords), 2)))
+        return 0
+    if args[0] == "region":
+        x, y, w, h = map(int, args[1:5])
+        data = root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF).data
+        print(hashlib.sha1(data).hexdigest())
         return 0
     if args[0] == "blink":
         return blink(args[1], args[2], args[3], int(args[4]), int(args[5]), args[6], args[7],

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_rates.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ std::atomic<int> gWantedImage[Num::LastDriveSlot + 1];
 std::atomic<bool> gSwitchRequested{false};
 // Set when the controls may disagree with LedStateShown; taken by the next active tick.
 std::atomic<bool> gResyncRequested{false};
+// Timer thread only: the start of each slot's current second of rates.
+RateSampler gSamplers[Num::LastDriveSlot + 1];
+constexpr int kTicksPerSecond = 1000 / static_cast<int>(Num::PollPeriodMs);
 
 void BuildVolumePath(int slot, char (&path)[8]) {
     // "\\.\" and the letter with its colon: the volume device, not the root folder.
@@ -48,7 +52,12 @@ void PollActivity() {
         if (AppState.MonitorActive.load() != 1) continue;
         char path[8];
         BuildVolumePath(s, path);
-        const int state = ActivityProbe(path, s);
+        ProbeReading reading;
+        const int state = ActivityProbe(path, s, &reading);
+        DriveRates rates;
+        if (SampleRates(gSamplers[s], reading, kTicksPerSecond, static_cast<int>(Num::PollPeriodMs),
+                        &rates))
+            PublishDriveRates(s, rates);
         AppState.LedStateNow[s] = state;
         if (AppState.LedStateShown[s] == state) continue;
         AppState.LedStateShown[s] = state;

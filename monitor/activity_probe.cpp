@@ -10,7 +10,8 @@ DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerfo
                static_cast<uint32_t>(record[at + 2]) << 16 |
                static_cast<uint32_t>(record[at + 3]) << 24;
     };
-    return DiskCounters{le32(40), le32(44)};
+    auto le64 = [&](size_t at) { return le32(at) | static_cast<uint64_t>(le32(at + 4)) << 32; };
+    return DiskCounters{le32(40), le32(44), le64(0), le64(8)};
 }
 
 int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& counters) {
@@ -28,9 +29,11 @@ int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& c
     return history.LastResult[index];
 }
 
-int ActivityProbe(const char* path, int index) {
+int ActivityProbe(const char* path, int index, ProbeReading* reading) {
     if (index < 0 || index >= ProbeHistorySize) return ProbeOutOfRange; // nothing is opened
     DiskCounters counters;
-    if (QueryVolumeCounters(path, &counters) != VolumeQuery::Answered) return LedIdle;
+    const VolumeQuery outcome = QueryVolumeCounters(path, &counters);
+    if (reading) *reading = ProbeReading{outcome, counters};
+    if (outcome != VolumeQuery::Answered) return LedIdle;
     return CompareProbeCounters(gProbeHistory, index, counters);
 }

@@ -20,6 +20,8 @@ extern ProbeHistory gProbeHistory;
 struct DiskCounters {
     uint32_t ReadCount = 0;
     uint32_t WriteCount = 0;
+    uint64_t BytesRead = 0;
+    uint64_t BytesWritten = 0;
 };
 
 enum class VolumeQuery {
@@ -28,7 +30,14 @@ enum class VolumeQuery {
     Answered,
 };
 
-// ReadCount and WriteCount sit at byte offsets 40 and 44 of the record, little-endian.
+// What one probe saw of its volume: whether it answered, and if so its counters.
+struct ProbeReading {
+    VolumeQuery Outcome = VolumeQuery::NotOpened;
+    DiskCounters Counters;
+};
+
+// BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, ReadCount and WriteCount at
+// 40 and 44, all little-endian.
 DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]);
 
 // Compares the counters with the index's history, stores what moved and returns the LED state.
@@ -38,8 +47,9 @@ int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& c
 // The probe of the program: asks the volume at `path` (for example "\\.\C:") through
 // QueryVolumeCounters and keeps the history in gProbeHistory. 255 for an index outside 0..127
 // (nothing is opened); 0 when the volume cannot be opened or does not answer (the history is left
-// alone, since the record would be undefined); else the bits of the counters that moved.
-int ActivityProbe(const char* path, int index);
+// alone, since the record would be undefined); else the bits of the counters that moved. When
+// `reading` is given it receives what the volume answered.
+int ActivityProbe(const char* path, int index, ProbeReading* reading = nullptr);
 
 // Where the counters come from. The shipped program links the device query; test builds may link
 // a source of their own. Must not allocate: it runs 480 times a second.

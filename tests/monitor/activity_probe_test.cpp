@@ -94,9 +94,15 @@ TEST(DiskPerformanceRecord, CountersAreReadLittleEndianAtTheirOffsets) {
     const unsigned char writes[4] = {0x01, 0x00, 0x00, 0x80};
     std::memcpy(record + 40, reads, 4);
     std::memcpy(record + 44, writes, 4);
+    const unsigned char bytesRead[8] = {1, 2, 3, 4, 5, 6, 7, 0x88};
+    const unsigned char bytesWritten[8] = {0xFF, 0, 0, 0, 1, 0, 0, 0};
+    std::memcpy(record + 0, bytesRead, 8);
+    std::memcpy(record + 8, bytesWritten, 8);
     const DiskCounters counters = CountersFromDiskPerformance(record);
     EXPECT_EQ(counters.ReadCount, 0x12345678u);
     EXPECT_EQ(counters.WriteCount, 0x80000001u);
+    EXPECT_EQ(counters.BytesRead, 0x8807060504030201u);
+    EXPECT_EQ(counters.BytesWritten, 0x1000000FFu);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/monitoring.h"
 #include "display/bar_layout_win.h"
+#include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
@@ -80,6 +81,20 @@ TEST_F(PollerOnWine, ABusyDriveLightsAgainWithinATickAfterTheControlsWereReset) 
     PumpMessagesFor(150);
     StopMonitoring();
     EXPECT_EQ(ControlImage(2), ImageBitmap(2)) << "D quiet";
+}
+
+TEST_F(PollerOnWine, TheTooltipOfADriveWritingOneMegabyteASecondAndOfAMissingOne) {
+    gScriptedTraffic['C' - 'A'] = 2;
+    gScriptedTraffic['Q' - 'A'] = -1;
+    StartMonitoring();
+    PumpMessagesFor(1300); // one whole second after the first answer
+    StopMonitoring();
+    const std::string c = DriveTipText(1);
+    EXPECT_EQ(c.rfind("C:", 0), 0u) << c;
+    EXPECT_NE(c.find("\nfixed drive\n"), std::string::npos) << c;
+    EXPECT_NE(c.find("Write: 1.0 MB/s, 20 ops/s"), std::string::npos) << c;
+    EXPECT_NE(c.find("Read: 0 B/s, 0 ops/s"), std::string::npos) << c;
+    EXPECT_EQ(DriveTipText(15), "Q: no drive");
 }
 
 TEST_F(PollerOnWine, StoppingNeverWaitsForAWindowThreadThatIsNotPumping) {

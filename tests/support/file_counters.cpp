@@ -8,10 +8,16 @@
 
 namespace {
 
+// At 20 queries a second: reading 80 KB/s, writing 1 MB/s (1,048,580 bytes).
+constexpr uint64_t kBytesPerRead = 4096;
+constexpr uint64_t kBytesPerWrite = 52429;
+
 wchar_t gPath[MAX_PATH * 2];
 char gTraffic[24];
 uint32_t gReads[24];
 uint32_t gWrites[24];
+uint64_t gBytesRead[24];
+uint64_t gBytesWritten[24];
 
 void ReloadTraffic() {
     if (!gPath[0]) {
@@ -39,8 +45,14 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     const int i = letter - 'C';
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
-    if (traffic == '1' || traffic == '3') ++gReads[i];
-    if (traffic == '2' || traffic == '3') ++gWrites[i];
-    *counters = DiskCounters{gReads[i], gWrites[i]};
+    if (traffic == '1' || traffic == '3') {
+        ++gReads[i];
+        gBytesRead[i] += kBytesPerRead;
+    }
+    if (traffic == '2' || traffic == '3') {
+        ++gWrites[i];
+        gBytesWritten[i] += kBytesPerWrite;
+    }
+    *counters = DiskCounters{gReads[i], gWrites[i], gBytesRead[i], gBytesWritten[i]};
     return VolumeQuery::Answered;
 }

@@ -7,6 +7,8 @@ std::atomic<int> gScriptedTraffic[26];
 namespace {
 uint32_t gReads[26];
 uint32_t gWrites[26];
+uint64_t gBytesRead[26];
+uint64_t gBytesWritten[26];
 } // namespace
 
 VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
@@ -15,8 +17,14 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     const int i = letter - 'A';
     const int traffic = gScriptedTraffic[i].load();
     if (traffic < 0) return VolumeQuery::NotOpened;
-    if (traffic & 1) ++gReads[i];
-    if (traffic & 2) ++gWrites[i];
-    *counters = DiskCounters{gReads[i], gWrites[i]};
+    if (traffic & 1) {
+        ++gReads[i];
+        gBytesRead[i] += kScriptedBytesPerRead;
+    }
+    if (traffic & 2) {
+        ++gWrites[i];
+        gBytesWritten[i] += kScriptedBytesPerWrite;
+    }
+    *counters = DiskCounters{gReads[i], gWrites[i], gBytesRead[i], gBytesWritten[i]};
     return VolumeQuery::Answered;
 }

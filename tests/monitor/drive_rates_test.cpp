@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "monitor/drive_rates.h"
+
+namespace {
+
+ProbeReading Answered(uint32_t reads, uint32_t writes, uint64_t bytesRead, uint64_t bytesWritten) {
+    return ProbeReading{VolumeQuery::Answered,
+                        DiskCounters{reads, writes, bytesRead, bytesWritten}};
+}
+
+// Runs `ticks` ticks of 50 ms (windows of 20) in which each tick adds the given amounts, and
+// returns the rates published last.
+struct SamplerRun {
+    RateSampler Sampler;
+    DiskCounters Now;
+    DriveRates Last;
+    int Published = 0;
+    void Ticks(int ticks, uint32_t reads, uint32_t writes, uint64_t bytesRead, uint64_t written) {
+        for (int i = 0; i < ticks; ++i) {
+            Now.ReadCount += reads;
+            Now.WriteCount += writes;
+            Now.BytesRead += bytesRead;
+            Now.BytesWritten += written;
+            Tick(ProbeReading{VolumeQuery::Answered, Now});
+        }
+    }
+    void Tick(const ProbeReading& reading) {
+        DriveRates rates;
+        if (SampleRates(Sampler, reading, 20, 50, &rates)) {
+            Last = rates;
+            ++Published;
+        }
+    }
+};
+
+TEST(DriveRates, AveragedOverOneSecondAndPublishedOncePerSecond) {
+    SamplerRun run;
+    run.Ticks(1, 0, 0, 0, 0);
+    EXPECT_EQ(run.Last.Status, RateStatus::Measuring) << "the first answer only starts the clock";
+    run.Ticks(19, 1, 2, 4096, 52429);
+    EXPECT_EQ(run.Published, 1) << "nothing new until the second is over";
+    run.Ticks(1, 1, 2, 4096, 52429);
+    EXPECT_EQ(run.Published, 2);
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 81920, 1048580, 20, 40}));
+    run.Ticks(20, 0, 0, 0, 0);
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 0, 0, 0, 0})) << "a quiet second is 0";
+    EXPECT_EQ(run.Published, 3);
+}
+
+TEST(DriveRates, WrapVanishAndReturnNeverGiveAbsurdFigures) {
+    SamplerRun run;
+    run.Now = DiskCounters{UINT32_MAX - 5, UINT32_MAX, 0, 0};
+    run.Ticks(1, 0, 0, 0, 0);
+    run.Ticks(20, 1, 1, 512, 512); // the operation counts wrap through zero
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 10240, 10240, 20, 20}));
+
+    run.Tick(ProbeReading{VolumeQuery::NotOpened, {}});
+    EXPECT_EQ(run.Last.Status, RateStatus::NoDrive) << "a vanished volume";
+    run.Tick(ProbeReading{VolumeQuery::NotOpened, {}});
+    EXPECT_EQ(run.Published, 3) << "told once";
+    run.Now = DiskCounters{}; // back, with its counters restarted
+    run.Ticks(1, 0, 0, 0, 0);
+    EXPECT_EQ(run.Last.Status, RateStatus::Measuring);
+    run.Ticks(20, 3, 0, 1024, 0);
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 20480, 0, 60, 0}));
+
+    // Counters that go backwards within a second (restarted under us) give 0, not 2^64 - x.
+    run.Now.BytesRead = 5;
+    run.Now.ReadCount = 1;
+    run.Ticks(20, 0, 0, 0, 0);
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 0, 0, 0, 0}));
+
+    SamplerRun refused;
+    refused.Tick(ProbeReading{VolumeQuery::QueryFailed, {}});
+    EXPECT_EQ(refused.Last.Status, RateStatus::NotAvailable);
+    EXPECT_EQ(refused.Published, 1);
+    EXPECT_EQ(Answered(1, 2, 3, 4).Counters.BytesWritten, 4u);
+}
+
+TEST(DriveRates, PublishedRatesReadBackWhole) {
+    const DriveRates rates{RateStatus::Known, 1, 2, 3, 4};
+    PublishDriveRates(7, rates);
+    EXPECT_EQ(ReadDriveRates(7), rates);
+    EXPECT_EQ(ReadDriveRates(0), DriveRates{}) << "no slot 0";
+    PublishDriveRates(25, rates); // ignored
+    EXPECT_EQ(ReadDriveRates(25), DriveRates{});
+}
+
+TEST(DriveTips, UnitsAndTexts) {
+    EXPECT_EQ(FormatByteRate(0), "0 B/s");
+    EXPECT_EQ(FormatByteRate(1023), "1023 B/s");
+    EXPECT_EQ(FormatByteRate(1536), "1.5 KB/s");
+    EXPECT_EQ(FormatByteRate(1048580), "1.0 MB/s");
+    EXPECT_EQ(FormatByteRate(UINT32_MAX), "4096.0 MB/s");
+
+    const VolumeFacts system{3, "System", "NTFS"};
+    EXPECT_EQ(FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40}),
+              "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s");
+    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{}), "Q: no drive");
+    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{RateStatus::Known}),
+              "Q: no drive");
+    EXPECT_EQ(FormatDriveTip('N', VolumeFacts{0, "", ""}, DriveRates{RateStatus::NotAvailable}),
+              "N:\nunknown drive\nactivity not available");
+    EXPECT_EQ(FormatDriveTip('Z', VolumeFacts{3, "", "ext4"}, DriveRates{RateStatus::NotAvailable}),
+              "Z: (ext4)\nfixed drive\nactivity not available");
+    EXPECT_EQ(FormatDriveTip('E', VolumeFacts{5, "", ""}, DriveRates{RateStatus::NoDrive}),
+              "E:\noptical drive\nactivity not available")
+        << "an optical drive without media";
+    EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "Temp", "FAT"}, DriveRates{RateStatus::Measuring}),
+              "R: Temp (FAT)\nRAM disk\nmeasuring...");
+}
+
+} // namespace
