@@ -80,7 +80,7 @@ void AttachLedControl(HWND control) {
 
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
-    if (HandleTrayMessage(message)) return 0;
+    if (HandleTrayMessage(message, wParam)) return 0;
     if (LRESULT result = 0; HandleDriveTipMessage(window, message, wParam, lParam, &result))
         return result;
     int number = 0;

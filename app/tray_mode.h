@@ -1,4 +1,6 @@
 #pragma once
+
+#include <cstdint>
 // Tray mode: the bar hidden and monitoring stopped, a notification icon in its place, until the
 // icon is double-clicked.
 
@@ -8,6 +10,6 @@ inline constexpr const char* kTrayTip = "Blinkbar deactivated - Double click to 
 void EnterTrayMode();
 // For the bar's procedure: true when the message was the tray's own (the taskbar came back, or
 // the retry timer of an icon that could not be added) and was handled.
-bool HandleTrayMessage(unsigned message);
+bool HandleTrayMessage(unsigned message, uintptr_t wParam);
 // Removes the icon if it is there (the end of the program).
 void RemoveTrayIcon();

@@ -50,14 +50,17 @@ UINT TaskbarCreatedMessage() {
 
 } // namespace
 
-bool HandleTrayMessage(unsigned message) {
+bool HandleTrayMessage(unsigned message, uintptr_t wParam) {
     if (message == TaskbarCreatedMessage()) {
         // A restarted shell has forgotten every icon.
         if (gInTray) AddTrayIcon();
         return true;
     }
-    if (message == WM_TIMER && gInTray && !gIconShown) {
-        AddTrayIcon();
+    if (message == WM_TIMER && wParam == kRetryTimer) {
+        if (gInTray && !gIconShown)
+            AddTrayIcon();
+        else
+            KillTimer(AppState.WindowHandle, kRetryTimer);
         return true;
     }
     return false;
