@@ -82,10 +82,6 @@ void CloseDialogWindow(HWND dialog) {
     DestroyWindow(dialog);
 }
 
-bool IsCloseRequest(int code) {
-    return code == EventCloseRequest;
-}
-
 } // namespace
 
 void DriveConfigDialog() {
@@ -121,7 +117,7 @@ void DriveConfigDialog() {
             SaveSettings();
             return;
         }
-        if (IsCloseRequest(code)) { // the close box or Alt+F4: nothing changes
+        if (code == EventCloseRequest) { // the close box or Alt+F4: nothing changes
             CloseDialogWindow(dialog);
             return;
         }
@@ -158,7 +154,7 @@ void TransparencyDialog() {
             ApplyTransparency(AppState.WindowHandle, AppState.Transparency);
             SetWindowTextA(value, std::to_string(AppState.Transparency).c_str());
         }
-        if (IsCloseRequest(code)) {
+        if (code == EventCloseRequest) {
             CloseDialogWindow(dialog);
             return;
         }

@@ -183,9 +183,7 @@ gate_case() { # version, expect refused (yes/no)
     wine_run reg add 'HKCU\Software\Wine\AppDefaults\blinkbar.exe' /v Version /d "$1" /f >/dev/null 2>&1
   fi
   prepare "gate-$1" ""
-  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/blinkbar.exe" >"$dir/run.log" 2>&1) &
-  pid=$!
-  started_pids+=("$pid")
+  launch
   local box="" bar=""
   for _ in $(seq 100); do
     box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n 1)

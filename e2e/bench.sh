@@ -21,12 +21,10 @@ prefix_ticks() {
 }
 
 # Sets elapsed: milliseconds from the start of the program in $dir until a visible window titled $1 exists.
-time_to_window() { # title, program
+time_to_window() { # title
   local start end
   start=$(date +%s%N)
-  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/$2" >"$dir/run.log" 2>&1) &
-  pid=$!
-  started_pids+=("$pid")
+  launch
   for _ in $(seq 1000); do
     xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && break
     sleep 0.01
@@ -41,12 +39,12 @@ echo "== start-up to a visible window (ms, 3 runs each, median)"
 bar_runs="" minimal_runs=""
 for _ in 1 2 3; do
   prepare bench-start ""
-  time_to_window Blinkbar blinkbar.exe
+  time_to_window Blinkbar
   bar_runs+="$elapsed "
   win=$(xdotool search --onlyvisible --name '^Blinkbar$' | head -n 1)
   stop_bar
   prepare bench-minimal "" "$helper_dir/minimal_window.exe"
-  time_to_window Minimal blinkbar.exe
+  time_to_window Minimal
   minimal_runs+="$elapsed "
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
 done
@@ -55,9 +53,7 @@ echo "minimal window program: $minimal_runs-> median $(echo $minimal_runs | medi
 
 idle_cost() { # label, program file
   prepare "bench-$1" "" "$2"
-  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/blinkbar.exe" >"$dir/run.log" 2>&1) &
-  pid=$!
-  started_pids+=("$pid")
+  launch
   sleep 5 # start-up settles
   local before after
   before=$(prefix_ticks)

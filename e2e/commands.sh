@@ -270,13 +270,9 @@ echo "-- uninstall"
 uninstall_case() { # folder name, start folder
   prepare "$1" '[Settings]\r\nWinX=50\r\n'
   cp "$helper_dir/fake_uninstaller.exe" "$dir/unins000.exe"
-  local here=$work/elsewhere
-  mkdir -p "$here"
-  (cd "$here" && exec "$root/scripts/wine-run.sh" "$dir/$program_name" >"$dir/run.log" 2>&1) &
-  pid=$!
-  started_pids+=("$pid")
-  win=$(wait_for_window '^Blinkbar$')
-  sleep 0.5
+  local start_in=$work/elsewhere
+  mkdir -p "$start_in"
+  start_bar
   pick 19 55 15
   check "$1: the question" "Static: Do you want to uninstall Blinkbar?||Probably the first ever to appear from within the software :-)" "$(wininfo box | grep Static)"
   answer n

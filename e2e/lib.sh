@@ -56,12 +56,18 @@ prepare() { # name, settings text or "", executable
   return 0
 }
 
-# Starts the program in $dir (extra arguments are passed on: it must ignore them) and waits for
-# its window to show. Sets pid and win.
-start_bar() {
-  (cd "$dir" && exec "$root/scripts/wine-run.sh" "$dir/$program_name" "$@" >"$dir/run.log" 2>&1) &
+# Starts the program in $dir, from the current directory $start_in (default $dir), with any
+# extra arguments (it must ignore them), and remembers its id. Sets pid.
+launch() {
+  (cd "${start_in:-$dir}" && exec "$root/scripts/wine-run.sh" "$dir/$program_name" "$@" \
+    >"$dir/run.log" 2>&1) &
   pid=$!
   started_pids+=("$pid")
+}
+
+# Launches the program and waits for its window to show. Sets pid and win.
+start_bar() {
+  launch "$@"
   win=""
   for _ in $(seq 150); do
     win=$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null | head -n 1)
