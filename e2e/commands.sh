@@ -6,43 +6,8 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# Right-click at (x, y) and pick menu item N with the keyboard: separators are skipped.
-pick() { # item, x, y
-  xdotool mousemove "${2:-405}" "${3:-15}" click 3
-  sleep 0.5
-  local keys=()
-  for _ in $(seq "$1"); do keys+=(Down); done
-  xdotool key "${keys[@]}" Return
-  sleep 0.6
-}
 ini() { grep -m1 "^$1 = " "$dir/Blinkbar.ini" 2>/dev/null | sed "s/^$1 = //" | tr -d '\r'; }
 alpha() { field "$(wininfo window "$1")" window alpha; }
-viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
-box_window() { # the X window of the open box titled $1 (a question is titled "Blinkbar", like the bar)
-  local w
-  for _ in $(seq 50); do
-    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win"); do
-      viewable "$w" && { echo "$w"; return; }
-    done
-    sleep 0.1
-  done
-}
-answer() { # key ("y", "n", Return), box title (a question's by default)
-  local w
-  w=$(box_window "${2:-Blinkbar}")
-  [ -n "$w" ] || return
-  xdotool windowfocus --sync "$w" key "$1"
-  for _ in $(seq 30); do viewable "$w" || break; sleep 0.1; done
-  sleep 0.3
-}
-wait_for_window() { # title regex; prints the X window
-  local w
-  for _ in $(seq 50); do
-    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$w" ] && { echo "$w"; return; }
-    sleep 0.1
-  done
-}
 # The exact text of a save, from the values a test expects.
 saved_text() { # x y locked drives read write back text size alpha interval minimize
   printf '; Blinkbar V1.02 - January 2009 by the Blinkbar team\r\n; https://blinkbar.example.org\r\n; \r\n[Settings]\r\nWinX = %s\r\nWinY = %s\r\nLocked = %s\r\nDrives = %s\r\nReadColor = %s\r\nWriteColor = %s\r\nBackColor = %s\r\nTextColor = %s\r\nIconSize = %s\r\nTransparency = %s\r\nHDD Detect Interval = %s\r\nMinimize Button = %s\r\n' "$@"

@@ -60,7 +60,7 @@ prepare() { # name, settings text or "", executable
 # extra arguments (it must ignore them), and remembers its id. Sets pid.
 launch() {
   (cd "${start_in:-$dir}" && exec "$root/scripts/wine-run.sh" "$dir/$program_name" "$@" \
-    >"$dir/run.log" 2>&1) &
+    >"${run_log:-$dir/run.log}" 2>&1) &
   pid=$!
   started_pids+=("$pid")
 }
@@ -120,6 +120,42 @@ menu_checks() {
     tr '\n' ' ' | sed 's/ $//'
   xdotool key Escape
   sleep 0.3
+}
+
+# Right-click at (x, y) and pick menu item N with the keyboard: separators are skipped.
+pick() { # item, x, y
+  xdotool mousemove "${2:-405}" "${3:-15}" click 3
+  sleep 0.5
+  local keys=()
+  for _ in $(seq "$1"); do keys+=(Down); done
+  xdotool key "${keys[@]}" Return
+  sleep 0.6
+}
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+box_window() { # the X window of the open box titled $1 (a question is titled "Blinkbar", like the bar)
+  local w
+  for _ in $(seq 50); do
+    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win"); do
+      viewable "$w" && { echo "$w"; return; }
+    done
+    sleep 0.1
+  done
+}
+answer() { # key ("y", "n", Return), box title (a question's by default)
+  local w
+  w=$(box_window "${2:-Blinkbar}")
+  [ -n "$w" ] || return
+  xdotool windowfocus --sync "$w" key "$1"
+  for _ in $(seq 30); do viewable "$w" || break; sleep 0.1; done
+  sleep 0.3
+}
+wait_for_window() { # title regex; prints the X window
+  local w
+  for _ in $(seq 50); do
+    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$w" ] && { echo "$w"; return; }
+    sleep 0.1
+  done
 }
 
 pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }

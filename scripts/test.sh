@@ -19,6 +19,8 @@ echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 bash scripts/check-imports.sh build/windows/blinkbar.exe
+bash scripts/check-reproducible.sh
+(cd build/windows/dist && sha256sum -c --quiet ./*.sha256 && ls -l --time-style=+ ./*.exe ./*.zip)
 (
   source scripts/xvfb-session.sh
   ctest --preset windows -O build/ctest-windows.log
@@ -26,6 +28,7 @@ bash scripts/check-imports.sh build/windows/blinkbar.exe
   bash e2e/bar.sh | tee build/e2e.log
   bash e2e/blink.sh | tee build/e2e-blink.log
   bash e2e/commands.sh | tee build/e2e-commands.log
+  bash e2e/install.sh | tee build/e2e-install.log
   echo "== figures"
   bash e2e/bench.sh | tee build/bench.log
 )
@@ -39,7 +42,7 @@ count() { grep -oE "$2" "$1" | grep -oE '[0-9]+' | tail -n 1; }
 native=$(count build/ctest-native.log 'out of [0-9]+')
 windows=$(count build/ctest-windows.log 'out of [0-9]+')
 e2e=0
-for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log; do
+for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log build/e2e-install.log; do
   e2e=$((e2e + $(count "$log" '^[0-9]+ passed')))
 done
 echo "== $native native tests, $windows Windows test programs, $e2e end-to-end checks, fuzzing clean; $((SECONDS - start)) s"

@@ -7,12 +7,15 @@
 //   wininfo close TITLE     sends WM_CLOSE to the window
 //   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
+//   wininfo version FILE    the version resource and icon count Explorer shows for a file
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "find_window.h"
 
@@ -141,6 +144,10 @@ BOOL CALLBACK PrintText(HWND child, LPARAM) {
     char cls[64] = {}, text[512] = {};
     GetClassNameA(child, cls, sizeof cls);
     GetWindowTextA(child, text, sizeof text);
+    // Another process's edit field keeps its text itself: only WM_GETTEXT reaches it.
+    if (!std::strcmp(cls, "Edit"))
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
     if (text[0]) {
         for (char* p = text; *p; ++p)
             if (*p == '\n')
@@ -152,8 +159,30 @@ BOOL CALLBACK PrintText(HWND child, LPARAM) {
     return TRUE;
 }
 
+struct TitleSearch {
+    const char* Prefix;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchTitlePrefix(HWND w, LPARAM context) {
+    auto& search = *reinterpret_cast<TitleSearch*>(context);
+    char text[256] = {};
+    GetWindowTextA(w, text, sizeof text);
+    if (!IsWindowVisible(w) || std::strncmp(text, search.Prefix, std::strlen(search.Prefix)))
+        return TRUE;
+    search.Found = w;
+    return FALSE;
+}
+
+// The window titled exactly TITLE, else the first visible one whose title starts with it (an
+// installer's caption names the page: "Blinkbar Setup: Installation Folder").
 int Text(const char* title) {
     HWND w = FindWindowA(nullptr, title);
+    if (!w) {
+        TitleSearch search{title, nullptr};
+        EnumWindows(MatchTitlePrefix, reinterpret_cast<LPARAM>(&search));
+        w = search.Found;
+    }
     if (!w) {
         std::printf("none\n");
         return 1;
@@ -187,6 +216,32 @@ int Box() {
     return 0;
 }
 
+// What Explorer's properties show: the version strings, the fixed version and the icons.
+int Version(const char* file) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(file, &ignored);
+    if (!size) {
+        std::printf("no version\n");
+        return 1;
+    }
+    std::string data(size, '\0');
+    if (!GetFileVersionInfoA(file, 0, size, data.data())) return 1;
+    for (const char* name : {"FileVersion", "ProductVersion", "ProductName", "FileDescription"}) {
+        std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+        char* value = nullptr;
+        UINT length = 0;
+        if (VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+            std::printf("%s=%s\n", name, value);
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
+        std::printf("fixed=%lu.%lu.%lu.%lu\n", fixed->dwFileVersionMS >> 16,
+                    fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16,
+                    fixed->dwFileVersionLS & 0xFFFF);
+    std::printf("icons=%u\n", ExtractIconExA(file, -1, nullptr, nullptr, 0));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -203,6 +258,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 4 && !std::strcmp(argv[1], "count-events"))
         return CountEvents(argv[2], std::atoi(argv[3]));
+    if (argc >= 3 && !std::strcmp(argv[1], "version")) return Version(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 2000, nullptr);

@@ -37,4 +37,4 @@ def main(out):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "resources/blinkbar.ico")
+    main(sys.argv[1])

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# End to end: the installer and the uninstaller as a user meets them. A silent install; Blinkbar
+# started from the installed folder, a setting changed through its menu and the uninstall picked
+# from that menu; an interactive install driven by the keyboard; installs while Blinkbar runs; a
+# reinstall that keeps the settings; the uninstaller asking first when started by hand.
+# Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+dist=$root/build/windows/dist
+setup=$(ls "$dist"/Blinkbar-*-setup.exe | head -n 1)
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar'
+mkdir -p "$work"
+
+# Windows folders of the prefix's user, as Unix paths.
+win_env() { wine_run cmd /c echo "%$1%" >"$work/env.out" 2>/dev/null; tr -d '\r\n' <"$work/env.out"; }
+unix_path() { wine_run winepath -u "$1" >"$work/path.out" 2>/dev/null; tr -d '\r\n' <"$work/path.out"; }
+install_dir=$(unix_path "$(win_env LOCALAPPDATA)\\Programs\\Blinkbar")
+programs=$(unix_path "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
+start_menu_link=$programs/Blinkbar.lnk
+startup_link=$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Blinkbar.lnk
+windir="$(win_env LOCALAPPDATA)\\Programs\\Blinkbar"
+run_log=$work/installed-run.log # the program's output, kept out of the installed folder
+
+registry() { # the values of the installed-programs entry, "name=value" a line, sorted
+  wine_run reg query "$key" >"$work/reg.out" 2>/dev/null
+  tr -d '\r' <"$work/reg.out" | awk '$2 ~ /^REG_/ {v=$3; for (i=4;i<=NF;i++) v=v" "$i; print $1"="v}' | sort
+}
+reg_value() { registry | grep -m1 "^$1=" | cut -d= -f2-; }
+installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 's/ $//'); }
+exists() { [ -e "$1" ] && echo yes || echo no; }
+
+# Runs the installer (or another program) to its end and prints its exit code.
+run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
+
+# The start of a clean slate: no install left from an earlier run.
+if [ -x "$install_dir/unins000.exe" ] || [ -e "$install_dir" ]; then
+  run_to_end "$install_dir/unins000.exe" /S >/dev/null
+  sleep 1
+  rm -rf "$install_dir"
+fi
+rm -f "$start_menu_link" "$startup_link"
+wine_run reg delete "$key" /f >/dev/null 2>&1
+
+echo "-- silent install"
+check "the installer ends with code 0" "0" "$(run_to_end "$setup" /S)"
+check "the installed files" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe" "$(installed_files)"
+check "the installed program is the built one" "$(file_hash "$dist/blinkbar.exe")" "$(file_hash "$install_dir/blinkbar.exe")"
+check "Start-menu and Startup shortcuts" "yes yes" "$(exists "$start_menu_link") $(exists "$startup_link")"
+check "installed-programs entry: name, version, publisher" "Blinkbar 1.02 The Blinkbar developers" "$(reg_value DisplayName) $(reg_value DisplayVersion) $(reg_value Publisher)"
+check "installed-programs entry: icon and uninstall string" "$windir\\blinkbar.exe,0 \"$windir\\unins000.exe\"" "$(reg_value DisplayIcon) $(reg_value UninstallString)"
+size=$(reg_value EstimatedSize)
+check_match "installed-programs entry: a size in KB" '^0x0*[1-9a-f][0-9a-f]*$' "$size"
+check "a silent install does not start Blinkbar" "" "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null)"
+
+echo "-- the installed program"
+dir=$install_dir
+program_name=blinkbar.exe
+start_bar
+check "starts from the installed folder" "yes" "$([ -n "$win" ] && alive)"
+wininfo version "$(echo "Z:$install_dir" | tr '/' '\\')\\blinkbar.exe" >/dev/null
+check "Explorer's properties: version, product, description" \
+  "FileVersion=1.02 ProductVersion=1.02 ProductName=Blinkbar FileDescription=Blinkbar disk-activity indicator fixed=1.2.0.0 icons=1" \
+  "$(wininfo version "$(echo "Z:$install_dir" | tr '/' '\\')\\blinkbar.exe" | tr '\n' ' ' | sed 's/ $//')"
+pick 8
+check "a menu command saves beside the installed program" "2" "$(grep -m1 '^IconSize = ' "$dir/Blinkbar.ini" | tr -d '\r' | sed 's/IconSize = //')"
+pick 19 405 15
+answer y
+wait "$pid"
+check "Uninstall Blinkbar: the program ends with code 0" "0" "$?"
+gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ -z "$(registry)" ] && echo gone || echo "still there: $(installed_files)"; }
+for _ in $(seq 100); do [ "$(gone)" == gone ] && break; sleep 0.2; done
+check "Uninstall Blinkbar: folder, shortcuts and entry are gone" "gone" "$(gone)"
+check "Uninstall Blinkbar: Blinkbar is no longer running" "" "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null)"
+
+echo "-- interactive install"
+(cd "$work" && exec "$root/scripts/wine-run.sh" "$setup" >"$work/setup.log" 2>&1) &
+setup_pid=$!
+started_pids+=("$setup_pid")
+w=$(wait_for_window '^Blinkbar Setup')
+check "the installer's window" "yes" "$([ -n "$w" ] && echo yes)"
+page() { wininfo text "Blinkbar Setup" | grep -m1 -oE "$1"; }
+sleep 1
+check "welcome page" "Welcome to Blinkbar Setup" "$(page 'Welcome to Blinkbar Setup')"
+xdotool windowfocus --sync "$w" key Return; sleep 1
+check "components page" "Choose Components" "$(page 'Choose Components')"
+xdotool windowfocus --sync "$w" key Return; sleep 1
+check "folder page proposes the per-user folder" "$windir" "$(page 'C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar')"
+xdotool windowfocus --sync "$w" key Return
+for _ in $(seq 50); do [ -n "$(page 'Start Blinkbar now')" ] && break; sleep 0.2; done
+check "the last page offers to start Blinkbar" "Start Blinkbar now" "$(page 'Start Blinkbar now')"
+xdotool windowfocus --sync "$w" key Return
+wait "$setup_pid"
+check "the installer ends with code 0" "0" "$?"
+win=$(wait_for_window '^Blinkbar$')
+check "Finish started Blinkbar" "yes" "$([ -n "$win" ] && echo yes)"
+check "interactive install: files and both shortcuts" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe yes yes" "$(installed_files) $(exists "$start_menu_link") $(exists "$startup_link")"
+
+echo "-- installing while Blinkbar runs"
+before=$(file_hash "$install_dir/unins000.exe")
+check "a silent install gives up with code 2" "2" "$(run_to_end "$setup" /S)"
+(cd "$work" && exec "$root/scripts/wine-run.sh" "$setup" >"$work/setup.log" 2>&1) &
+setup_pid=$!
+started_pids+=("$setup_pid")
+box_window "Blinkbar Setup" >/dev/null
+sleep 0.5
+check "an interactive install asks to close Blinkbar" "yes" "$(wininfo box | grep -q 'Blinkbar is running' && echo yes)"
+answer Escape "Blinkbar Setup"
+wait "$setup_pid"
+check "Cancel leaves the install as it was, with code 2" "2 $before" "$? $(file_hash "$install_dir/unins000.exe")"
+# End the bar the installer started, as a user does.
+pick 18 405 15
+answer y
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
+
+echo "-- reinstall keeps the settings"
+printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
+settings=$(file_hash "$install_dir/Blinkbar.ini")
+check "a reinstall ends with code 0" "0" "$(run_to_end "$setup" /S)"
+check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
+
+echo "-- the uninstaller started by hand"
+echo "mine" >"$install_dir/notes.txt"
+(cd "$work" && exec "$root/scripts/wine-run.sh" "$install_dir/unins000.exe" >"$work/uninstall.log" 2>&1) &
+un_pid=$!
+started_pids+=("$un_pid")
+box_window "Blinkbar Uninstall" >/dev/null
+sleep 0.5
+check "it asks first" "yes" "$(wininfo box | grep -q 'Remove Blinkbar and its settings' && echo yes)"
+answer n "Blinkbar Uninstall"
+wait "$un_pid"
+check "No keeps everything" "Blinkbar.ini LICENSE.txt Readme.txt blinkbar.exe notes.txt unins000.exe" "$(installed_files)"
+(cd "$work" && exec "$root/scripts/wine-run.sh" "$install_dir/unins000.exe" >"$work/uninstall.log" 2>&1) &
+un_pid=$!
+started_pids+=("$un_pid")
+answer y "Blinkbar Uninstall"
+wait "$un_pid"
+for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
+check "Yes removes what was installed and the settings, and keeps the user's own file" "notes.txt" "$(installed_files)"
+check "the shortcuts and the entry are gone" "no no " "$(exists "$start_menu_link") $(exists "$startup_link") $(registry)"
+rm -rf "$install_dir"
+
+summary

@@ -1,0 +1,155 @@
+; The per-user installer: no administrator rights, everything under the user's own profile.
+; makensis -DVERSION=1.02 -DVERSION_QUAD=1.2.0.0 -DPUBLISHER=... -DCOPYRIGHT=... -DEXE=...
+;          -DICON=... -DREADME=... -DLICENSE=... -DOUTFILE=... installer.nsi
+
+Unicode true
+ManifestSupportedOS all
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+SetDateSave off ; installed files carry the install time, so the installer is the same every build
+
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar"
+
+Name "Blinkbar"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Blinkbar"
+BrandingText "Blinkbar ${VERSION}"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=1033 "ProductName" "Blinkbar"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "Blinkbar ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\blinkbar.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Blinkbar now"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Blinkbar holds a mutex named "Blinkbar" while it runs. Its executable cannot be replaced or
+; removed meanwhile, so the user is asked to close it; Cancel (and a silent run) gives up.
+!macro WAIT_FOR_BLINKBAR_TO_CLOSE un
+Function ${un}BlinkbarRunning ; pushes 1 when the mutex exists
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Blinkbar") p .r0'
+  ${If} $0 P<> 0
+    System::Call 'kernel32::CloseHandle(p r0)'
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE ""
+!insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE "un."
+
+Function .onInit
+  ${Do}
+    Call BlinkbarRunning
+    Pop $0
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "Blinkbar is running.$\r$\n$\r$\nPlease close it first: right-click the bar and choose $\"Exit$\". Then click Retry." \
+      /SD IDCANCEL IDRETRY +2
+    Goto cancelled
+  ${Loop}
+cancelled:
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
+Section "Blinkbar" SecProgram
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  File "/oname=blinkbar.exe" "${EXE}"
+  File "/oname=Readme.txt" "${README}"
+  File "/oname=LICENSE.txt" "${LICENSE}"
+  ; Blinkbar.ini is never shipped: a reinstall keeps the user's settings.
+  WriteUninstaller "$INSTDIR\unins000.exe"
+  CreateShortcut "$SMPROGRAMS\Blinkbar.lnk" "$INSTDIR\blinkbar.exe" "" "$INSTDIR\blinkbar.exe" 0
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Blinkbar"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\blinkbar.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\unins000.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\unins000.exe" /SILENT'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+SectionEnd
+
+Section "Start Blinkbar when I sign in" SecStartup
+  CreateShortcut "$SMSTARTUP\Blinkbar.lnk" "$INSTDIR\blinkbar.exe" "" "$INSTDIR\blinkbar.exe" 0
+SectionEnd
+
+Function un.onInit
+  ; Blinkbar's own menu starts the uninstaller with /SILENT and /NORESTART; NSIS's /S also works.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SILENT" $R1
+  ${IfNot} ${Errors}
+    SetSilent silent
+  ${EndIf}
+  ${IfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION \
+      "Remove Blinkbar and its settings from your computer?" IDYES +2
+    Quit
+  ${EndIf}
+  ; The menu's uninstall starts us just before Blinkbar ends: give it a moment to go.
+  StrCpy $R2 0
+  ${Do}
+    Call un.BlinkbarRunning
+    Pop $0
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    ${If} $R2 >= 100
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+        "Blinkbar is running.$\r$\n$\r$\nPlease close it first: right-click the bar and choose $\"Exit$\". Then click Retry." \
+        /SD IDCANCEL IDRETRY +3
+      SetErrorLevel 2
+      Quit
+      StrCpy $R2 0
+    ${EndIf}
+    Sleep 100
+    IntOp $R2 $R2 + 1
+  ${Loop}
+FunctionEnd
+
+Section "Uninstall"
+  ; Exactly what the installer wrote, and the settings; anything else the user put in the
+  ; folder stays, and so does the folder then.
+  Delete "$INSTDIR\blinkbar.exe"
+  Delete "$INSTDIR\Readme.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\Blinkbar.ini"
+  Delete "$INSTDIR\Blinkbar.ini.tmp"
+  Delete "$INSTDIR\unins000.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Blinkbar.lnk"
+  Delete "$SMSTARTUP\Blinkbar.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
