@@ -34,7 +34,8 @@ int ClampedSum(int a, int b) {
 
 // A bar that would show on some monitor stays where it was saved. One that would stand on none
 // (beyond every edge, or in the gap between monitors of unequal size) comes back by the rule of
-// the primary screen: past its right or bottom edge means its middle.
+// the primary screen: past its right or bottom edge means its middle. Wholly left of or above
+// the primary screen means its middle too, or the bar would be out of reach for good.
 void PlaceBarOnScreen(const ScreenBounds& screen) {
     const BarGeometry bar =
         ComputeBarLayout(AppState.Drives, AppState.IconPixels, AppState.MinimizeButton);
@@ -43,8 +44,9 @@ void PlaceBarOnScreen(const ScreenBounds& screen) {
     if (screen.TouchesAMonitor &&
         screen.TouchesAMonitor(AppState.WinX, AppState.WinY, right, bottom))
         return;
-    if (AppState.WinX > screen.PrimaryWidth) AppState.WinX = screen.PrimaryWidth / 2;
-    if (AppState.WinY > screen.PrimaryHeight) AppState.WinY = screen.PrimaryHeight / 2;
+    if (AppState.WinX > screen.PrimaryWidth || right <= 0) AppState.WinX = screen.PrimaryWidth / 2;
+    if (AppState.WinY > screen.PrimaryHeight || bottom <= 0)
+        AppState.WinY = screen.PrimaryHeight / 2;
 }
 
 } // namespace

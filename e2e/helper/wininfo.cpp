@@ -8,6 +8,10 @@
 //   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
 //   wininfo version FILE    the version resource and icon count Explorer shows for a file
+//   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
+//   wininfo command TITLE ITEM [TIMES]  posts the menu command ITEM, as picking it does
+//   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
+//   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 
 #include <windows.h>
 #include <shellapi.h>
@@ -216,6 +220,49 @@ int Box() {
     return 0;
 }
 
+// The process behind the window writes its figures beside itself (the hook library).
+int Stats(const char* title) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) return 1;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
+    HMODULE library = LoadLibraryA(path);
+    const auto control =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
+    HHOOK hook = control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library,
+                                             GetWindowThreadProcessId(w, nullptr))
+                         : nullptr;
+    if (!hook) return 1;
+    DWORD_PTR ignored;
+    const LRESULT answered = SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportStats"), 0,
+                                                 0, SMTO_NORMAL, 10000, &ignored);
+    UnhookWindowsHookEx(hook);
+    return answered ? 0 : 1;
+}
+
+int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam, int times) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) return 1;
+    for (int i = 0; i < times; ++i)
+        if (!PostMessageA(w, message, wParam, lParam)) return 1;
+    return 0;
+}
+
+int Hold(const char* file, int seconds) {
+    HANDLE h =
+        CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        std::printf("not opened: %lu\n", GetLastError());
+        return 1;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(h);
+    return 0;
+}
+
 // What Explorer's properties show: the version strings, the fixed version and the icons.
 int Version(const char* file) {
     DWORD ignored = 0, size = GetFileVersionInfoSizeA(file, &ignored);
@@ -259,6 +306,15 @@ int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "count-events"))
         return CountEvents(argv[2], std::atoi(argv[3]));
     if (argc >= 3 && !std::strcmp(argv[1], "version")) return Version(argv[2]);
+    if (argc >= 3 && !std::strcmp(argv[1], "stats")) return Stats(argv[2]);
+    if (argc >= 4 && !std::strcmp(argv[1], "command"))
+        return Post(argv[2], WM_COMMAND, std::strtoul(argv[3], nullptr, 0), 0,
+                    argc >= 5 ? std::atoi(argv[4]) : 1);
+    if (argc >= 6 && !std::strcmp(argv[1], "post"))
+        return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                    std::strtoul(argv[4], nullptr, 0),
+                    static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)), 1);
+    if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(argv[2], std::atoi(argv[3]));
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 2000, nullptr);

@@ -1,7 +1,10 @@
 // Loaded into Blinkbar's process by a window hook that wininfo sets: a menu handle means nothing
 // in another process, so the items of the open popup menu are read from inside and written to
-// the file that the message names (a path in the program's own folder: "wininfo-menu.txt").
+// a file in the program's own folder ("wininfo-menu.txt"); so are the message count and the
+// process's resource counts ("wininfo-stats.txt"), which Wine does not report to other processes.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -51,6 +54,48 @@ void WriteCount() {
     }
 }
 
+BOOL CALLBACK CountOwnWindow(HWND w, LPARAM context) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<long*>(context);
+        EnumChildWindows(w, CountOwnWindow, context);
+    }
+    return TRUE;
+}
+
+// Memory, kernel handles, GDI objects and windows of this process. Where GetGuiResources and
+// GetProcessHandleCount answer 0 (Wine), the tables are probed: Wine takes a bare 16-bit GDI
+// handle as "whatever lives in that slot", and a kernel handle is a multiple of 4.
+void WriteStats() {
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    long gdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    if (gdi == 0)
+        for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+            if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++gdi;
+    long user = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    if (user == 0) EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&user));
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    if (handles == 0) {
+        DWORD flags;
+        for (ULONG_PTR h = 4; h < 0x10000; h += 4)
+            if (GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags)) ++handles;
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-stats.txt");
+    if (FILE* out = std::fopen(path, "w")) {
+        std::fprintf(out, "private_kb=%lu working_set_kb=%lu handles=%lu gdi=%ld user=%ld\n",
+                     static_cast<unsigned long>(memory.PagefileUsage / 1024),
+                     static_cast<unsigned long>(memory.WorkingSetSize / 1024),
+                     static_cast<unsigned long>(handles), gdi, user);
+        std::fclose(out);
+    }
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
@@ -66,6 +111,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         if (sent->message == RegisterWindowMessageA("WininfoDumpMenu")) DumpMenu();
         if (sent->message == RegisterWindowMessageA("WininfoResetCount")) gRetrieved = 0;
         if (sent->message == RegisterWindowMessageA("WininfoReportCount")) WriteCount();
+        if (sent->message == RegisterWindowMessageA("WininfoReportStats")) WriteStats();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -117,8 +117,10 @@ TEST(LoadSettings, ABarStaysWhereItShowsOnSomeMonitorAndComesBackFromTheGaps) {
         {"off both", 2400, 1100, 512, 384},
         {"partly on the primary", 900, 760, 900, 760},
         {"reaching the second from the gap", 700, 900, 700, 900},
-        {"left of everything", -300, 10, -300, 10},
-        {"far left of everything", -5000, 10, -5000, 10},
+        {"reaching the primary from the left", -300, 10, -300, 10},
+        {"wholly left of everything", -5000, 10, 512, 10},
+        {"wholly above everything", 100, -400, 100, 384},
+        {"wholly up and left", -2000, -2000, 512, 384},
     };
     for (const auto& c : cases) {
         LoadFrom("[Settings]\r\nWinX=" + std::to_string(c.X) + "\r\nWinY=" + std::to_string(c.Y) +

@@ -1,6 +1,7 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
-// '3' both, '-' no such volume). While a letter's traffic flows, its counters move on every query.
+// '3' both, '4' both on every other query, so that its LED switches on every tick, '-' no such
+// volume). While a letter's traffic flows, its counters move on every query.
 // Linked instead of the device query; the shipped program never contains it.
 #include <windows.h>
 
@@ -18,6 +19,7 @@ uint32_t gReads[24];
 uint32_t gWrites[24];
 uint64_t gBytesRead[24];
 uint64_t gBytesWritten[24];
+bool gOddQuery[24];
 
 void ReloadTraffic() {
     if (!gPath[0]) {
@@ -45,11 +47,13 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     const int i = letter - 'C';
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
-    if (traffic == '1' || traffic == '3') {
+    gOddQuery[i] = !gOddQuery[i];
+    const bool both = traffic == '3' || (traffic == '4' && gOddQuery[i]);
+    if (traffic == '1' || both) {
         ++gReads[i];
         gBytesRead[i] += kBytesPerRead;
     }
-    if (traffic == '2' || traffic == '3') {
+    if (traffic == '2' || both) {
         ++gWrites[i];
         gBytesWritten[i] += kBytesPerWrite;
     }
