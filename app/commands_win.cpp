@@ -88,6 +88,8 @@ void UninstallBlinkbar() {
     const std::string folder = ProgramDirectory();
     AppState.SettingsPath = folder + kSettingsFileName;
     DeleteFileW(WidePathFromUtf8(AppState.SettingsPath).c_str());
+    // A replacement left by a cut-off save would otherwise bring the settings back.
+    DeleteFileW(WidePathFromUtf8(AppState.SettingsPath + ".tmp").c_str());
     Sleep(300);
     LaunchProgram("\"" + folder + kUninstallerName + "\"", kUninstallerSwitches, folder);
     EndProgram();

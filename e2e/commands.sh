@@ -6,7 +6,6 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-ini() { grep -m1 "^$1 = " "$dir/Blinkbar.ini" 2>/dev/null | sed "s/^$1 = //" | tr -d '\r'; }
 alpha() { field "$(wininfo window "$1")" window alpha; }
 # The exact text of a save, from the values a test expects.
 saved_text() { # x y locked drives read write back text size alpha interval minimize
@@ -234,6 +233,7 @@ check "exit Yes: the file with the current position" "$(default_save 500 40)" "$
 echo "-- uninstall"
 uninstall_case() { # folder name, start folder
   prepare "$1" '[Settings]\r\nWinX=50\r\n'
+  printf '[Settings]\r\nWinX=60\r\n' >"$dir/Blinkbar.ini.tmp" # left by a cut-off save
   cp "$helper_dir/fake_uninstaller.exe" "$dir/unins000.exe"
   local start_in=$work/elsewhere
   mkdir -p "$start_in"
@@ -246,7 +246,7 @@ uninstall_case() { # folder name, start folder
   answer y
   wait "$pid"
   check "$1: Yes ends with code 0" "0" "$?"
-  check "$1: the settings file is deleted" "no" "$([ -f "$dir/Blinkbar.ini" ] && echo yes || echo no)"
+  check "$1: the settings file and a left-over replacement are deleted" "no no" "$([ -f "$dir/Blinkbar.ini" ] && echo yes || echo no) $([ -f "$dir/Blinkbar.ini.tmp" ] && echo yes || echo no)"
   for _ in $(seq 50); do [ -f "$dir/uninstall-record.txt" ] && break; sleep 0.1; done
   local windir
   windir="Z:$(echo "$dir" | tr '/' '\\')"

@@ -158,6 +158,8 @@ wait_for_window() { # title regex; prints the X window
   done
 }
 
+# The value of KEY in the settings file beside the program.
+ini() { grep -m1 "^$1 = " "$dir/Blinkbar.ini" 2>/dev/null | sed "s/^$1 = //" | tr -d '\r'; }
 pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
 
 file_hash() { [ -f "$1" ] && md5sum <"$1" | cut -d' ' -f1 || echo none; }

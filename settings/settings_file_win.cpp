@@ -113,11 +113,24 @@ bool Open(const std::string& path) {
         gFile.Handle.reset(CreateFileW(gFile.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-    if (!gFile.Handle) return false;
+    HANDLE source = gFile.Handle.get();
+    UniqueFile leftOver;
+    if (!gFile.Handle) {
+        // A save cut off inside the replace (ReplaceFileW takes the old file away before it moves
+        // the new one in, on Windows as under Wine) leaves only the replacement, written and
+        // flushed before the replace began. Read that, or the user's settings would fall back to
+        // the defaults; the next save puts the file back in its place.
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        leftOver.reset(CreateFileW(TempPathFor(gFile.Path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!leftOver) return false;
+        source = leftOver.get();
+    }
 
-    const DWORD size = GetFileSize(gFile.Handle.get(), nullptr);
+    const DWORD size = GetFileSize(source, nullptr);
     std::string bytes;
-    if (size != INVALID_FILE_SIZE) ReadRest(gFile.Handle.get(), size, bytes);
+    if (size != INVALID_FILE_SIZE) ReadRest(source, size, bytes);
     ParseSettingsText(bytes.data(), bytes.size(), Document);
     return true;
 }

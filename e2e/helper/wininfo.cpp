@@ -9,7 +9,8 @@
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
 //   wininfo version FILE    the version resource and icon count Explorer shows for a file
 //   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
-//   wininfo command TITLE ITEM [TIMES]  posts the menu command ITEM, as picking it does
+//   wininfo command TITLE ITEMS [TIMES]  posts menu commands ("7,8": 7 then 8) as picking them
+//                                         does, the whole list TIMES over
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 
@@ -249,6 +250,19 @@ int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam, int time
     return 0;
 }
 
+int Commands(const char* title, const char* items, int times) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w) return 1;
+    for (int i = 0; i < times; ++i)
+        for (const char* p = items; *p;) {
+            char* end = nullptr;
+            const unsigned long item = std::strtoul(p, &end, 10);
+            if (end == p || !PostMessageA(w, WM_COMMAND, item, 0)) return 1;
+            p = *end == ',' ? end + 1 : end;
+        }
+    return 0;
+}
+
 int Hold(const char* file, int seconds) {
     HANDLE h =
         CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -308,8 +322,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "version")) return Version(argv[2]);
     if (argc >= 3 && !std::strcmp(argv[1], "stats")) return Stats(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "command"))
-        return Post(argv[2], WM_COMMAND, std::strtoul(argv[3], nullptr, 0), 0,
-                    argc >= 5 ? std::atoi(argv[4]) : 1);
+        return Commands(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : 1);
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),

@@ -94,6 +94,28 @@ TEST_F(SettingsFilesOnWine, EmptyAndByteOrderMarkOnlyFilesHoldNothing) {
     }
 }
 
+// A kill inside the replace leaves the flushed replacement and no file: the next start reads
+// the replacement without writing anything, and its first save puts the file back in place. A
+// replacement beside an existing file is a save cut off earlier and never outranks the file.
+TEST_F(SettingsFilesOnWine, ASaveCutOffInsideTheReplaceIsReadFromTheReplacement) {
+    const std::wstring temp = path_ + L".tmp";
+    WriteBytes(temp, "[Settings]\r\nWinX = 77\r\nIconSize = 2\r\n");
+    Load();
+    EXPECT_EQ(AppState.WinX, 77);
+    EXPECT_EQ(AppState.IconSize, 2);
+    EXPECT_FALSE(Exists(path_)) << "reading writes nothing";
+    SettingsFile::Open(AppState.SettingsPath);
+    SettingsFile::SelectGroup(kSettingsGroup);
+    SettingsFile::WriteInteger("WinY", 5);
+    SettingsFile::Close();
+    EXPECT_EQ(ReadBytes(path_), "[Settings]\r\nWinX = 77\r\nIconSize = 2\r\nWinY = 5\r\n");
+    EXPECT_FALSE(Exists(temp));
+
+    WriteBytes(temp, "[Settings]\r\nWinX = 1\r\n");
+    Load();
+    EXPECT_EQ(AppState.WinX, 77) << "the file itself wins";
+}
+
 TEST_F(SettingsFilesOnWine, AReadOnlyFileIsReadAndLeftAlone) {
     WriteBytes(path_, "[Settings]\nWinX=77\nIconSize=2\n");
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Kill during save: the program saves over and over (menu commands posted to it: icon size 1 or
+# 2, each a save of a new text, between runs of "Save Window Position") and is killed at a
+# random moment. The settings must then be the complete old text or one of the complete new
+# ones, byte for byte: in "Blinkbar.ini", or, where the kill fell inside the replace itself (which
+# takes the old file away before it moves the new one in), in the flushed "Blinkbar.ini.tmp" that
+# the next start reads instead. The next start must read them (the bar's height shows the size
+# they hold) and save cleanly, leaving no temporary file.
+# usage: kill_save.sh [TRIALS] (20). Expects the Wine session of scripts/xvfb-session.sh.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+trials=${1:-20}
+RANDOM=${STRESS_SEED:-1234}
+
+prepare kill-save '[Settings]\r\nWinX=400\r\nWinY=10\r\nIconSize=3\r\n'
+original=$(file_hash "$dir/Blinkbar.ini")
+# The two texts a save writes here, taken from the program once and checked for completeness.
+start_bar
+wininfo command Blinkbar 7 >/dev/null
+eventually "a save at size 1" "1" ini IconSize
+cp "$dir/Blinkbar.ini" "$work/kill-save-size1"
+wininfo command Blinkbar 8 >/dev/null
+eventually "a save at size 2" "2" ini IconSize
+cp "$dir/Blinkbar.ini" "$work/kill-save-size2"
+stop_bar
+check "both texts are complete" "12 12" \
+  "$(grep -c ' = ' "$work/kill-save-size1") $(grep -c ' = ' "$work/kill-save-size2")"
+size1=$(file_hash "$work/kill-save-size1")
+size2=$(file_hash "$work/kill-save-size2")
+cp "$work/kill-save-size2" "$dir/Blinkbar.ini"
+
+settings_file() { # what the next start reads
+  if [ -e "$dir/Blinkbar.ini" ]; then echo "$dir/Blinkbar.ini"; else echo "$dir/Blinkbar.ini.tmp"; fi
+}
+height_of() { # the LED height the settings give
+  case $(file_hash "$(settings_file)") in
+    "$size1") echo 18 ;; "$size2") echo 24 ;; "$original") echo 30 ;; *) echo "?" ;;
+  esac
+}
+
+hits=0 inside_replace=0 whole=0 read_back=0
+for trial in $(seq "$trials"); do
+  want=$(height_of)
+  start_bar
+  [ "$(geometry | sed 's/.*x//')" == "$want" ] && read_back=$((read_back + 1))
+  # Saves queued at once keep the program saving for seconds: a size change (a new text) and
+  # then forty "Save Window Position" (the same text again, nothing but the save itself).
+  saves=$(printf ',15%.0s' $(seq 40))
+  wininfo command Blinkbar "7$saves,8$saves" 10 >/dev/null
+  sleep "$((RANDOM % 2)).$((RANDOM % 10))$((RANDOM % 10))"
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  [ -e "$dir/Blinkbar.ini.tmp" ] && hits=$((hits + 1))
+  [ -e "$dir/Blinkbar.ini" ] || inside_replace=$((inside_replace + 1))
+  case $(file_hash "$(settings_file)") in
+    "$size1" | "$size2" | "$original") whole=$((whole + 1)) ;;
+    *) echo "trial $trial: the settings are neither text:"; od -c "$(settings_file)" | head -n 5 ;;
+  esac
+  stop_bar # the window goes with the process
+done
+echo "$trials trials: $hits killed with a save in progress (a temporary file left), $inside_replace of them inside the replace; the settings whole after $whole"
+check "every kill left a whole settings file" "$trials" "$whole"
+check "every next start read the file" "$trials" "$read_back"
+
+# The last start after a kill: it reads the file and saves cleanly.
+want=$(height_of)
+start_bar
+check "the last start reads the file" "$want" "$(geometry | sed 's/.*x//')"
+wininfo command Blinkbar 15 >/dev/null # Save Window Position
+sleep 1
+check "and saves cleanly: a whole file, no temporary file" "yes no" \
+  "$([ "$(grep -c ' = ' "$dir/Blinkbar.ini")" == 12 ] && echo yes || echo no) $([ -e "$dir/Blinkbar.ini.tmp" ] && echo yes || echo no)"
+stop_bar
+summary
