@@ -64,6 +64,16 @@ bool Exists(const std::wstring& path) {
 // temporary file could be made, the file is rewritten in place. On every failure seen before the
 // file itself is touched, the old file stays exactly as it was and the temporary file goes.
 void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& bytes) {
+    // A folder where the file belongs is the user's, not ours to replace (Wine's ReplaceFileW
+    // would move it aside under a made-up name).
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (temp) {
+            temp.reset();
+            DeleteFileW(TempPathFor(path).c_str());
+        }
+        return;
+    }
     if (!temp) {
         RewriteInPlace(path, bytes);
         return;

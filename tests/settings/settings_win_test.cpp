@@ -116,6 +116,23 @@ TEST_F(SettingsFilesOnWine, ASaveCutOffInsideTheReplaceIsReadFromTheReplacement)
     EXPECT_EQ(AppState.WinX, 77) << "the file itself wins";
 }
 
+TEST_F(SettingsFilesOnWine, AFolderWhereTheFileBelongsIsNeverReplaced) {
+    ASSERT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
+    WriteBytes(path_ + L"\\inside.txt", "mine");
+    Load();
+    EXPECT_EQ(AppState.WinX, 400);
+    SettingsFile::Open(AppState.SettingsPath);
+    SettingsFile::SelectGroup(kSettingsGroup);
+    SettingsFile::WriteInteger("WinX", 5);
+    SettingsFile::Close();
+    EXPECT_EQ(ReadBytes(path_ + L"\\inside.txt"), "mine");
+    EXPECT_EQ(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
+    DeleteFileW((path_ + L"\\inside.txt").c_str());
+    RemoveDirectoryW(path_.c_str());
+}
+
 TEST_F(SettingsFilesOnWine, AReadOnlyFileIsReadAndLeftAlone) {
     WriteBytes(path_, "[Settings]\nWinX=77\nIconSize=2\n");
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
