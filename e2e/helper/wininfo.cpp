@@ -8,6 +8,7 @@
 //   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
 //   wininfo version FILE    the version resource and icon count Explorer shows for a file
+//   wininfo monitors        the monitors Windows reports, primary first
 //   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
 //   wininfo command TITLE ITEMS [TIMES]  posts menu commands ("7,8": 7 then 8) as picking them
 //                                         does, the whole list TIMES over
@@ -221,6 +222,16 @@ int Box() {
     return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, RECT*, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    std::printf("monitor");
+    PrintRect("rect", info.rcMonitor);
+    std::printf(" primary=%d\n", (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
 // The process behind the window writes its figures beside itself (the hook library).
 int Stats(const char* title) {
     HWND w = FindWindowA(nullptr, title);
@@ -321,6 +332,8 @@ int main(int argc, char** argv) {
         return CountEvents(argv[2], std::atoi(argv[3]));
     if (argc >= 3 && !std::strcmp(argv[1], "version")) return Version(argv[2]);
     if (argc >= 3 && !std::strcmp(argv[1], "stats")) return Stats(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "monitors"))
+        return !EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
     if (argc >= 4 && !std::strcmp(argv[1], "command"))
         return Commands(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : 1);
     if (argc >= 6 && !std::strcmp(argv[1], "post"))

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Two monitors side by side (1024 x 768 each, the primary on the left): a bar saved on the
+# second starts there, is dragged across to the first and back, and a position off every
+# monitor comes back to the primary screen's middle, while one that reaches a monitor stays.
+# Expects the session of scripts/two-monitors-session.sh.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+
+check "Windows sees two monitors side by side" \
+  "monitor rect=0,0,1024,768 primary=1 monitor rect=1024,0,1024,768 primary=0" \
+  "$(wininfo monitors | tr '\n' ' ' | sed 's/ $//')"
+
+drag() { # from x y to x y, in steps as a hand moves
+  xdotool mousemove "$1" "$2" mousedown 1
+  local i
+  for i in $(seq 1 20); do
+    xdotool mousemove $(($1 + ($3 - $1) * i / 20)) $(($2 + ($4 - $2) * i / 20))
+    sleep 0.03
+  done
+  xdotool mouseup 1
+  sleep 0.5
+}
+
+prepare monitors '[Settings]\r\nWinX=1500\r\nWinY=100\r\n'
+start_bar
+check "saved on the second monitor: starts there" "1500,100 431x18" "$(geometry)"
+drag 1505 105 505 205
+check "dragged across to the first" "500,200 431x18" "$(geometry)"
+wininfo command Blinkbar 15 >/dev/null # Save Window Position
+sleep 0.5
+check "the position saved on the first" "500 200" "$(ini WinX) $(ini WinY)"
+drag 505 205 1705 305
+check "and back to the second" "1700,300 431x18" "$(geometry)"
+wininfo command Blinkbar 15 >/dev/null
+sleep 0.5
+stop_bar
+start_bar
+check "saved on the second again: starts there" "1700,300 431x18" "$(geometry)"
+stop_bar
+
+place() { # WinX, WinY -> where the bar starts
+  prepare monitors-place "[Settings]\r\nWinX=$1\r\nWinY=$2\r\n"
+  start_bar
+  geometry | cut -d' ' -f1
+  stop_bar
+}
+check "across the seam: stays" "900,50" "$(place 900 50)"
+check "right of both: the primary's middle" "512,50" "$(place 2100 50)"
+check "below both: the primary's middle" "100,384" "$(place 100 800)"
+check "left of both: the primary's middle" "512,50" "$(place -3000 50)"
+check "reaching the first from the left: stays" "-200,50" "$(place -200 50)"
+summary
