@@ -2,7 +2,9 @@
 # Figures, never asserted as timings: start-up time to the visible bar beside the smallest window
 # program, processor time while idle beside a bare program that only makes the 24 volume queries
 # every 50 ms (all of the prefix's Wine processes together), the main loop's events per second
-# while nothing happens, and the executable's size. BENCH_SECONDS sets the idle span (30).
+# while nothing happens, the same processor time with every LED switching on every tick (the test
+# build), heap allocations per tick (native), and the executable's size. BENCH_SECONDS sets each
+# measured span (30; 60 for the long run).
 # Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -51,8 +53,9 @@ done
 echo "blinkbar.exe: $bar_runs-> median $(echo $bar_runs | median) ms"
 echo "minimal window program: $minimal_runs-> median $(echo $minimal_runs | median) ms"
 
-idle_cost() { # label, program file
+idle_cost() { # label, program file[, traffic.txt text]
   prepare "bench-$1" "" "$2"
+  [ -n "${3:-}" ] && printf '%s' "$3" >"$dir/traffic.txt"
   launch
   sleep 5 # start-up settles
   local before after
@@ -74,7 +77,18 @@ echo "main-loop events while idle: ${events:-?} in 10 s (want 0)"
 stop_bar
 idle_cost bare-queries "$helper_dir/bare_poll.exe"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-echo "ratio blinkbar / bare queries: $(awk -v a="$(cat "$work/bench-blinkbar.ticks")" \
-  -v b="$(cat "$work/bench-bare-queries.ticks")" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "n/a"}')"
+ratio() { awk -v a="$(cat "$work/bench-$1.ticks")" -v b="$(cat "$work/bench-bare-queries.ticks")" \
+  'BEGIN {if (b > 0) printf "%.2f", a / b; else print "n/a"}'; }
+echo "ratio blinkbar / bare queries: $(ratio blinkbar)"
+
+echo "== processor time with every LED switching on every tick (the test build's counters)"
+idle_cost every-led-switching "$helper_dir/blinkbar_e2e.exe" 444444444444444444444444
+win=$(xdotool search --onlyvisible --name '^Blinkbar$' | head -n 1)
+stop_bar
+echo "ratio every-led-switching / bare queries: $(ratio every-led-switching)"
+
+echo "== heap allocations per tick (native, the poller and the hand-over)"
+"$root/build/native/tests/blinkbar_native_tests" --gtest_filter='ActivityPollerTest.ATickAllocatesNothing' \
+  2>&1 | grep -m1 'heap allocations' || echo "heap allocations: not measured"
 
 echo "== executable: $(stat -c %s "$exe") bytes"
