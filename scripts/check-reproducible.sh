@@ -8,7 +8,7 @@ again=$root/build/windows-again
 rm -rf "$again"
 cmake -S "$root" -B "$again" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$again" --target blinkbar -j "$(nproc)" >/dev/null
+cmake --build "$again" --target stamp_blinkbar -j "$(nproc)" >/dev/null
 a=$(sha256sum <"$first" | cut -d' ' -f1)
 b=$(sha256sum <"$again/blinkbar.exe" | cut -d' ' -f1)
 echo "first build:  $a"

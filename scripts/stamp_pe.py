@@ -47,6 +47,9 @@ def main(path, source_dir):
     checksum_offset = pe + 24 + 64
     struct.pack_into("<I", data, checksum_offset, 0)
     struct.pack_into("<I", data, checksum_offset, pe_checksum(bytes(data), checksum_offset))
+    with open(path, "rb") as f:
+        if f.read() == data:
+            return  # already stamped: keep the file's time
     with open(path, "wb") as f:
         f.write(data)
 
