@@ -32,6 +32,12 @@ exists() { [ -e "$1" ] && echo yes || echo no; }
 
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
+# Starts a program in the background from the work folder and remembers it. Sets bg_pid.
+start_program() { # program file, log name
+  (cd "$work" && exec "$root/scripts/wine-run.sh" "$1" >"$work/$2" 2>&1) &
+  bg_pid=$!
+  started_pids+=("$bg_pid")
+}
 
 # The start of a clean slate: no install left from an earlier run.
 if [ -x "$install_dir/unins000.exe" ] || [ -e "$install_dir" ]; then
@@ -74,9 +80,8 @@ check "Uninstall Blinkbar: folder, shortcuts and entry are gone" "gone" "$(gone)
 check "Uninstall Blinkbar: Blinkbar is no longer running" "" "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null)"
 
 echo "-- interactive install"
-(cd "$work" && exec "$root/scripts/wine-run.sh" "$setup" >"$work/setup.log" 2>&1) &
-setup_pid=$!
-started_pids+=("$setup_pid")
+start_program "$setup" setup.log
+setup_pid=$bg_pid
 w=$(wait_for_window '^Blinkbar Setup')
 check "the installer's window" "yes" "$([ -n "$w" ] && echo yes)"
 page() { wininfo text "Blinkbar Setup" | grep -m1 -oE "$1"; }
@@ -99,9 +104,8 @@ check "interactive install: files and both shortcuts" "LICENSE.txt Readme.txt bl
 echo "-- installing while Blinkbar runs"
 before=$(file_hash "$install_dir/unins000.exe")
 check "a silent install gives up with code 2" "2" "$(run_to_end "$setup" /S)"
-(cd "$work" && exec "$root/scripts/wine-run.sh" "$setup" >"$work/setup.log" 2>&1) &
-setup_pid=$!
-started_pids+=("$setup_pid")
+start_program "$setup" setup.log
+setup_pid=$bg_pid
 box_window "Blinkbar Setup" >/dev/null
 sleep 0.5
 check "an interactive install asks to close Blinkbar" "yes" "$(wininfo box | grep -q 'Blinkbar is running' && echo yes)"
@@ -121,18 +125,16 @@ check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "
 
 echo "-- the uninstaller started by hand"
 echo "mine" >"$install_dir/notes.txt"
-(cd "$work" && exec "$root/scripts/wine-run.sh" "$install_dir/unins000.exe" >"$work/uninstall.log" 2>&1) &
-un_pid=$!
-started_pids+=("$un_pid")
+start_program "$install_dir/unins000.exe" uninstall.log
+un_pid=$bg_pid
 box_window "Blinkbar Uninstall" >/dev/null
 sleep 0.5
 check "it asks first" "yes" "$(wininfo box | grep -q 'Remove Blinkbar and its settings' && echo yes)"
 answer n "Blinkbar Uninstall"
 wait "$un_pid"
 check "No keeps everything" "Blinkbar.ini LICENSE.txt Readme.txt blinkbar.exe notes.txt unins000.exe" "$(installed_files)"
-(cd "$work" && exec "$root/scripts/wine-run.sh" "$install_dir/unins000.exe" >"$work/uninstall.log" 2>&1) &
-un_pid=$!
-started_pids+=("$un_pid")
+start_program "$install_dir/unins000.exe" uninstall.log
+un_pid=$bg_pid
 answer y "Blinkbar Uninstall"
 wait "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done

@@ -4,7 +4,7 @@
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=$root/build/windows/blinkbar.exe
 helper_dir=$root/build/windows/tests/windows
-work=$root/build/e2e
+work=${E2E_WORK:-$root/build/e2e} # a long run elsewhere keeps its own folders
 passed=${passed:-0}
 failed=${failed:-0}
 started_pids=()

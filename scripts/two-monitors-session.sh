@@ -6,21 +6,16 @@
 # script exits. Sets DISPLAY and WINEPREFIX. Xvfb cannot do this: with +xinerama it reports
 # every screen at 0,0.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root/scripts/session-common.sh"
 export WINEPREFIX=$root/build/wineprefix-monitors
-export WINEDEBUG="${WINEDEBUG:--all}"
-export LC_ALL=C.UTF-8
 
-display_number=$(( 500 + RANDOM % 400 ))
-while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
+display_number=$(free_display $((500 + RANDOM % 400)))
 mkdir -p "$root/build"
 Xorg ":${display_number}" -config "$root/scripts/xorg-dummy.conf" -noreset -nolisten tcp \
   -logfile "$root/build/xorg-monitors.log" -novtswitch -sharevts >/dev/null 2>&1 &
 xorg_pid=$!
 export DISPLAY=":${display_number}"
-for _ in $(seq 100); do
-  xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+wait_for_display
 for _ in $(seq 20); do
   xrandr --addmode DUMMY1 1024x768 2>/dev/null
   xrandr --fb 2048x768 --output DUMMY0 --mode 1024x768 --pos 0x0 --primary \
@@ -29,11 +24,4 @@ for _ in $(seq 20); do
   sleep 0.2
 done
 
-"$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
-wineserver -p >/dev/null 2>&1 &
-
-stop_session() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xorg_pid" >/dev/null 2>&1 || true
-}
-trap stop_session EXIT
+keep_wine_server "$xorg_pid"

@@ -91,6 +91,18 @@ int Window(const char* title) {
     return 0;
 }
 
+// Sets one of the hook library's procedures on the thread of window `w`; null where it cannot.
+HHOOK HookThreadOf(HWND w, const char* procedure, int type) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
+    HMODULE library = LoadLibraryA(path);
+    const auto proc =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, procedure)));
+    return proc ? SetWindowsHookExA(type, proc, library, GetWindowThreadProcessId(w, nullptr))
+                : nullptr;
+}
+
 // A menu handle means nothing in another process: a hook library reads the open menu from
 // inside the program's thread and writes it beside the program.
 int Menu() {
@@ -99,17 +111,9 @@ int Menu() {
         std::printf("no menu\n");
         return 1;
     }
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
-    HMODULE hookLibrary = LoadLibraryA(path);
-    const auto proc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(hookLibrary, "WininfoHook")));
-    const DWORD thread = GetWindowThreadProcessId(popup, nullptr);
-    HHOOK hook = proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, hookLibrary, thread) : nullptr;
+    HHOOK hook = HookThreadOf(popup, "WininfoHook", WH_CALLWNDPROC);
     if (!hook) {
-        std::printf("no hook: library %p proc %p error %lu\n", static_cast<void*>(hookLibrary),
-                    reinterpret_cast<void*>(proc), GetLastError());
+        std::printf("no hook: error %lu\n", GetLastError());
         return 1;
     }
     SendMessageTimeoutA(popup, RegisterWindowMessageA("WininfoDumpMenu"), 0, 0, SMTO_NORMAL, 5000,
@@ -123,18 +127,8 @@ int Menu() {
 int CountEvents(const char* title, int seconds) {
     HWND w = FindWindowA(nullptr, title);
     if (!w) return 1;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
-    HMODULE library = LoadLibraryA(path);
-    const auto count = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(library, "WininfoCountHook")));
-    const auto control =
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
-    const DWORD thread = GetWindowThreadProcessId(w, nullptr);
-    HHOOK countHook = count ? SetWindowsHookExA(WH_GETMESSAGE, count, library, thread) : nullptr;
-    HHOOK controlHook =
-        control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library, thread) : nullptr;
+    HHOOK countHook = HookThreadOf(w, "WininfoCountHook", WH_GETMESSAGE);
+    HHOOK controlHook = HookThreadOf(w, "WininfoHook", WH_CALLWNDPROC);
     if (!countHook || !controlHook) return 1;
     SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoResetCount"), 0, 0, SMTO_NORMAL, 5000,
                         nullptr);
@@ -236,15 +230,7 @@ BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, RECT*, LPARAM) {
 int Stats(const char* title) {
     HWND w = FindWindowA(nullptr, title);
     if (!w) return 1;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
-    HMODULE library = LoadLibraryA(path);
-    const auto control =
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "WininfoHook")));
-    HHOOK hook = control ? SetWindowsHookExA(WH_CALLWNDPROC, control, library,
-                                             GetWindowThreadProcessId(w, nullptr))
-                         : nullptr;
+    HHOOK hook = HookThreadOf(w, "WininfoHook", WH_CALLWNDPROC);
     if (!hook) return 1;
     DWORD_PTR ignored;
     const LRESULT answered = SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportStats"), 0,

@@ -8,6 +8,7 @@
 # Expects the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 bound_ms=15000
 echo "bound for a start: $bound_ms ms"
 

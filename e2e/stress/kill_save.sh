@@ -9,6 +9,7 @@
 # usage: kill_save.sh [TRIALS] (20). Expects the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 trials=${1:-20}
 RANDOM=${STRESS_SEED:-1234}
 

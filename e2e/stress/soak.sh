@@ -8,6 +8,7 @@
 # usage: soak.sh [SECONDS] [SAMPLE_SECONDS] (120, 20). Expects the session of xvfb-session.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 seconds=${1:-120}
 every=${2:-20}
 RANDOM=${STRESS_SEED:-99}

@@ -7,6 +7,7 @@
 # usage: stop_start.sh [CYCLES] (1000). Expects the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 cycles=${1:-1000}
 
 traffic() { printf '%s' "$1" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"; }
