@@ -11,16 +11,17 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 seconds=${BENCH_SECONDS:-30}
 ticks=$(getconf CLK_TCK)
 
-# Processor time, in clock ticks, of every process of this Wine prefix (the server included).
-prefix_ticks() {
-  local total=0 p
+# Processor time, in clock ticks, of every process of this Wine prefix (the server included),
+# "pid name ticks" a line.
+prefix_processes() {
+  local p
   for p in /proc/[0-9]*; do
     tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
     # Fields 14 and 15 of stat, counted after the command's closing parenthesis.
-    total=$((total + $(sed 's/.*) //' "$p/stat" 2>/dev/null | awk '{print $12 + $13}')))
+    echo "${p#/proc/} $(cat "$p/comm" 2>/dev/null) $(sed 's/.*) //' "$p/stat" 2>/dev/null | awk '{print $12 + $13}')"
   done
-  echo "$total"
 }
+prefix_ticks() { prefix_processes | awk '{t += $3} END {print t + 0}'; }
 
 # Sets elapsed: milliseconds from the start of the program in $dir until a visible window titled $1 exists.
 time_to_window() { # title
@@ -59,9 +60,11 @@ idle_cost() { # label, program file[, traffic.txt text]
   launch
   sleep 5 # start-up settles
   local before after
+  prefix_processes >"$work/bench-$1.before"
   before=$(prefix_ticks)
   sleep "$seconds"
   after=$(prefix_ticks)
+  prefix_processes >"$work/bench-$1.after"
   echo "$1: $(awk -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" \
     'BEGIN {printf "%.2f s of processor time in %d s = %.2f %% of one core", t / hz, s, 100 * t / hz / s}')"
   echo $((after - before)) >"$work/bench-$1.ticks"
@@ -86,6 +89,10 @@ idle_cost every-led-switching "$helper_dir/blinkbar_e2e.exe" 4444444444444444444
 win=$(xdotool search --onlyvisible --name '^Blinkbar$' | head -n 1)
 stop_bar
 echo "ratio every-led-switching / bare queries: $(ratio every-led-switching)"
+echo "where it goes (processor seconds by process):"
+awk -v hz="$ticks" 'NR == FNR {b[$1] = $3; next} {d = $3 - b[$1]; if (d > 0) t[$2] += d}
+  END {for (n in t) printf "  %-20s %.2f\n", n, t[n] / hz}' \
+  "$work/bench-every-led-switching.before" "$work/bench-every-led-switching.after" | sort -k2 -rn
 
 echo "== heap allocations per tick (native, the poller and the hand-over)"
 "$root/build/native/tests/blinkbar_native_tests" --gtest_filter='ActivityPollerTest.ATickAllocatesNothing' \
