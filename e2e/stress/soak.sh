@@ -22,6 +22,7 @@ start_bar
     sleep 0.5
   done ) &
 traffic_pid=$!
+started_pids+=("$traffic_pid") # ended on any exit, with the program
 
 step() { wininfo command Blinkbar "$1" >/dev/null; sleep 0.7; }
 round() {

@@ -31,6 +31,7 @@ check "every LED switches on every tick" "yes" "$( (( $(pictures 18 12) >= 2 )) 
 
 ( while :; do traffic "44----444444444444444444"; sleep 0.3; traffic $all4; sleep 0.3; done ) &
 flipper=$!
+started_pids+=("$flipper") # ended on any exit, with the program
 t0=$(date +%s%N)
 wininfo command Blinkbar 7,8 $((cycles / 2)) >/dev/null
 wininfo command Blinkbar 9 >/dev/null # the last one: LEDs of 30 pixels say the queue is done
