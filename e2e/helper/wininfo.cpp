@@ -239,12 +239,9 @@ int Stats(const char* title) {
     return answered ? 0 : 1;
 }
 
-int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam, int times) {
+int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND w = FindWindowA(nullptr, title);
-    if (!w) return 1;
-    for (int i = 0; i < times; ++i)
-        if (!PostMessageA(w, message, wParam, lParam)) return 1;
-    return 0;
+    return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
 }
 
 int Commands(const char* title, const char* items, int times) {
@@ -325,7 +322,7 @@ int main(int argc, char** argv) {
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),
-                    static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)), 1);
+                    static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
     if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(argv[2], std::atoi(argv[3]));
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,

@@ -31,8 +31,7 @@ timed_start() { # sets elapsed (ms)
   local t0
   t0=$(date +%s%N)
   start_bar
-  elapsed=$((($(date +%s%N) - t0) / 1000))
-  elapsed=$((elapsed / 1000))
+  elapsed=$((($(date +%s%N) - t0) / 1000000))
 }
 
 hostile_case() { # name, how the file is made (a python case, "folder" or "held")
