@@ -22,8 +22,8 @@ std::string DriveRootParameter(int object, const std::string& driveLetters) {
     return letter ? std::string(1, letter) + ":\\" : std::string();
 }
 
-bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld) {
-    return locked == 0 && object > 0 && leftButtonHeld;
+bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld, bool buttonHoldsMouse) {
+    return locked == 0 && object > 0 && leftButtonHeld && !buttonHoldsMouse;
 }
 
 bool IsRightPress(int code) {

@@ -12,8 +12,9 @@ std::string DriveRootParameter(int object, const std::string& driveLetters);
 
 // Step 3: ask the system to move the bar with the mouse. The request starts a move loop that ends
 // only at the next button release, so it is made only while the left button is really held:
-// otherwise a click that is over would glue the bar to the pointer.
-bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld);
+// otherwise a click that is over would glue the bar to the pointer. Nor while the minimize button
+// holds the mouse: the move loop would swallow the release, and with it the button's click.
+bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld, bool buttonHoldsMouse);
 
 // Steps 4 to 7.
 bool IsRightPress(int code);

@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/event_layer.h"
 #include "app/main_loop.h"
+#include "app/numbering.h"
 #include "app/popup_menu.h"
 #include "app/tray_mode.h"
 #include "dialogs/transparency.h"
@@ -35,7 +36,9 @@ int LaunchProgram(const std::string& file, const std::string& parameters,
     const std::wstring shellFolder = WidePathFromUtf8(LaunchFolder(file, folder));
     SHELLEXECUTEINFOW shell{};
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No box of the shell's own: a program that is not there (a copy without its uninstaller)
+    // would otherwise leave this process waiting, hidden, for someone to answer it.
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     shell.lpVerb = L"Open";
     shell.lpFile = target.c_str();
     shell.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
@@ -56,7 +59,11 @@ void RunMainLoop() {
         }
         // The thread's own view of the button, which follows swapped buttons.
         const bool leftHeld = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
-        if (ShouldRequestDrag(AppState.Locked, object, leftHeld)) {
+        // A pressed push button captures the mouse until the release that makes its click.
+        const HWND captured = GetCapture();
+        const bool buttonHolds =
+            captured && captured == GetDlgItem(bar, Num::MinimizeButtonControl);
+        if (ShouldRequestDrag(AppState.Locked, object, leftHeld, buttonHolds)) {
             SendMessageA(bar, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }
         if (IsRightPress(code)) ShowPopupMenu(bar);

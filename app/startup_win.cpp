@@ -18,6 +18,7 @@
 #include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 #include "monitor/timer_service.h"
 #include "settings/settings_store.h"
@@ -77,15 +78,29 @@ HWND CreateBarWindow(HINSTANCE instance) {
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                instance, nullptr);
     RegisterEventWindow(bar, Num::BarWindow);
+    return bar;
+}
+
+void CreateLedControls(HINSTANCE instance) {
     const int edge = AppState.IconPixels;
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         HWND control =
             CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
-                            (slot - 1) * edge, 0, edge, edge, bar,
+                            (slot - 1) * edge, 0, edge, edge, AppState.WindowHandle,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
         AttachLedControl(control);
+        ShowLedImage(slot, LedImageNumber(slot, LedIdle));
     }
-    return bar;
+}
+
+void BuildBar(HINSTANCE instance) {
+    AppState.WindowHandle = CreateBarWindow(instance);
+    BuildPopupMenu();
+    SetProgramIconImage(static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    RenderLedImages(); // the 96 images, before any control could show an empty one
+    CreateLedControls(instance);
+    LayoutBar(); // sizes and shows the bar
 }
 
 void CloseBarWindow() {
@@ -116,12 +131,7 @@ void StartProgram() {
     InitConstantState();
     LoadSettings();
 
-    AppState.WindowHandle = CreateBarWindow(instance);
-    BuildPopupMenu();
-    SetProgramIconImage(static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
-    RenderLedImages(); // makes the 96 images and puts each control on its idle image
-    LayoutBar();       // sizes and shows the bar
+    BuildBar(instance);
     CreateMinimizeButton();
     CreateDriveTips();
 
@@ -135,12 +145,16 @@ void StartProgram() {
     RunMainLoop();
 }
 
-void EndProgram() {
+void ReleaseProgramResources() {
     TimerService::Close();
     gInstanceMutex.reset();
     RemoveTrayIcon();
+    CloseBarWindow(); // the windows go before the fonts and images they still use
     ReleaseImagesAndFonts();
-    CloseBarWindow();
     DestroyPopupMenu();
+}
+
+void EndProgram() {
+    ReleaseProgramResources();
     ExitProcess(0);
 }

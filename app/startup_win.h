@@ -3,10 +3,17 @@
 
 #include <windows.h>
 
-// The hidden bar window (window 0) with its 24 LED controls.
+// The hidden bar window (window 0), without controls.
 HWND CreateBarWindow(HINSTANCE instance);
+// The 24 LED controls of AppState.WindowHandle, each showing its slot's idle image (image n).
+void CreateLedControls(HINSTANCE instance);
+// Start-up from the bar window on: the window, the menu, image 200, the 96 images, then the
+// controls, and the bar laid out and shown.
+void BuildBar(HINSTANCE instance);
 // Closes window 0: the bar disappears.
 void CloseBarWindow();
-// Timers first (no tick after this), then the mutex, the notification icon, images, windows and
-// fonts; exits with code 0 and never returns.
+// Timers first (no tick after this), then the mutex, the notification icon, the windows, and only
+// then the fonts and images they used, and the menu.
+void ReleaseProgramResources();
+// Releases everything and exits with code 0; never returns.
 [[noreturn]] void EndProgram();

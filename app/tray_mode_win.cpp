@@ -68,7 +68,8 @@ bool HandleTrayMessage(unsigned message, uintptr_t wParam) {
 
 void RemoveTrayIcon() {
     KillTimer(AppState.WindowHandle, kRetryTimer);
-    if (!gIconShown) return;
+    if (!AppState.WindowHandle) return;
+    // Always: a busy shell can report an add as failed and show the icon all the same.
     NOTIFYICONDATAA icon = IconRecord(0);
     Shell_NotifyIconA(NIM_DELETE, &icon);
     gIconShown = false;

@@ -6,6 +6,45 @@
 
 namespace {
 
+// winmm is not among the libraries Windows always takes from its own folder: imported by name, a
+// winmm.dll lying beside the program (in a Downloads folder, on a stick) would be loaded instead
+// and run inside it. So the five functions are looked up in the system folder's copy, once.
+struct WinmmTimers {
+    decltype(&timeGetDevCaps) GetDevCaps = nullptr;
+    decltype(&timeBeginPeriod) BeginPeriod = nullptr;
+    decltype(&timeEndPeriod) EndPeriod = nullptr;
+    decltype(&timeSetEvent) SetEvent = nullptr;
+    decltype(&timeKillEvent) KillEvent = nullptr;
+};
+
+template <typename Function> void Find(HMODULE library, const char* name, Function* function) {
+    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+WinmmTimers LoadWinmmTimers() {
+    WinmmTimers timers;
+    wchar_t path[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return timers;
+    const wchar_t name[] = L"\\winmm.dll";
+    for (UINT i = 0; i < sizeof name / sizeof name[0]; ++i) path[length + i] = name[i];
+    // Kept loaded for the life of the process: its timer thread runs our ticks.
+    HMODULE library = LoadLibraryW(path);
+    if (!library) return timers;
+    Find(library, "timeGetDevCaps", &timers.GetDevCaps);
+    Find(library, "timeBeginPeriod", &timers.BeginPeriod);
+    Find(library, "timeEndPeriod", &timers.EndPeriod);
+    Find(library, "timeSetEvent", &timers.SetEvent);
+    Find(library, "timeKillEvent", &timers.KillEvent);
+    return timers;
+}
+
+// Only the window's thread asks for these.
+const WinmmTimers& Winmm() {
+    static const WinmmTimers timers = LoadWinmmTimers();
+    return timers;
+}
+
 void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     TimerService::Tick(static_cast<uint32_t>(user));
 }
@@ -14,29 +53,31 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
 
 void TimerPlatformGetCaps(TimerCaps* caps) {
     TIMECAPS tc{};
-    timeGetDevCaps(&tc, sizeof tc);
+    if (Winmm().GetDevCaps) Winmm().GetDevCaps(&tc, sizeof tc);
     caps->PeriodMin = tc.wPeriodMin;
     caps->PeriodMax = tc.wPeriodMax;
 }
 
 void TimerPlatformBeginPeriod(uint32_t periodMs) {
-    timeBeginPeriod(periodMs);
+    if (Winmm().BeginPeriod) Winmm().BeginPeriod(periodMs);
 }
 void TimerPlatformEndPeriod(uint32_t periodMs) {
-    timeEndPeriod(periodMs);
+    if (Winmm().EndPeriod) Winmm().EndPeriod(periodMs);
 }
 
 uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot) {
+    // Without winmm every timer is refused, and the slot stays idle.
+    const auto setEvent = Winmm().SetEvent;
+    if (!setEvent) return 0;
     // TIME_KILL_SYNCHRONOUS: once timeKillEvent returns, no tick of the timer is running or will
     // run. That is safe only because a tick never waits for the window's thread.
     const UINT flags = TIME_PERIODIC | TIME_CALLBACK_FUNCTION;
-    if (const MMRESULT id =
-            timeSetEvent(periodMs, 0, TimerTick, slot, flags | TIME_KILL_SYNCHRONOUS))
+    if (const MMRESULT id = setEvent(periodMs, 0, TimerTick, slot, flags | TIME_KILL_SYNCHRONOUS))
         return id;
     // Windows 2000 knows no such flag and refuses the timer: monitor without it there.
-    return timeSetEvent(periodMs, 0, TimerTick, slot, flags);
+    return setEvent(periodMs, 0, TimerTick, slot, flags);
 }
 
 void TimerPlatformKill(uint32_t timerId) {
-    timeKillEvent(timerId);
+    if (Winmm().KillEvent) Winmm().KillEvent(timerId);
 }

@@ -14,6 +14,7 @@
 //                                         does, the whole list TIMES over
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
+//   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -297,6 +298,23 @@ int Version(const char* file) {
     return 0;
 }
 
+// A tooltip keeps its title empty; it answers WM_GETTEXT with the text it shows.
+int Tip() {
+    HWND tip = FindVisibleWindowOfClass("tooltips_class32");
+    char text[512] = {};
+    DWORD_PTR length = 0;
+    if (!tip || !SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                                     SMTO_ABORTIFHUNG, 2000, &length)) {
+        std::printf("no tip\n");
+        return 1;
+    }
+    for (char* c = text; *c; ++c) {
+        if (*c == '\n') *c = '|';
+    }
+    std::printf("%s\n", text);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -305,6 +323,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "box")) return Box();
+    if (argc >= 2 && !std::strcmp(argv[1], "tip")) return Tip();
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(nullptr, argv[2]);
         if (!w) return 1;

@@ -2,18 +2,22 @@
 // the event layer's own window procedure.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/numbering.h"
 #include "app/event_layer.h"
 #include "app/popup_menu.h"
 #include "app/startup.h"
 #include "app/startup_win.h"
+#include "app/tray_mode.h"
 #include "dialogs/transparency.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
 #include "settings/settings_store.h"
+#include "support/win_test_window.h"
 
 namespace {
 
@@ -34,10 +38,7 @@ class BarOnWine : public ::testing::Test {
         AppState.WinX = 40;
         AppState.WinY = 30;
         AppState.TextRgb = {255, 255, 255};
-        AppState.WindowHandle = CreateBarWindow(GetModuleHandleA(nullptr));
-        BuildPopupMenu();
-        RenderLedImages();
-        LayoutBar();
+        BuildBar(GetModuleHandleA(nullptr));
     }
     void TearDown() override {
         CloseBarWindow();
@@ -164,6 +165,82 @@ TEST_F(BarOnWine, AMessageBoxDisablesTheOtherWindowsAndEnablesExactlyThoseAgain)
     EXPECT_TRUE(IsWindowEnabled(gOther));
     EXPECT_FALSE(IsWindowEnabled(gDisabledBefore)) << "what was disabled before stays so";
     for (HWND w : {gOther, gDisabledBefore, gForeground}) DestroyWindow(w);
+}
+
+// Start-up and the end, seen from the controls: an LED control never exists without its image,
+// and the fonts and images outlive every window that uses them.
+int gControlsMadeWithoutImages = 0;
+LRESULT CALLBACK WatchControlCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (create->lpszClass && !IS_INTRESOURCE(create->lpszClass) &&
+            !lstrcmpiA(create->lpszClass, "STATIC") && create->hwndParent == AppState.WindowHandle) {
+            for (int image = Num::FirstLedImage; image <= Num::LastLedImage; ++image) {
+                if (!ImageBitmap(image)) {
+                    ++gControlsMadeWithoutImages;
+                    break;
+                }
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool gFontAliveAtDestroy = false;
+WNDPROC gButtonProc = nullptr;
+LRESULT CALLBACK WatchButtonDestroy(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        const auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0));
+        gFontAliveAtDestroy = font && GetObjectType(font) == OBJ_FONT;
+    }
+    return CallWindowProcA(gButtonProc, w, message, wParam, lParam);
+}
+
+TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
+    ResetAppState();
+    ResetEventRecord();
+    InitConstantState();
+    AppState.Drives = "111111111111111111111111";
+    AppState.IconSize = 1;
+    AppState.Transparency = 255;
+    ReleaseImagesAndFonts(); // as a new process has none
+    gControlsMadeWithoutImages = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchControlCreation, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    BuildBar(GetModuleHandleA(nullptr));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gControlsMadeWithoutImages, 0) << "LED controls made before the 96 images";
+    for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
+        ASSERT_TRUE(GetDlgItem(AppState.WindowHandle, slot)) << slot;
+        EXPECT_EQ(ControlImage(slot), ImageBitmap(slot)) << "control " << slot << " shows image n";
+    }
+
+    CreateMinimizeButton();
+    HWND button = GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl);
+    ASSERT_TRUE(button);
+    gButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchButtonDestroy)));
+    gFontAliveAtDestroy = false;
+    ReleaseProgramResources();
+    EXPECT_TRUE(gFontAliveAtDestroy) << "the button's font was freed while it still used it";
+    EXPECT_FALSE(IsWindow(button));
+    EXPECT_EQ(NumberedFont(Num::SmallButtonFont), nullptr);
+    EXPECT_EQ(ImageBitmap(1), nullptr);
+}
+
+// A busy shell can answer an add with a failure and show the icon all the same: leaving tray mode
+// must take it away whatever the add said.
+TEST_F(BarOnWine, TheTrayIconGoesEvenWhenItsAddSeemedToFail) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = AppState.WindowHandle;
+    icon.uID = Num::TrayIcon;
+    icon.uFlags = NIF_ICON;
+    icon.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &icon)) << "the shell takes no icons";
+    RemoveTrayIcon(); // the program itself never saw an add succeed
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "the icon is still there";
+    Shell_NotifyIconA(NIM_DELETE, &icon);
 }
 
 } // namespace

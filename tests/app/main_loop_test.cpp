@@ -25,11 +25,12 @@ TEST(MainLoop, ADoubleClickOpensOnlyAShownDrive) {
 }
 
 TEST(MainLoop, ADragIsRequestedOnlyForAnUnlockedBarWhileTheButtonIsHeld) {
-    EXPECT_TRUE(ShouldRequestDrag(0, 5, true));
-    EXPECT_FALSE(ShouldRequestDrag(0, 5, false)) << "a finished click must not glue the bar";
-    EXPECT_FALSE(ShouldRequestDrag(1, 5, true));
-    EXPECT_FALSE(ShouldRequestDrag(5, 5, true)) << "any non-zero lock";
-    EXPECT_FALSE(ShouldRequestDrag(0, 0, true)) << "no control or menu event yet";
+    EXPECT_TRUE(ShouldRequestDrag(0, 5, true, false));
+    EXPECT_FALSE(ShouldRequestDrag(0, 5, false, false)) << "a finished click must not glue the bar";
+    EXPECT_FALSE(ShouldRequestDrag(1, 5, true, false));
+    EXPECT_FALSE(ShouldRequestDrag(5, 5, true, false)) << "any non-zero lock";
+    EXPECT_FALSE(ShouldRequestDrag(0, 0, true, false)) << "no control or menu event yet";
+    EXPECT_FALSE(ShouldRequestDrag(0, 5, true, true)) << "a press on the minimize button";
 }
 
 TEST(MainLoop, TheOtherSteps) {
