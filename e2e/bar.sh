@@ -43,7 +43,7 @@ check "defaults: topmost" "1" "$(field "$info" window topmost)"
 check "defaults: tool window, no taskbar entry" "1" "$(field "$info" window toolwindow)"
 check "defaults: layered and opaque" "1 255" "$(field "$info" window layered) $(field "$info" window alpha)"
 check "defaults: borderless popup" "0x94000000" "$(field "$info" window style)"
-check "defaults: no X opacity property when opaque" "" "$(xprop -id "$win" _NET_WM_WINDOW_OPACITY | grep -oE '[0-9]+$')"
+check "defaults: no X opacity property when opaque" "absent" "$(opacity_property)"
 check "defaults: button hidden" "0" "$(field "$info" 'child id=5000' visible)"
 # LED pixels: per LED the bottom-left corner in the background, the separator column in the text
 # colour (the last one lies outside the window), and the marker only on C and Z (Wine's drives).
@@ -71,7 +71,7 @@ echo "-- wheel"
 xdotool mousemove 405 15 click 5 click 5 click 5
 sleep 0.4
 check "wheel: three notches down" "225" "$(field "$(wininfo window Blinkbar)" window alpha)"
-check "wheel: X opacity follows" "$((225 * 4294967295 / 255))" "$(xprop -id "$win" _NET_WM_WINDOW_OPACITY | grep -oE '[0-9]+$')"
+check "wheel: X opacity follows" "$((225 * 4294967295 / 255))" "$(opacity_property)"
 xdotool click 4 click 4 click 4 click 4 click 4
 sleep 0.4
 check "wheel: up stops at 255" "255" "$(field "$(wininfo window Blinkbar)" window alpha)"
@@ -151,7 +151,7 @@ hidden=""
 for id in $(seq 3 23); do hidden+="$(field "$info" "child id=$id" visible)@$(field "$info" "child id=$id" rect) "; done
 check "C, D and Z: hidden controls stacked at 36" "$(for id in $(seq 3 23); do printf '0@36,0,18,18 '; done)" "$hidden"
 check "opacity from the file" "128" "$(field "$info" window alpha)"
-check "opacity from the file: X property" "2155905152" "$(xprop -id "$win" _NET_WM_WINDOW_OPACITY | grep -oE '[0-9]+$')"
+check "opacity from the file: X property" "2155905152" "$(opacity_property)"
 stop_bar
 
 prepare short '[Settings]\r\nDrives=111\r\nMinimize Button=0\r\nTransparency=45\r\nIconSize=2\r\n'
@@ -195,9 +195,9 @@ gate_case() { # version, expect refused (yes/no)
     check "$1: refused with the message" \
       "Static: This Operating System is not suitable for Blinkbar!|Check Readme_vx.xx.rtf for details" \
       "$(wininfo text Information | grep Static)"
-    check "$1: no bar" "" "$bar"
+    check "$1: no bar" "0" "$(window_count Blinkbar)"
     xdotool windowfocus --sync "$box" key Return
-    wait "$pid"
+    wait_exit "$pid"
     check "$1: ends with code 0 once dismissed" "0" "$?"
     check "$1: nothing written" "none" "$(file_hash "$dir/Blinkbar.ini")"
   else

@@ -83,7 +83,8 @@ tray_icon() { pixels 12 32; } # red, in the lower half of the icon in Wine's own
 bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
 bar_state() { echo "$(bar_visible) $(geometry)"; }
 hidden_with_icon() { echo "$(bar_visible) $(tray_icon)"; }
-prepare tray '[Settings]\r\nMinimize Button=1\r\nWinX=300\r\nWinY=200\r\n'
+prepare tray '[Settings]\r\nMinimize Button=1\r\nWinX=300\r\nWinY=200\r\n' "$helper_dir/blinkbar_e2e.exe"
+printf '000000000000000000000000' >"$dir/traffic.txt"
 start_bar
 before=$(file_hash "$dir/Blinkbar.ini")
 pick 16 305 205
@@ -101,11 +102,21 @@ eventually "tray: the icon is still there after the taskbar was made anew" "FF00
 xdotool mousemove 12 32 click --repeat 2 --delay 80 1
 eventually "tray: a double-click brings the bar back in place" "1 300,200 439x18" bar_state
 eventually "tray: the icon is gone" "000000" tray_icon
+printf '200000000000000000000000' >"$dir/traffic.txt"
+eventually "back from the tray: the LEDs light again" "FF2626" pixels 301 214
+printf '000000000000000000000000' >"$dir/traffic.txt"
+xdotool mousemove 305 205 click 1 # a click on an LED first: the button must still take its click
+sleep 0.4
 xdotool mousemove 734 208 click 1 # the minimize button at the bar's right end
-eventually "tray from the button: bar hidden, icon shown" "0 FF0000" hidden_with_icon
+eventually "tray from the button after a click on an LED: bar hidden, icon shown" "0 FF0000" hidden_with_icon
 xdotool mousemove 12 32 click --repeat 2 --delay 80 1
 eventually "tray from the button: back in place" "1 300,200 439x18" bar_state
 check "tray: nothing saved" "$before" "$(file_hash "$dir/Blinkbar.ini")"
+pick 14 305 205 # locked now, and a menu command was the last event
+xdotool mousemove 734 208 click 1
+eventually "tray from the button, locked: bar hidden, icon shown" "0 FF0000" hidden_with_icon
+xdotool mousemove 12 32 click --repeat 2 --delay 80 1
+eventually "tray from the button, locked: back in place" "1 300,200 439x18" bar_state
 stop_bar
 
 echo "-- transparency dialog"
@@ -163,15 +174,27 @@ stop_bar
 prepare last-drive '[Settings]\r\nDrives=000000000000000000000001\r\n'
 start_bar
 open_drive_dialog
-xdotool key shift+Tab shift+Tab space # from nowhere back to the button, then to Z
+for _ in $(seq 24); do xdotool key Tab; done # from nowhere through C..Z
 sleep 0.3
-check "the last ticked box cannot be cleared" "1" "$(field "$(wininfo window "Show/Hide Drive")" 'child id=274' checked)"
-wininfo close "Show/Hide Drive" >/dev/null
-sleep 0.5
+box_state() { # checked and focus of a drive's box
+  local info
+  info=$(wininfo window "Show/Hide Drive")
+  echo "$(field "$info" "child id=$1" checked) $(field "$info" "child id=$1" focus)"
+}
+check "Z has the focus" "1 1" "$(box_state 274)"
+xdotool key space
+sleep 0.3
+check "the last ticked box cannot be cleared" "1 1" "$(box_state 274)"
+xdotool key shift+Tab space Tab space # tick Y, then Z may go
+sleep 0.3
+check "with Y ticked, Z can be cleared" "1 0 0 1" "$(box_state 273) $(box_state 274)"
+xdotool key Tab space # Save Changes
+eventually "saved: Y alone" "$(saved_text 400 10 0 000000000000000000000010 00D800 FF2626 000000 FFFFFF 1 255 10 0)" file_text
 stop_bar
 
 echo "-- colours"
-prepare colours '[Settings]\r\nWinX=200\r\n'
+prepare colours '[Settings]\r\nWinX=200\r\n' "$helper_dir/blinkbar_e2e.exe"
+printf '000000000000000000000000' >"$dir/traffic.txt"
 start_bar
 pick 5 205 15
 chooser=$(wait_for_window '^Color$')
@@ -179,14 +202,32 @@ check "the chooser opens" "title: Color" "$(wininfo box | head -n 1)"
 xdotool windowfocus --sync "$chooser" key Escape
 eventually "cancelled: the file rewritten, same colours, the bar's position" "$(default_save 200 10)" file_text
 check "cancelled: nothing redrawn" "000000" "$(pixels 201 27)"
-pick 5 205 15
-chooser=$(wait_for_window '^Color$')
-eval "$(xdotool getwindowgeometry --shell "$chooser")"
-swatch_x=$((X + 144)) swatch_y=$((Y + 104)) # fourth row, fifth column of the basic colours
-swatch=$(pixels "$swatch_x" "$swatch_y")
-xdotool mousemove "$swatch_x" "$swatch_y" click 1
-sleep 0.3
-xdotool mousemove $((X + 50)) $((Y + 282)) click 1 # OK
+choose_swatch() { # menu item: picks the fourth row's fifth basic colour, then OK; sets swatch
+  pick "$1" 205 15
+  chooser=$(wait_for_window '^Color$')
+  eval "$(xdotool getwindowgeometry --shell "$chooser")"
+  local swatch_x=$((X + 144)) swatch_y=$((Y + 104))
+  swatch=$(pixels "$swatch_x" "$swatch_y")
+  xdotool mousemove "$swatch_x" "$swatch_y" click 1
+  sleep 0.3
+  xdotool mousemove $((X + 50)) $((Y + 282)) click 1 # OK
+  sleep 0.5
+}
+colours() { echo "$(ini ReadColor) $(ini WriteColor) $(ini BackColor) $(ini TextColor)"; }
+choose_swatch 4
+eventually "write colour: only WriteColor changes" "00D800 $swatch 000000 FFFFFF" colours
+printf '200000000000000000000000' >"$dir/traffic.txt"
+eventually "write colour: C writing shows it" "$swatch" pixels 201 24
+printf '000000000000000000000000' >"$dir/traffic.txt"
+choose_swatch 3
+eventually "read colour: only ReadColor changes" "$swatch $swatch 000000 FFFFFF" colours
+printf '100000000000000000000000' >"$dir/traffic.txt"
+eventually "read colour: C reading shows it" "$swatch" pixels 201 12
+printf '000000000000000000000000' >"$dir/traffic.txt"
+choose_swatch 6
+eventually "text colour: only TextColor changes" "$swatch $swatch 000000 $swatch" colours
+eventually "text colour: the separator shows it" "$swatch" pixels 217 14
+choose_swatch 5
 eventually "chosen: the file holds the new background" "$swatch" ini BackColor
 eventually "chosen: the LEDs show it" "$swatch" pixels 201 27
 stop_bar
@@ -226,16 +267,16 @@ xdotool mouseup 1
 sleep 0.4
 pick 18 505 50
 answer y
-wait "$pid"
+wait_exit "$pid"
 check "exit Yes: ends with code 0" "0" "$?"
 check "exit Yes: the file with the current position" "$(default_save 500 40)" "$(file_text)"
 
 echo "-- uninstall"
-uninstall_case() { # folder name, start folder
+uninstall_case() { # folder name, "none" for a copy without its uninstaller
+  local start_in=$work/elsewhere
   prepare "$1" '[Settings]\r\nWinX=50\r\n'
   printf '[Settings]\r\nWinX=60\r\n' >"$dir/Blinkbar.ini.tmp" # left by a cut-off save
-  cp "$helper_dir/fake_uninstaller.exe" "$dir/unins000.exe"
-  local start_in=$work/elsewhere
+  [ "${2:-}" = none ] || cp "$helper_dir/fake_uninstaller.exe" "$dir/unins000.exe"
   mkdir -p "$start_in"
   start_bar
   pick 19 55 15
@@ -244,9 +285,15 @@ uninstall_case() { # folder name, start folder
   check "$1: No keeps everything" "yes yes" "$(alive) $([ -f "$dir/Blinkbar.ini" ] && echo yes)"
   pick 19 55 15
   answer y
-  wait "$pid"
-  check "$1: Yes ends with code 0" "0" "$?"
+  wait_exit "$pid" 10
+  check "$1: Yes ends with code 0 at once" "0" "$?"
   check "$1: the settings file and a left-over replacement are deleted" "no no" "$([ -f "$dir/Blinkbar.ini" ] && echo yes || echo no) $([ -f "$dir/Blinkbar.ini.tmp" ] && echo yes || echo no)"
+  if [ "${2:-}" = none ]; then
+    start_bar
+    check "$1: a new start shows the bar" "yes" "$([ -n "$win" ] && echo yes || echo no)"
+    stop_bar
+    return
+  fi
   for _ in $(seq 50); do [ -f "$dir/uninstall-record.txt" ] && break; sleep 0.1; done
   local windir
   windir="Z:$(echo "$dir" | tr '/' '\\')"
@@ -255,5 +302,6 @@ uninstall_case() { # folder name, start folder
 }
 uninstall_case uninstall
 uninstall_case "アンインストール テスト"
+uninstall_case portable none
 
 summary

@@ -57,7 +57,7 @@ check "installed-programs entry: name, version, publisher" "Blinkbar 1.02 The Bl
 check "installed-programs entry: icon and uninstall string" "$windir\\blinkbar.exe,0 \"$windir\\unins000.exe\"" "$(reg_value DisplayIcon) $(reg_value UninstallString)"
 size=$(reg_value EstimatedSize)
 check_match "installed-programs entry: a size in KB" '^0x0*[1-9a-f][0-9a-f]*$' "$size"
-check "a silent install does not start Blinkbar" "" "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null)"
+check "a silent install does not start Blinkbar" "0" "$(window_count Blinkbar)"
 
 echo "-- the installed program"
 dir=$install_dir
@@ -72,12 +72,12 @@ pick 8
 check "a menu command saves beside the installed program" "2" "$(grep -m1 '^IconSize = ' "$dir/Blinkbar.ini" | tr -d '\r' | sed 's/IconSize = //')"
 pick 19 405 15
 answer y
-wait "$pid"
+wait_exit "$pid"
 check "Uninstall Blinkbar: the program ends with code 0" "0" "$?"
 gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ -z "$(registry)" ] && echo gone || echo "still there: $(installed_files)"; }
 for _ in $(seq 100); do [ "$(gone)" == gone ] && break; sleep 0.2; done
 check "Uninstall Blinkbar: folder, shortcuts and entry are gone" "gone" "$(gone)"
-check "Uninstall Blinkbar: Blinkbar is no longer running" "" "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null)"
+check "Uninstall Blinkbar: Blinkbar is no longer running" "0" "$(window_count Blinkbar)"
 
 echo "-- interactive install"
 start_program "$setup" setup.log
@@ -95,7 +95,7 @@ xdotool windowfocus --sync "$w" key Return
 for _ in $(seq 50); do [ -n "$(page 'Start Blinkbar now')" ] && break; sleep 0.2; done
 check "the last page offers to start Blinkbar" "Start Blinkbar now" "$(page 'Start Blinkbar now')"
 xdotool windowfocus --sync "$w" key Return
-wait "$setup_pid"
+wait_exit "$setup_pid"
 check "the installer ends with code 0" "0" "$?"
 win=$(wait_for_window '^Blinkbar$')
 check "Finish started Blinkbar" "yes" "$([ -n "$win" ] && echo yes)"
@@ -109,8 +109,9 @@ setup_pid=$bg_pid
 box_window "Blinkbar Setup" >/dev/null
 sleep 0.5
 check "an interactive install asks to close Blinkbar" "yes" "$(wininfo box | grep -q 'Blinkbar is running' && echo yes)"
+check "the question names the notification-area icon too" "yes" "$(wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Setup"
-wait "$setup_pid"
+wait_exit "$setup_pid"
 check "Cancel leaves the install as it was, with code 2" "2 $before" "$? $(file_hash "$install_dir/unins000.exe")"
 # End the bar the installer started, as a user does.
 pick 18 405 15
@@ -131,15 +132,35 @@ box_window "Blinkbar Uninstall" >/dev/null
 sleep 0.5
 check "it asks first" "yes" "$(wininfo box | grep -q 'Remove Blinkbar and its settings' && echo yes)"
 answer n "Blinkbar Uninstall"
-wait "$un_pid"
+wait_exit "$un_pid"
 check "No keeps everything" "Blinkbar.ini LICENSE.txt Readme.txt blinkbar.exe notes.txt unins000.exe" "$(installed_files)"
 start_program "$install_dir/unins000.exe" uninstall.log
 un_pid=$bg_pid
+box_window "Blinkbar Uninstall" >/dev/null
+# The program's image stays locked for a moment after its mutex went, as when the menu's
+# uninstall starts this just before the program ends: held here for two seconds.
+wine_run "$helper_dir/wininfo.exe" hold "$windir\\blinkbar.exe" 2 >/dev/null 2>&1 &
+started_pids+=($!)
+sleep 0.5
 answer y "Blinkbar Uninstall"
-wait "$un_pid"
+wait_exit "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
-check "Yes removes what was installed and the settings, and keeps the user's own file" "notes.txt" "$(installed_files)"
+check "Yes removes what was installed and the settings, also a program still held a moment, and keeps the user's own file" "notes.txt" "$(installed_files)"
 check "the shortcuts and the entry are gone" "no no " "$(exists "$start_menu_link") $(exists "$startup_link") $(registry)"
 rm -rf "$install_dir"
+
+echo "-- an upgrade goes where the program is"
+elsewhere_win="$(win_env LOCALAPPDATA)\\Blinkbar Elsewhere"
+elsewhere=$(unix_path "$elsewhere_win")
+rm -rf "$elsewhere"
+check "an install into a chosen folder ends with code 0" "0" "$(run_to_end "$setup" /S "/D=$elsewhere_win")"
+printf '[Settings]\r\nWinX=77\r\n' >"$elsewhere/Blinkbar.ini"
+check "a later install without a folder ends with code 0" "0" "$(run_to_end "$setup" /S)"
+check "it went to the chosen folder, kept the settings and made no second copy" \
+  "blinkbar.exe yes no $elsewhere_win" \
+  "$(cd "$elsewhere" && ls blinkbar.exe) $(grep -q 'WinX=77' "$elsewhere/Blinkbar.ini" && echo yes) $(exists "$install_dir") $(reg_value InstallLocation)"
+run_to_end "$elsewhere/unins000.exe" /S >/dev/null
+for _ in $(seq 50); do [ -e "$elsewhere" ] || break; sleep 0.2; done
+check "and its uninstaller removes that folder" "no" "$(exists "$elsewhere")"
 
 summary

@@ -80,6 +80,18 @@ start_bar() {
 
 alive() { kill -0 "$pid" 2>/dev/null && echo yes || echo no; }
 
+# The exit code of a started process, waiting at most SECONDS (default 20); a process still
+# running then is ended and gives 124, so a box that never comes fails the check, not the run.
+wait_exit() { # pid, seconds
+  local p=$1
+  for _ in $(seq $((${2:-20} * 10))); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$p" 2>/dev/null; then
+    kill "$p" 2>/dev/null; sleep 0.5; kill -9 "$p" 2>/dev/null; wait "$p" 2>/dev/null
+    return 124
+  fi
+  wait "$p"
+}
+
 # Ends the program started last and waits for it; prints nothing.
 stop_bar() {
   kill "$pid" 2>/dev/null
@@ -99,6 +111,27 @@ end_started() {
   return 0
 }
 trap end_started EXIT
+
+# How many visible windows are titled exactly TITLE; "unreadable" when xdotool itself fails, so
+# that a check for none cannot pass on a tool that did not answer.
+window_count() {
+  local out
+  out=$(xdotool search --onlyvisible --name "^$1\$" 2>"$work/xdotool.err")
+  if [ -s "$work/xdotool.err" ]; then echo "unreadable: $(head -c 200 "$work/xdotool.err")"; return; fi
+  echo "$out" | grep -c .
+}
+
+# The bar's _NET_WM_WINDOW_OPACITY: the number, "absent" when the window has none, else what
+# xprop said.
+opacity_property() {
+  local out
+  out=$(xprop -id "$win" _NET_WM_WINDOW_OPACITY 2>&1)
+  case $out in
+    *": "*"not found.") echo absent ;;
+    *") = "[0-9]*) echo "${out##* = }" ;;
+    *) echo "unreadable: $out" ;;
+  esac
+}
 
 geometry() { # of the X window: "x,y wxh"
   local g

@@ -12,11 +12,14 @@ SetDateSave off ; installed files carry the install time, so the installer is th
 !include FileFunc.nsh
 !include LogicLib.nsh
 
+!define RUNNING_TEXT "Blinkbar is running.$\r$\n$\r$\nPlease close it first: right-click the bar and choose $\"Exit$\". If only its icon in the notification area shows, double-click the icon to bring the bar back first. Then click Retry."
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar"
 
 Name "Blinkbar"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Blinkbar"
+; An upgrade or reinstall goes where the program already is, not into a second copy.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Blinkbar ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
@@ -68,7 +71,7 @@ Function .onInit
       Return
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Blinkbar is running.$\r$\n$\r$\nPlease close it first: right-click the bar and choose $\"Exit$\". Then click Retry." \
+      "${RUNNING_TEXT}" \
       /SD IDCANCEL IDRETRY +2
     Goto cancelled
   ${Loop}
@@ -118,17 +121,22 @@ Function un.onInit
       "Remove Blinkbar and its settings from your computer?" IDYES +2
     Quit
   ${EndIf}
-  ; The menu's uninstall starts us just before Blinkbar ends: give it a moment to go.
+  ; The menu's uninstall starts us just before Blinkbar ends: give it a moment to go. Started by
+  ; hand, say at once that it has to be closed.
   StrCpy $R2 0
+  StrCpy $R3 0
+  ${If} ${Silent}
+    StrCpy $R3 100
+  ${EndIf}
   ${Do}
     Call un.BlinkbarRunning
     Pop $0
     ${If} $0 == 0
       ${Break}
     ${EndIf}
-    ${If} $R2 >= 100
+    ${If} $R2 >= $R3
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-        "Blinkbar is running.$\r$\n$\r$\nPlease close it first: right-click the bar and choose $\"Exit$\". Then click Retry." \
+        "${RUNNING_TEXT}" \
         /SD IDCANCEL IDRETRY +3
       SetErrorLevel 2
       Quit
@@ -142,13 +150,39 @@ FunctionEnd
 Section "Uninstall"
   ; Exactly what the installer wrote, and the settings; anything else the user put in the
   ; folder stays, and so does the folder then.
-  Delete "$INSTDIR\blinkbar.exe"
+  ; The mutex goes a moment before the process does, and a running image cannot be deleted:
+  ; try again for up to five seconds.
+  StrCpy $R2 0
+  ${Do}
+    ClearErrors
+    Delete "$INSTDIR\blinkbar.exe"
+    ${IfNot} ${Errors}
+    ${OrIf} $R2 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+    IntOp $R2 $R2 + 1
+  ${Loop}
   Delete "$INSTDIR\Readme.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Blinkbar.ini"
   Delete "$INSTDIR\Blinkbar.ini.tmp"
   Delete "$INSTDIR\unins000.exe"
   RMDir "$INSTDIR"
+  ; While the program was still going, its working folder could not go either; a folder that
+  ; still holds the user's own files stays at once.
+  ${If} $R2 > 0
+    StrCpy $R3 0
+    ${Do}
+      ${IfNot} ${FileExists} "$INSTDIR\*.*"
+      ${OrIf} $R3 >= 30
+        ${Break}
+      ${EndIf}
+      Sleep 100
+      RMDir "$INSTDIR"
+      IntOp $R3 $R3 + 1
+    ${Loop}
+  ${EndIf}
   Delete "$SMPROGRAMS\Blinkbar.lnk"
   Delete "$SMSTARTUP\Blinkbar.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

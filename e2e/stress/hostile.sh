@@ -19,10 +19,10 @@ sanity() {
   g=$(geometry)
   x=${g%%,*} y=${g#*,} y=${y%% *} w=${g##* } h=${w#*x} w=${w%x*}
   alpha=$(field "$(wininfo window Blinkbar)" window alpha)
-  alpha=${alpha:-255}
   if ((x + w <= 0 || x >= 1024 || y + h <= 0 || y >= 768)); then echo "off screen: $g"
   elif [[ ! " 18 24 30 " =~ " $h " ]]; then echo "LED size $h"
   elif (( ((w + 1) % h != 0 && (w + 1 - 8) % h != 0) || w + 1 > 24 * h + 8 )); then echo "width $w"
+  elif [[ ! $alpha =~ ^[0-9]+$ ]]; then echo "opacity unreadable: '$alpha'" # layered always
   elif ((alpha < 40 || alpha > 255)); then echo "opacity $alpha"
   else echo sane; fi
 }

@@ -75,6 +75,10 @@ for s in "${samples[@]}"; do
   [ "$handles $gdi $user" != "$base" ] && spread_objects+="at $t s: $handles $gdi $user; "
   ((private - base_private > growth)) && growth=$((private - base_private))
 done
+# A sample that could not be read has empty fields, and empty fields would compare as flat.
+incomplete=0
+for s in "${samples[@]}"; do [[ $s =~ ^[0-9]+( [0-9]+){6}$ ]] || incomplete=$((incomplete + 1)); done
+check "every sample has all its figures, and some came after the start" "0 yes" "$incomplete $([ -n "$base" ] && echo yes || echo no)"
 echo "after the first minute: handles, GDI objects and windows were '$base' throughout${spread_objects:+ except $spread_objects}; private memory grew by at most $growth KB"
 check "handles, GDI objects and windows flat" "" "$spread_objects"
 check "private memory flat (within 256 KB)" "yes" "$( ((growth <= 256)) && echo yes || echo no)"

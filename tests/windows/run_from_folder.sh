@@ -5,4 +5,4 @@ exe=$1 folder=$2
 shift 2
 mkdir -p "$folder"
 cp "$exe" "$folder/"
-exec "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-run.sh" "$folder/$(basename "$exe")" "$@"
+exec bash "$(dirname "${BASH_SOURCE[0]}")/run_gtest.sh" "$folder/$(basename "$exe")" "$@"

@@ -15,5 +15,5 @@ case $what in
   folder) chattr +i "$folder"; test=AFolderThatTakesNoNewFileStillGetsTheSaveInPlace ;;
   *) echo "usage: run_locked.sh EXE FOLDER file|folder"; exit 2 ;;
 esac
-"$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-run.sh" "$folder/$(basename "$exe")" \
+bash "$(dirname "${BASH_SOURCE[0]}")/run_gtest.sh" "$folder/$(basename "$exe")" \
   --gtest_filter="LockedSettings.$test"
