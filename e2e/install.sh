@@ -139,9 +139,11 @@ un_pid=$bg_pid
 box_window "Blinkbar Uninstall" >/dev/null
 # The program's image stays locked for a moment after its mutex went, as when the menu's
 # uninstall starts this just before the program ends: held here for two seconds.
-wine_run "$helper_dir/wininfo.exe" hold "$windir\\blinkbar.exe" 2 >/dev/null 2>&1 &
+rm -f "$work/hold.out"
+wine_run "$helper_dir/wininfo.exe" hold "$windir\\blinkbar.exe" 3 >"$work/hold.out" 2>/dev/null &
 started_pids+=($!)
-sleep 0.5
+for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+check "the program's file is held" "held" "$(tr -d '\r' <"$work/hold.out" 2>/dev/null)"
 answer y "Blinkbar Uninstall"
 wait_exit "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
@@ -150,7 +152,7 @@ check "the shortcuts and the entry are gone" "no no " "$(exists "$start_menu_lin
 rm -rf "$install_dir"
 
 echo "-- an upgrade goes where the program is"
-elsewhere_win="$(win_env LOCALAPPDATA)\\Blinkbar Elsewhere"
+elsewhere_win="$(win_env LOCALAPPDATA)\\Blinkbar-Elsewhere" # /D= takes no quotes, so no space
 elsewhere=$(unix_path "$elsewhere_win")
 rm -rf "$elsewhere"
 check "an install into a chosen folder ends with code 0" "0" "$(run_to_end "$setup" /S "/D=$elsewhere_win")"
