@@ -4,6 +4,7 @@
 
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
+#include "app/session_watch.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
@@ -81,6 +82,8 @@ void AttachLedControl(HWND control) {
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
     if (HandleTrayMessage(message, wParam)) return 0;
+    if (intptr_t result = 0; HandleSessionMessage(window, message, wParam, lParam, &result))
+        return result;
     if (LRESULT result = 0; HandleDriveTipMessage(window, message, wParam, lParam, &result))
         return result;
     int number = 0;

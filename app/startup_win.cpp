@@ -11,6 +11,7 @@
 #include "app/numbering.h"
 #include "app/popup_menu.h"
 #include "app/startup.h"
+#include "app/session_watch.h"
 #include "app/startup_win.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
@@ -107,6 +108,7 @@ void CloseBarWindow() {
     DestroyMinimizeButtonTip();
     DestroyDriveTips();
     if (!AppState.WindowHandle) return;
+    StopWatchingSession(AppState.WindowHandle);
     ForgetEventWindow(AppState.WindowHandle);
     DestroyWindow(AppState.WindowHandle);
     AppState.WindowHandle = nullptr;
@@ -136,6 +138,7 @@ void StartProgram() {
     CreateDriveTips();
 
     StartMonitoring();
+    WatchSession(AppState.WindowHandle);
     ScanFixedDrives(); // on this thread the hand-over runs at once
     AppState.PresentDrivesPrev = AppState.PresentDrives;
     DrawPresenceMarkers();

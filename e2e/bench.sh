@@ -3,7 +3,8 @@
 # program, processor time while idle beside a bare program that only makes the 24 volume queries
 # every 50 ms (all of the prefix's Wine processes together), the main loop's events per second
 # while nothing happens, the same processor time with every LED switching on every tick (the test
-# build), heap allocations per tick (native), and the executable's size. BENCH_SECONDS sets each
+# build), the processor time while the session is locked beside an idle window program without
+# timers, heap allocations per tick (native), and the executable's size. BENCH_SECONDS sets each
 # measured span (30; 60 for the long run).
 # Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
@@ -59,6 +60,7 @@ idle_cost() { # label, program file[, traffic.txt text]
   [ -n "${3:-}" ] && printf '%s' "$3" >"$dir/traffic.txt"
   launch
   sleep 5 # start-up settles
+  [ -n "${after_start:-}" ] && "$after_start"
   local before after
   prefix_processes >"$work/bench-$1.before"
   before=$(prefix_ticks)
@@ -80,9 +82,17 @@ echo "main-loop events while idle: ${events:-?} in 10 s (want 0)"
 stop_bar
 idle_cost bare-queries "$helper_dir/bare_poll.exe"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-ratio() { awk -v a="$(cat "$work/bench-$1.ticks")" -v b="$(cat "$work/bench-bare-queries.ticks")" \
+ratio() { awk -v a="$(cat "$work/bench-$1.ticks")" -v b="$(cat "$work/bench-${2:-bare-queries}.ticks")" \
   'BEGIN {if (b > 0) printf "%.2f", a / b; else print "n/a"}'; }
 echo "ratio blinkbar / bare queries: $(ratio blinkbar)"
+
+echo "== processor time while the session is locked (no volume asked)"
+lock_session() { wininfo post Blinkbar 0x2B1 7 0 >/dev/null; } # WM_WTSSESSION_CHANGE: locked
+after_start=lock_session idle_cost locked "$exe"
+stop_bar
+idle_cost idle-window "$helper_dir/minimal_window.exe"
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+echo "ratio locked / bare queries: $(ratio locked); locked / an idle window program without timers: $(ratio locked idle-window)"
 
 echo "== processor time with every LED switching on every tick (the test build's counters)"
 idle_cost every-led-switching "$helper_dir/blinkbar_e2e.exe" 444444444444444444444444

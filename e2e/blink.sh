@@ -45,6 +45,16 @@ check "C writing leaves D alone" "000000 000000" "$(pixels "${upper[@]}" "${lowe
 check "C writing: C's lower half" "FF2626" "$(pixels 401 24)"
 traffic 0 0
 
+echo "-- a locked session: nothing is asked until the unlock"
+wininfo post Blinkbar 0x2B1 7 0 >/dev/null # WM_WTSSESSION_CHANGE: locked
+sleep 0.3
+traffic 0 2
+sleep 0.6
+check "locked: D stays dark while it writes" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
+wininfo post Blinkbar 0x2B1 8 0 >/dev/null # unlocked
+check "unlocked: D lights at once" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
+traffic 0 0
+
 echo "-- hovering over C shows what it is doing"
 traffic 2 0
 sleep 1.5

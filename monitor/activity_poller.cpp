@@ -18,6 +18,10 @@ std::atomic<bool> gSwitchRequested{false};
 std::atomic<bool> gResyncRequested{false};
 // Timer thread only: the start of each slot's current second of rates.
 RateSampler gSamplers[Num::LastDriveSlot + 1];
+// Set by the window's thread while nobody can see the bar; the tick then asks no volume at all.
+std::atomic<bool> gPaused{false};
+// Timer thread only: a tick was skipped for a pause since the last tick that asked.
+bool gSkippedForPause = false;
 constexpr int kTicksPerSecond = 1000 / static_cast<int>(Num::PollPeriodMs);
 
 void BuildVolumePath(int slot, char (&path)[8]) {
@@ -40,7 +44,23 @@ int LedImageNumber(int slot, int state) {
     return slot + Num::DriveSlotCount * state;
 }
 
+void SetPollingPaused(bool paused) {
+    gPaused.store(paused);
+}
+
+bool PollingPaused() {
+    return gPaused.load();
+}
+
 void PollActivity() {
+    if (gPaused.load()) {
+        gSkippedForPause = true;
+        return;
+    }
+    // After a pause the counters moved while nobody asked: this tick only takes them as the new
+    // base, shows every LED idle and starts the rates afresh, so the pause shows as no activity.
+    const bool rebase = gSkippedForPause;
+    gSkippedForPause = false;
     if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
         // No state equals -1, so every slot records its current image; that also overwrites
         // any older wish still waiting for the window's thread.
@@ -53,7 +73,11 @@ void PollActivity() {
         char path[8];
         BuildVolumePath(s, path);
         ProbeReading reading;
-        const int state = ActivityProbe(path, s, &reading);
+        int state = ActivityProbe(path, s, &reading);
+        if (rebase) {
+            state = LedIdle;
+            gSamplers[s] = RateSampler();
+        }
         DriveRates rates;
         if (SampleRates(gSamplers[s], reading, kTicksPerSecond, static_cast<int>(Num::PollPeriodMs),
                         &rates))

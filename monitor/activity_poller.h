@@ -8,6 +8,11 @@ int LedImageNumber(int slot, int state);
 // Timer thread. Never waits for the window's thread and allocates nothing.
 void PollActivity();
 
+// Any thread: while paused the tick asks no volume; the first tick after it takes the counters
+// as a new base, with every LED idle and the rates started afresh.
+void SetPollingPaused(bool paused);
+bool PollingPaused();
+
 // Window thread: applies every switch the ticks recorded since the last call. Switches are
 // dropped while monitoring is stopped, so nothing lands on images that are being redrawn.
 void ApplyLedSwitches();

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "app/system_library_win.h"
 #include "monitor/timer_service.h"
 
 namespace {
@@ -23,13 +24,8 @@ template <typename Function> void Find(HMODULE library, const char* name, Functi
 
 WinmmTimers LoadWinmmTimers() {
     WinmmTimers timers;
-    wchar_t path[MAX_PATH + 16];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return timers;
-    const wchar_t name[] = L"\\winmm.dll";
-    for (UINT i = 0; i < sizeof name / sizeof name[0]; ++i) path[length + i] = name[i];
     // Kept loaded for the life of the process: its timer thread runs our ticks.
-    HMODULE library = LoadLibraryW(path);
+    HMODULE library = LoadSystemLibrary(L"winmm.dll");
     if (!library) return timers;
     Find(library, "timeGetDevCaps", &timers.GetDevCaps);
     Find(library, "timeBeginPeriod", &timers.BeginPeriod);

@@ -32,24 +32,25 @@ int ClampedSum(int a, int b) {
     return sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
 }
 
-// A bar that would show on some monitor stays where it was saved. One that would stand on none
-// (beyond every edge, or in the gap between monitors of unequal size) comes back by the rule of
-// the primary screen: past its right or bottom edge means its middle. Wholly left of or above
-// the primary screen means its middle too, or the bar would be out of reach for good.
 void PlaceBarOnScreen(const ScreenBounds& screen) {
     const BarGeometry bar =
         ComputeBarLayout(AppState.Drives, AppState.IconPixels, AppState.MinimizeButton);
-    const int right = ClampedSum(AppState.WinX, bar.ClientWidth);
-    const int bottom = ClampedSum(AppState.WinY, bar.ClientHeight);
-    if (screen.TouchesAMonitor &&
-        screen.TouchesAMonitor(AppState.WinX, AppState.WinY, right, bottom))
-        return;
-    if (AppState.WinX > screen.PrimaryWidth || right <= 0) AppState.WinX = screen.PrimaryWidth / 2;
-    if (AppState.WinY > screen.PrimaryHeight || bottom <= 0)
-        AppState.WinY = screen.PrimaryHeight / 2;
+    PlaceOnScreen(&AppState.WinX, &AppState.WinY, bar.ClientWidth, bar.ClientHeight, screen);
 }
 
 } // namespace
+
+// A bar that would show on some monitor stays where it is. One that would stand on none (beyond
+// every edge, or in the gap between monitors of unequal size) comes back by the rule of the
+// primary screen: past its right or bottom edge means its middle. Wholly left of or above the
+// primary screen means its middle too, or the bar would be out of reach for good.
+void PlaceOnScreen(int* x, int* y, int width, int height, const ScreenBounds& screen) {
+    const int right = ClampedSum(*x, width);
+    const int bottom = ClampedSum(*y, height);
+    if (screen.TouchesAMonitor && screen.TouchesAMonitor(*x, *y, right, bottom)) return;
+    if (*x > screen.PrimaryWidth || right <= 0) *x = screen.PrimaryWidth / 2;
+    if (*y > screen.PrimaryHeight || bottom <= 0) *y = screen.PrimaryHeight / 2;
+}
 
 int32_t ToNumber(const std::string& text) {
     size_t i = 0;

@@ -32,6 +32,11 @@ struct ScreenBounds {
     MonitorQuery TouchesAMonitor = nullptr;
 };
 
+// Where a bar of the given size with its top-left corner at (*x, *y) belongs: where it is while any
+// part of it lies on a monitor, else back by the rule of the primary screen. At start-up and
+// whenever the monitors change.
+void PlaceOnScreen(int* x, int* y, int width, int height, const ScreenBounds& screen);
+
 // Fills every settings field of AppState (and the colours and metrics derived from them) from a
 // document whose "Settings" group has been selected.
 void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen);

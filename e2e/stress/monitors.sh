@@ -36,6 +36,19 @@ sleep 0.5
 stop_bar
 start_bar
 check "saved on the second again: starts there" "1700,300 431x18" "$(geometry)"
+# The second monitor goes while the bar runs on it. Windows then sends WM_DISPLAYCHANGE to every
+# top-level window; Wine 8 updates its monitors but sends nothing, so the test delivers it.
+monitors() { wininfo monitors | tr '\n' ' ' | sed 's/ $//'; }
+display_changed() { wininfo post Blinkbar 0x7E 32 0 >/dev/null; }
+xrandr --output DUMMY1 --off
+eventually "the second monitor goes" "monitor rect=0,0,1024,768 primary=1" monitors
+display_changed
+eventually "the bar on it comes back to the primary's middle" "512,300 431x18" geometry
+xrandr --output DUMMY1 --mode 1024x768 --pos 1024x0
+eventually "the second monitor comes back" "monitor rect=0,0,1024,768 primary=1 monitor rect=1024,0,1024,768 primary=0" monitors
+display_changed
+sleep 0.5
+check "the bar stays where it came back, and nothing was saved" "512,300 431x18 1700" "$(geometry) $(ini WinX)"
 stop_bar
 
 place() { # WinX, WinY -> where the bar starts

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/event_layer.h"
@@ -174,7 +176,8 @@ LRESULT CALLBACK WatchControlCreation(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
         if (create->lpszClass && !IS_INTRESOURCE(create->lpszClass) &&
-            !lstrcmpiA(create->lpszClass, "STATIC") && create->hwndParent == AppState.WindowHandle) {
+            !lstrcmpiA(create->lpszClass, "STATIC") &&
+            create->hwndParent == AppState.WindowHandle) {
             for (int image = Num::FirstLedImage; image <= Num::LastLedImage; ++image) {
                 if (!ImageBitmap(image)) {
                     ++gControlsMadeWithoutImages;
@@ -218,8 +221,8 @@ TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
     CreateMinimizeButton();
     HWND button = GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl);
     ASSERT_TRUE(button);
-    gButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchButtonDestroy)));
+    gButtonProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchButtonDestroy)));
     gFontAliveAtDestroy = false;
     ReleaseProgramResources();
     EXPECT_TRUE(gFontAliveAtDestroy) << "the button's font was freed while it still used it";
@@ -241,6 +244,42 @@ TEST_F(BarOnWine, TheTrayIconGoesEvenWhenItsAddSeemedToFail) {
     RemoveTrayIcon(); // the program itself never saw an add succeed
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "the icon is still there";
     Shell_NotifyIconA(NIM_DELETE, &icon);
+}
+
+// The display, session and power messages as Windows sends them to the bar.
+TEST_F(BarOnWine, TheBarFollowsTheMonitorsAndPausesWhileNobodyCanSeeIt) {
+    HWND bar = AppState.WindowHandle;
+    const auto place = [bar] {
+        RECT r{};
+        GetWindowRect(bar, &r);
+        return std::to_string(r.left) + "," + std::to_string(r.top);
+    };
+    SendMessageA(bar, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_EQ(place(), "40,30") << "a bar on a monitor stays";
+    SetWindowPos(bar, nullptr, 5000, -500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(bar, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_EQ(place(), std::to_string(GetSystemMetrics(SM_CXSCREEN) / 2) + "," +
+                           std::to_string(GetSystemMetrics(SM_CYSCREEN) / 2));
+
+    struct {
+        GUID Setting;
+        DWORD DataLength;
+        DWORD State;
+    } display = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
+                 sizeof(DWORD),
+                 0};
+    const auto power = [bar, &display](DWORD state) {
+        display.State = state;
+        return SendMessageA(bar, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&display));
+    };
+    ASSERT_FALSE(PollingPaused());
+    EXPECT_EQ(power(0), TRUE);
+    EXPECT_TRUE(PollingPaused()) << "screen off";
+    SendMessageA(bar, 0x02B1, 7, 0); // locked
+    power(1);
+    EXPECT_TRUE(PollingPaused()) << "screen on, still locked";
+    SendMessageA(bar, 0x02B1, 8, 0);
+    EXPECT_FALSE(PollingPaused()) << "unlocked";
 }
 
 } // namespace

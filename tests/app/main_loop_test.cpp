@@ -3,6 +3,7 @@
 #include "app/event_layer.h"
 #include "app/main_loop.h"
 #include "app/popup_menu.h"
+#include "app/session_watch.h"
 #include "app/startup.h"
 #include "dialogs/transparency.h"
 
@@ -123,6 +124,33 @@ TEST(PopupMenu, CheckMarksFollowTheSettings) {
     EXPECT_EQ(c.MinimizeButton, 1);
     EXPECT_EQ(c.Size[0], -1) << "an unknown size leaves the marks alone";
     EXPECT_EQ(MenuChecksFor(1, 0, 1).Lock, 1);
+}
+
+// One evening: the screen dims and goes off, the user locks, walks away, connects remotely and
+// unlocks there. Monitoring pauses while any reason holds, and only then.
+TEST(SessionWatch, MonitoringPausesWhileAnyReasonHolds) {
+    int reasons = 0;
+    const struct {
+        bool Display;
+        uint32_t Code;
+        int Want;
+    } steps[] = {
+        {true, 2, 0},                                // dimmed: still seen
+        {true, 0, PauseDisplayOff},                  // off
+        {false, 7, PauseDisplayOff | PauseLocked},   // lock
+        {true, 1, PauseLocked},                      // on, but locked
+        {false, 5, PauseLocked},                     // a logon changes nothing
+        {false, 2, PauseLocked | PauseDisconnected}, // console disconnect
+        {false, 3, PauseLocked},                     // remote connect
+        {false, 8, 0},                               // unlock
+        {false, 4, PauseDisconnected},               // remote disconnect
+        {false, 1, 0},                               // console connect
+    };
+    for (const auto& step : steps) {
+        reasons = step.Display ? PauseReasonsAfterDisplayState(reasons, step.Code)
+                               : PauseReasonsAfterSessionChange(reasons, step.Code);
+        EXPECT_EQ(reasons, step.Want) << (step.Display ? "display " : "session ") << step.Code;
+    }
 }
 
 } // namespace

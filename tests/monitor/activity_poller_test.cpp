@@ -8,6 +8,7 @@
 #include "app/monitoring.h"
 #include "monitor/activity_poller.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_rates.h"
 #include <cstdio>
 
 #include "support/alloc_counter.h"
@@ -196,6 +197,27 @@ TEST_F(ActivityPollerTest, ATickAllocatesNothing) {
     }
     std::printf("heap allocations in 20 ticks: %zu\n", allocations); // a figure for bench.sh
     EXPECT_EQ(allocations, 0u);
+}
+
+// A locked session: no volume is asked while paused, and what the disks did meanwhile is not shown
+// as activity afterwards; the next real activity lights as ever.
+TEST_F(ActivityPollerTest, APauseAsksNothingAndIsNotShownAsActivityAfterwards) {
+    Write('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 2 + 48}}));
+    SetPollingPaused(true);
+    gFake.QueryCalls = 0;
+    for (int tick = 0; tick < 5; ++tick) {
+        Write('D');
+        Read('C');
+        EXPECT_EQ(TickAndApply(), Shown{});
+    }
+    EXPECT_EQ(gFake.QueryCalls, 0);
+    SetPollingPaused(false);
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 2}})) << "the first tick takes a new base, all idle";
+    EXPECT_EQ(gFake.QueryCalls, 24);
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring) << "rates start afresh";
+    Read('C');
+    EXPECT_EQ(TickAndApply(), (Shown{{1, 1 + 24}}));
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#include "app/session_watch.h"
+
+namespace {
+
+// The event codes of WM_WTSSESSION_CHANGE.
+constexpr uint32_t kConsoleConnect = 1, kConsoleDisconnect = 2, kRemoteConnect = 3,
+                   kRemoteDisconnect = 4, kSessionLock = 7, kSessionUnlock = 8;
+
+} // namespace
+
+int PauseReasonsAfterSessionChange(int reasons, uint32_t sessionEvent) {
+    switch (sessionEvent) {
+    case kSessionLock:
+        return reasons | PauseLocked;
+    case kSessionUnlock:
+        return reasons & ~PauseLocked;
+    case kConsoleDisconnect:
+    case kRemoteDisconnect:
+        return reasons | PauseDisconnected;
+    case kConsoleConnect:
+    case kRemoteConnect:
+        return reasons & ~PauseDisconnected;
+    default:
+        return reasons;
+    }
+}
+
+int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState) {
+    return displayState == 0 ? reasons | PauseDisplayOff : reasons & ~PauseDisplayOff;
+}

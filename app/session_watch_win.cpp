@@ -1,0 +1,116 @@
+// Display, session and power messages of the bar, on user32 and wtsapi32 found at run time: the
+// executable still starts on Windows XP, which lacks the power notification.
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/session_watch.h"
+#include "app/system_library_win.h"
+#include "monitor/activity_poller.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr UINT kSessionChange = 0x02B1;        // WM_WTSSESSION_CHANGE
+constexpr WPARAM kPowerSettingChange = 0x8013; // PBT_POWERSETTINGCHANGE
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+struct PowerSetting { // POWERBROADCAST_SETTING
+    GUID Setting;
+    DWORD DataLength;
+    UCHAR Data[1];
+};
+
+using RegisterSessionFn = BOOL(WINAPI*)(HWND, DWORD);
+using UnregisterSessionFn = BOOL(WINAPI*)(HWND);
+using RegisterPowerFn = void*(WINAPI*)(HANDLE, const GUID*, DWORD);
+using UnregisterPowerFn = BOOL(WINAPI*)(void*);
+
+int gReasons = 0;
+bool gSessionWatched = false;
+void* gDisplayNotification = nullptr;
+
+template <typename Function> Function Find(HMODULE library, const char* name) {
+    return library
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
+               : nullptr;
+}
+
+HMODULE Wtsapi() {
+    static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
+    return library;
+}
+
+void SetReasons(int reasons) {
+    const bool wasPaused = gReasons != 0;
+    gReasons = reasons;
+    SetPollingPaused(gReasons != 0);
+    // Monitors may have come and gone while nobody looked.
+    if (wasPaused && gReasons == 0) KeepBarReachable();
+}
+
+} // namespace
+
+void KeepBarReachable() {
+    HWND bar = AppState.WindowHandle;
+    RECT place{};
+    if (!bar || !GetWindowRect(bar, &place)) return;
+    int x = place.left, y = place.top;
+    PlaceOnScreen(&x, &y, place.right - place.left, place.bottom - place.top,
+                  CurrentScreenBounds());
+    if (x != place.left || y != place.top)
+        SetWindowPos(bar, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WatchSession(HWND bar) {
+    if (auto enroll = Find<RegisterSessionFn>(Wtsapi(), "WTSRegisterSessionNotification"))
+        gSessionWatched = enroll(bar, 0 /* NOTIFY_FOR_THIS_SESSION */) != FALSE;
+    // Vista and later; the first message tells the display's current state.
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (auto enroll = Find<RegisterPowerFn>(user32, "RegisterPowerSettingNotification"))
+        gDisplayNotification = enroll(bar, &kConsoleDisplayState, 0 /* a window handle */);
+}
+
+void StopWatchingSession(HWND bar) {
+    if (gSessionWatched) {
+        if (auto leave = Find<UnregisterSessionFn>(Wtsapi(), "WTSUnRegisterSessionNotification"))
+            leave(bar);
+        gSessionWatched = false;
+    }
+    if (gDisplayNotification) {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        if (auto leave = Find<UnregisterPowerFn>(user32, "UnregisterPowerSettingNotification"))
+            leave(gDisplayNotification);
+        gDisplayNotification = nullptr;
+    }
+    SetReasons(0);
+}
+
+bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,
+                          intptr_t* result) {
+    if (!window || window != AppState.WindowHandle) return false;
+    switch (message) {
+    case WM_DISPLAYCHANGE: // also when a monitor comes or goes
+        KeepBarReachable();
+        *result = 0;
+        return true;
+    case kSessionChange:
+        SetReasons(PauseReasonsAfterSessionChange(gReasons, static_cast<uint32_t>(wParam)));
+        *result = 0;
+        return true;
+    case WM_POWERBROADCAST: {
+        const auto* setting = reinterpret_cast<const PowerSetting*>(lParam);
+        if (wParam != kPowerSettingChange || !setting ||
+            !IsEqualGUID(setting->Setting, kConsoleDisplayState) ||
+            setting->DataLength < sizeof(DWORD))
+            return false;
+        DWORD state = 0;
+        CopyMemory(&state, setting->Data, sizeof state);
+        SetReasons(PauseReasonsAfterDisplayState(gReasons, state));
+        *result = TRUE;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
