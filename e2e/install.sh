@@ -113,6 +113,12 @@ check "the question names the notification-area icon too" "yes" "$(wininfo box |
 answer Escape "Blinkbar Setup"
 wait_exit "$setup_pid"
 check "Cancel leaves the install as it was, with code 2" "2 $before" "$? $(file_hash "$install_dir/unins000.exe")"
+start_program "$install_dir/unins000.exe" uninstall.log
+answer y "Blinkbar Uninstall" # Remove Blinkbar? Yes
+check "an uninstall started by hand says at once that Blinkbar must be closed" "yes" \
+  "$([ -n "$(box_window "Blinkbar Uninstall")" ] && wininfo box | grep -q 'icon in the notification area' && echo yes)"
+answer Escape "Blinkbar Uninstall"
+check "and Cancel there leaves the install" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe" "$(installed_files)"
 # End the bar the installer started, as a user does.
 pick 18 405 15
 answer y
@@ -148,7 +154,8 @@ answer y "Blinkbar Uninstall"
 wait_exit "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
 check "Yes removes what was installed and the settings, also a program still held a moment, and keeps the user's own file" "notes.txt" "$(installed_files)"
-check "the shortcuts and the entry are gone" "no no " "$(exists "$start_menu_link") $(exists "$startup_link") $(registry)"
+leftovers() { echo "$(exists "$start_menu_link") $(exists "$startup_link") $(registry)"; }
+eventually "the shortcuts and the entry are gone" "no no " leftovers
 rm -rf "$install_dir"
 
 echo "-- an upgrade goes where the program is"

@@ -151,7 +151,8 @@ Section "Uninstall"
   ; Exactly what the installer wrote, and the settings; anything else the user put in the
   ; folder stays, and so does the folder then.
   ; The mutex goes a moment before the process does, and a running image cannot be deleted:
-  ; try again for up to five seconds.
+  ; try again for up to five seconds. Once it is deleted the process is gone, and with it its
+  ; hold on the folder as its working folder.
   StrCpy $R2 0
   ${Do}
     ClearErrors
@@ -169,20 +170,6 @@ Section "Uninstall"
   Delete "$INSTDIR\Blinkbar.ini.tmp"
   Delete "$INSTDIR\unins000.exe"
   RMDir "$INSTDIR"
-  ; While the program was still going, its working folder could not go either; a folder that
-  ; still holds the user's own files stays at once.
-  ${If} $R2 > 0
-    StrCpy $R3 0
-    ${Do}
-      ${IfNot} ${FileExists} "$INSTDIR\*.*"
-      ${OrIf} $R3 >= 30
-        ${Break}
-      ${EndIf}
-      Sleep 100
-      RMDir "$INSTDIR"
-      IntOp $R3 $R3 + 1
-    ${Loop}
-  ${EndIf}
   Delete "$SMPROGRAMS\Blinkbar.lnk"
   Delete "$SMSTARTUP\Blinkbar.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

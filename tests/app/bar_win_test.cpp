@@ -27,19 +27,24 @@ LONG ExStyle() {
     return GetWindowLongA(AppState.WindowHandle, GWL_EXSTYLE);
 }
 
+// The settings of a bar of all 24 LEDs at size 1, at (40, 30).
+void PrepareBarSettings() {
+    ResetAppState();
+    ResetEventRecord();
+    InitConstantState();
+    AppState.Drives = "111111111111111111111111";
+    AppState.IconSize = 1;
+    AppState.IconPixels = 18;
+    AppState.Transparency = 255;
+    AppState.WinX = 40;
+    AppState.WinY = 30;
+    AppState.TextRgb = {255, 255, 255};
+}
+
 class BarOnWine : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAppState();
-        ResetEventRecord();
-        InitConstantState();
-        AppState.Drives = "111111111111111111111111";
-        AppState.IconSize = 1;
-        AppState.IconPixels = 18;
-        AppState.Transparency = 255;
-        AppState.WinX = 40;
-        AppState.WinY = 30;
-        AppState.TextRgb = {255, 255, 255};
+        PrepareBarSettings();
         BuildBar(GetModuleHandleA(nullptr));
     }
     void TearDown() override {
@@ -200,12 +205,7 @@ LRESULT CALLBACK WatchButtonDestroy(HWND w, UINT message, WPARAM wParam, LPARAM 
 }
 
 TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
-    ResetAppState();
-    ResetEventRecord();
-    InitConstantState();
-    AppState.Drives = "111111111111111111111111";
-    AppState.IconSize = 1;
-    AppState.Transparency = 255;
+    PrepareBarSettings();
     ReleaseImagesAndFonts(); // as a new process has none
     gControlsMadeWithoutImages = 0;
     HHOOK hook = SetWindowsHookExA(WH_CBT, WatchControlCreation, nullptr, GetCurrentThreadId());
