@@ -30,12 +30,6 @@ int gReasons = 0;
 bool gSessionWatched = false;
 void* gDisplayNotification = nullptr;
 
-template <typename Function> Function Find(HMODULE library, const char* name) {
-    return library
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
-               : nullptr;
-}
-
 HMODULE Wtsapi() {
     static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
     return library;
@@ -63,27 +57,30 @@ void KeepBarReachable() {
 }
 
 void WatchSession(HWND bar) {
-    if (auto enroll = Find<RegisterSessionFn>(Wtsapi(), "WTSRegisterSessionNotification"))
+    if (auto enroll = FindFunction<RegisterSessionFn>(Wtsapi(), "WTSRegisterSessionNotification"))
         gSessionWatched = enroll(bar, 0 /* NOTIFY_FOR_THIS_SESSION */) != FALSE;
     // Vista and later; the first message tells the display's current state.
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (auto enroll = Find<RegisterPowerFn>(user32, "RegisterPowerSettingNotification"))
+    if (auto enroll = FindFunction<RegisterPowerFn>(user32, "RegisterPowerSettingNotification"))
         gDisplayNotification = enroll(bar, &kConsoleDisplayState, 0 /* a window handle */);
 }
 
 void StopWatchingSession(HWND bar) {
     if (gSessionWatched) {
-        if (auto leave = Find<UnregisterSessionFn>(Wtsapi(), "WTSUnRegisterSessionNotification"))
+        if (auto leave =
+                FindFunction<UnregisterSessionFn>(Wtsapi(), "WTSUnRegisterSessionNotification"))
             leave(bar);
         gSessionWatched = false;
     }
     if (gDisplayNotification) {
         HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        if (auto leave = Find<UnregisterPowerFn>(user32, "UnregisterPowerSettingNotification"))
+        if (auto leave =
+                FindFunction<UnregisterPowerFn>(user32, "UnregisterPowerSettingNotification"))
             leave(gDisplayNotification);
         gDisplayNotification = nullptr;
     }
-    SetReasons(0);
+    gReasons = 0; // the bar is going: no pause outlives it
+    SetPollingPaused(false);
 }
 
 bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,

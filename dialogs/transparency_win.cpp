@@ -1,16 +1,14 @@
 // The bar's opacity through the layered-window call, found at run time.
 #include <windows.h>
 
+#include "app/system_library_win.h"
 #include "app/win_handles.h"
 #include "dialogs/transparency.h"
 
 int ApplyTransparency(HWND window, int alpha) {
     using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
     UniqueLibrary user32(LoadLibraryA("user32.dll"));
-    const auto setLayered = user32
-                                ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
-                                      GetProcAddress(user32.get(), "SetLayeredWindowAttributes")))
-                                : nullptr;
+    const auto setLayered = FindFunction<SetLayeredFn>(user32.get(), "SetLayeredWindowAttributes");
     // A layered window without attributes is never drawn: stay layered only when the alpha can
     // be set. The bar stays layered even when opaque, so every later call looks the same.
     if (setLayered) {

@@ -118,7 +118,6 @@ answer y "Blinkbar Uninstall" # Remove Blinkbar? Yes
 check "an uninstall started by hand says at once that Blinkbar must be closed" "yes" \
   "$([ -n "$(box_window "Blinkbar Uninstall")" ] && wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Uninstall"
-check "and Cancel there leaves the install" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe" "$(installed_files)"
 # End the bar the installer started, as a user does.
 pick 18 405 15
 answer y
@@ -169,7 +168,5 @@ check "it went to the chosen folder, kept the settings and made no second copy" 
   "blinkbar.exe yes no $elsewhere_win" \
   "$(cd "$elsewhere" && ls blinkbar.exe) $(grep -q 'WinX=77' "$elsewhere/Blinkbar.ini" && echo yes) $(exists "$install_dir") $(reg_value InstallLocation)"
 run_to_end "$elsewhere/unins000.exe" /S >/dev/null
-for _ in $(seq 50); do [ -e "$elsewhere" ] || break; sleep 0.2; done
-check "and its uninstaller removes that folder" "no" "$(exists "$elsewhere")"
 
 summary

@@ -11,7 +11,7 @@ void PollActivity();
 // Any thread: while paused the tick asks no volume; the first tick after it takes the counters
 // as a new base, with every LED idle and the rates started afresh.
 void SetPollingPaused(bool paused);
-bool PollingPaused();
+bool PollingPaused(); // as last set
 
 // Window thread: applies every switch the ticks recorded since the last call. Switches are
 // dropped while monitoring is stopped, so nothing lands on images that are being redrawn.

@@ -18,20 +18,15 @@ struct WinmmTimers {
     decltype(&timeKillEvent) KillEvent = nullptr;
 };
 
-template <typename Function> void Find(HMODULE library, const char* name, Function* function) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 WinmmTimers LoadWinmmTimers() {
-    WinmmTimers timers;
     // Kept loaded for the life of the process: its timer thread runs our ticks.
     HMODULE library = LoadSystemLibrary(L"winmm.dll");
-    if (!library) return timers;
-    Find(library, "timeGetDevCaps", &timers.GetDevCaps);
-    Find(library, "timeBeginPeriod", &timers.BeginPeriod);
-    Find(library, "timeEndPeriod", &timers.EndPeriod);
-    Find(library, "timeSetEvent", &timers.SetEvent);
-    Find(library, "timeKillEvent", &timers.KillEvent);
+    WinmmTimers timers;
+    timers.GetDevCaps = FindFunction<decltype(&timeGetDevCaps)>(library, "timeGetDevCaps");
+    timers.BeginPeriod = FindFunction<decltype(&timeBeginPeriod)>(library, "timeBeginPeriod");
+    timers.EndPeriod = FindFunction<decltype(&timeEndPeriod)>(library, "timeEndPeriod");
+    timers.SetEvent = FindFunction<decltype(&timeSetEvent)>(library, "timeSetEvent");
+    timers.KillEvent = FindFunction<decltype(&timeKillEvent)>(library, "timeKillEvent");
     return timers;
 }
 
