@@ -8,6 +8,7 @@
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
+#include "display/led_controls_win.h"
 #include "monitor/monitor_messages_win.h"
 
 namespace {
@@ -44,6 +45,9 @@ HACCEL Accelerators() {
 }
 
 LRESULT CALLBACK LedControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleLedControlMessage(control, message, wParam, lParam, &result))
+        return result;
+    RelayDriveTipMouse(control, message, wParam, lParam);
     const LedControlAction action =
         OnLedControlMessage(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
                             GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG));

@@ -67,12 +67,27 @@ void CreateDriveTips() {
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         TOOLINFOA tool{};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        // No TTF_SUBCLASS: the subclass would stand in front of every message to the control, the
+        // image switches included, and look up its window property each time. The LED controls'
+        // own procedure relays the mouse instead (RelayDriveTipMouse).
+        tool.uFlags = TTF_IDISHWND;
         tool.hwnd = bar;
         tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(bar, slot));
         tool.lpszText = LPSTR_TEXTCALLBACKA;
         SendMessageA(gTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!gTips || message < WM_MOUSEFIRST || message > WM_MOUSELAST) return;
+    const DWORD at = GetMessagePos();
+    MSG relayed{control,
+                message,
+                wParam,
+                lParam,
+                static_cast<DWORD>(GetMessageTime()),
+                POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))}};
+    SendMessageA(gTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void DestroyDriveTips() {

@@ -48,7 +48,17 @@ void DrawLetter(HDC dc, char letter, int edge, int top, const LedColors& colors)
 
 // A black, screen-compatible image of edge x edge pixels.
 HBITMAP CreateBlackImage(HDC screen, int edge) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, edge, edge);
+    // A DIB section in the screen's 32-bit format: the LED controls copy its pixels to the bar
+    // straight from memory, without selecting it into a device context on every switch.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = edge;
+    info.bmiHeader.biHeight = edge;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return nullptr;
     UniqueDc dc(CreateCompatibleDC(screen));
     if (dc) {
@@ -171,10 +181,4 @@ void DrawPresenceMarkers() {
     }
     // Every control is idle now; a drive that is still busy lights up again on the next tick.
     ResyncLedSwitches();
-}
-
-void ShowLedImage(int control, int image) {
-    HWND window = GetDlgItem(AppState.WindowHandle, control);
-    if (!window) return;
-    SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ImageBitmap(image)));
 }

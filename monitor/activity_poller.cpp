@@ -97,10 +97,12 @@ void PollActivity() {
 void ApplyLedSwitches() {
     // Clear first: a tick that records after this point sends a fresh request.
     gSwitchRequested.store(false);
+    BeginLedImages();
     for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
         const int image = gWantedImage[s].exchange(0);
         if (image != 0 && AppState.MonitorActive.load() == 1) ShowLedImage(s, image);
     }
+    EndLedImages();
 }
 
 void ResyncLedSwitches() {

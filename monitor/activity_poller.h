@@ -29,5 +29,8 @@ void ClearLedSwitches();
 // Timer thread: ask the window's thread to run ApplyLedSwitches, without waiting for it.
 // False when the request could not be handed over (no window).
 bool RequestLedSwitches();
-// Window thread: put image `image` on LED control `control`.
+// Window thread: put image `image` on LED control `control`. Between BeginLedImages and
+// EndLedImages the controls take their images at once and are painted together at the end.
 void ShowLedImage(int control, int image);
+void BeginLedImages();
+void EndLedImages();

@@ -60,6 +60,9 @@ void ShowLedImage(int control, int image) {
     gFake.ShownImages.emplace_back(control, image);
 }
 
+void BeginLedImages() {}
+void EndLedImages() {}
+
 void DrawPresenceMarkers() {
     ++gFake.MarkerDraws;
 }

@@ -1,0 +1,10 @@
+#pragma once
+// The LED controls keep the bitmap they were given and paint it themselves: a switch costs a
+// copy of 18 to 30 pixels square, not a resize, an erase and a paint message of a static control.
+
+#include <windows.h>
+
+// For the LED controls' window procedure: true when the message was handled here (`result`
+// then holds the answer). Handles STM_SETIMAGE, STM_GETIMAGE, WM_ERASEBKGND and WM_PAINT.
+bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT* result);
