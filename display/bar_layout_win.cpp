@@ -11,6 +11,7 @@
 #include "display/led_images.h"
 #include "dialogs/transparency.h"
 #include "monitor/activity_poller.h"
+#include "monitor/drive_scan.h"
 
 namespace {
 HWND gButtonTip = nullptr;
@@ -30,6 +31,7 @@ void LayoutBar() {
     }
     // The controls are idle now; busy drives light again on the next tick.
     ResyncLedSwitches();
+    RefreshAskedSlots(); // a hidden LED's letter is not asked
 
     SetWindowLongA(bar, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     SetWindowPos(bar, HWND_TOP, 0, 0, 8, edge, SWP_NOMOVE | SWP_SHOWWINDOW);

@@ -6,22 +6,24 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-traffic() { # the characters of C and D; every other letter quiet
-  printf '%s%s0000000000000000000000' "$1" "$2" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
+traffic() { # the characters of C and D[, E: '-' names no drive]; every other letter quiet
+  printf '%s%s%s000000000000000000000' "$1" "$2" "${3:--}" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
 }
 # D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
 upper=(419 12) lower=(419 24)
-wait_pixels() { # expected "UPPER LOWER", within 3 s
-  local seen=""
+wait_pixels() { # expected "UPPER LOWER"[, another LED's upper and lower x y x y], within 3 s
+  local seen="" at=("${@:2}")
+  [ ${#at[@]} -eq 4 ] || at=("${upper[@]}" "${lower[@]}")
   for _ in $(seq 150); do
-    seen=$(pixels "${upper[@]}" "${lower[@]}")
+    seen=$(pixels "${at[@]}")
     [ "$seen" == "$1" ] && break
     sleep 0.02
   done
   echo "$seen"
 }
 
-prepare blink "" "$helper_dir/blinkbar_e2e.exe"
+# No rescan of the drives while the test runs: a drive that comes must be announced.
+prepare blink "[settings]\nHDD Detect Interval=100000\n" "$helper_dir/blinkbar_e2e.exe"
 traffic 0 0
 # A winmm.dll lies beside the program, and Wine is told to prefer such a copy to its own: the
 # timers must still come from the system's winmm, and the planted one never runs.
@@ -53,6 +55,14 @@ sleep 0.6
 check "locked: D stays dark while it writes" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
 wininfo post Blinkbar 0x2B1 8 0 >/dev/null # unlocked
 check "unlocked: D lights at once" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
+traffic 0 0
+
+echo "-- a drive that comes while the program runs lights once Windows announces it"
+traffic 0 0 1 # E reads, but its letter named no drive at the scan
+sleep 0.6
+check "E not yet announced: dark, not asked" "000000" "$(pixels 437 12)"
+wininfo volume-arrival Blinkbar E
+check "E announced: its upper half in the read colour" "00D800 000000" "$(wait_pixels "00D800 000000" 437 12 437 24)"
 traffic 0 0
 
 echo "-- hovering over C shows what it is doing"

@@ -22,6 +22,10 @@ RateSampler gSamplers[Num::LastDriveSlot + 1];
 std::atomic<bool> gPaused{false};
 // Timer thread only: a tick was skipped for a pause since the last tick that asked.
 bool gSkippedForPause = false;
+constexpr uint32_t kAllSlots = (1u << Num::DriveSlotCount) - 1;
+// The letters worth asking (set by the window's thread), and those the last tick asked.
+std::atomic<uint32_t> gAskedSlots{kAllSlots};
+uint32_t gAskedBefore = kAllSlots;
 constexpr int kTicksPerSecond = 1000 / static_cast<int>(Num::PollPeriodMs);
 
 void BuildVolumePath(int slot, char (&path)[8]) {
@@ -52,6 +56,14 @@ bool PollingPaused() {
     return gPaused.load();
 }
 
+void SetAskedSlots(uint32_t slots) {
+    gAskedSlots.store(slots & kAllSlots);
+}
+
+uint32_t AskedSlots() {
+    return gAskedSlots.load();
+}
+
 void PollActivity() {
     if (gPaused.load()) {
         gSkippedForPause = true;
@@ -61,6 +73,9 @@ void PollActivity() {
     // base, shows every LED idle and starts the rates afresh, so the pause shows as no activity.
     const bool rebase = gSkippedForPause;
     gSkippedForPause = false;
+    const uint32_t asked = gAskedSlots.load();
+    const uint32_t joined = asked & ~gAskedBefore;
+    gAskedBefore = asked;
     if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
         // No state equals -1, so every slot records its current image; that also overwrites
         // any older wish still waiting for the window's thread.
@@ -70,11 +85,15 @@ void PollActivity() {
     for (int s = Num::FirstDriveSlot; s <= Num::LastDriveSlot; ++s) {
         // Read afresh per slot: a stop in mid-tick ends the tick after the slot in progress.
         if (AppState.MonitorActive.load() != 1) continue;
-        char path[8];
-        BuildVolumePath(s, path);
-        ProbeReading reading;
-        int state = ActivityProbe(path, s, &reading);
-        if (rebase) {
+        const uint32_t bit = 1u << (s - 1);
+        ProbeReading reading; // not asked: what a letter without a drive gives
+        int state = LedIdle;
+        if (asked & bit) {
+            char path[8];
+            BuildVolumePath(s, path);
+            state = ActivityProbe(path, s, &reading);
+        }
+        if (rebase || (joined & bit)) {
             state = LedIdle;
             gSamplers[s] = RateSampler();
         }
@@ -113,4 +132,6 @@ void ClearLedSwitches() {
     for (auto& wanted : gWantedImage) wanted.store(0);
     gSwitchRequested.store(false);
     gResyncRequested.store(false);
+    gAskedSlots.store(kAllSlots);
+    gAskedBefore = kAllSlots;
 }

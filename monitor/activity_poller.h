@@ -2,6 +2,8 @@
 // The 50 ms tick that makes the LEDs blink: probe all 24 letters and ask the window's thread to
 // switch the LED controls whose state changed.
 
+#include <cstdint>
+
 // Image number of a slot's LED in a state: s + 24 * state; 0 for a state outside 0..3.
 int LedImageNumber(int slot, int state);
 
@@ -13,6 +15,13 @@ void PollActivity();
 void SetPollingPaused(bool paused);
 bool PollingPaused(); // as last set
 
+// Any thread: the slots whose letters the tick asks, bit s-1 for slot s, published whole. Every
+// other slot reads as a letter without a drive (idle, "no drive") and nothing is opened for it.
+// A slot that joins takes its first counters as a base, so it shows no activity it did not see.
+// All 24 until set.
+void SetAskedSlots(uint32_t slots);
+uint32_t AskedSlots();
+
 // Window thread: applies every switch the ticks recorded since the last call. Switches are
 // dropped while monitoring is stopped, so nothing lands on images that are being redrawn.
 void ApplyLedSwitches();
@@ -22,7 +31,8 @@ void ApplyLedSwitches();
 // active tick then sends every slot's current state once.
 void ResyncLedSwitches();
 
-// Forgets recorded switches that were never applied (for tests and for a fresh start).
+// Forgets recorded switches that were never applied and asks every letter again (for tests and
+// for a fresh start).
 void ClearLedSwitches();
 
 // Platform side, chosen at link time.

@@ -2,7 +2,9 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "display/bar_layout.h"
 #include "display/led_images.h"
+#include "monitor/activity_poller.h"
 
 uint32_t PresenceBitsFromDriveRoots(const char* buffer, DriveTypeQuery driveType) {
     uint32_t bits = 0;
@@ -29,4 +31,30 @@ void StorePresentDrives(uint32_t bits) {
     if (AppState.PresentDrives == AppState.PresentDrivesPrev) return;
     AppState.PresentDrivesPrev = AppState.PresentDrives;
     DrawPresenceMarkers();
+}
+
+namespace {
+// Until the first scan every letter may exist.
+uint32_t gExistingSlots = (1u << Num::DriveSlotCount) - 1;
+} // namespace
+
+void RefreshAskedSlots() {
+    uint32_t shown = 0;
+    for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
+        if (SlotShown(AppState.Drives, slot)) shown |= 1u << (slot - 1);
+    }
+    SetAskedSlots(gExistingSlots & shown);
+}
+
+void StoreExistingDrives(uint32_t slots) {
+    gExistingSlots = slots;
+    RefreshAskedSlots();
+}
+
+void NoteVolumesArrived(uint32_t slots) {
+    StoreExistingDrives(gExistingSlots | slots);
+}
+
+void NoteVolumesRemoved(uint32_t slots) {
+    StoreExistingDrives(gExistingSlots & ~slots);
 }

@@ -21,5 +21,16 @@ std::string PresenceTextFromBits(uint32_t bits);
 // it differs from the set they were last drawn for.
 void StorePresentDrives(uint32_t bits);
 
-// Scans the drives (any thread) and hands the set to the window's thread without waiting.
+// Window thread: the letters that name a drive of any kind, as the last scan found them, and
+// what Windows announced since (volume arrival and removal, bit s-1 for slot s). The tick asks
+// only those of them whose LED is shown; RefreshAskedSlots applies a change of the shown LEDs.
+void StoreExistingDrives(uint32_t slots);
+void NoteVolumesArrived(uint32_t slots);
+void NoteVolumesRemoved(uint32_t slots);
+void RefreshAskedSlots();
+
+// Scans the drives (any thread) and hands the sets to the window's thread without waiting.
 void ScanFixedDrives();
+// Platform: the letters C..Z that name a drive of any kind, bit s-1 for slot s. Test builds
+// link a source of their own.
+uint32_t ExistingDriveSlots();

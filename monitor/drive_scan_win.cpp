@@ -12,5 +12,6 @@ void ScanFixedDrives() {
         buffer, [](const char* root) { return static_cast<int>(GetDriveTypeA(root)); });
     // Drawing belongs to the window's thread. A sent notification runs there inside its message
     // wait (directly, when this already is that thread) and never makes the timer thread wait.
-    SendNotifyMessageA(AppState.WindowHandle, MsgPresentDrives, bits, 0);
+    SendNotifyMessageA(AppState.WindowHandle, MsgPresentDrives, bits,
+                       static_cast<LPARAM>(ExistingDriveSlots()));
 }

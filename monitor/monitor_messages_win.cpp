@@ -1,5 +1,7 @@
 #include "monitor/monitor_messages_win.h"
 
+#include <dbt.h>
+
 #include "app/app_state.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
@@ -9,14 +11,32 @@ bool RequestLedSwitches() {
     return SendNotifyMessageA(AppState.WindowHandle, MsgApplyLedSwitches, 0, 0) != FALSE;
 }
 
-bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM) {
+bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case MsgApplyLedSwitches:
         ApplyLedSwitches();
         return true;
     case MsgPresentDrives:
         StorePresentDrives(static_cast<uint32_t>(wParam));
+        StoreExistingDrives(static_cast<uint32_t>(lParam));
         return true;
+    case WM_DEVICECHANGE:
+        // A volume that comes or goes between two scans: its letter is asked from now on, or
+        // no longer. The default handling goes on either way.
+        if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam) {
+            const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+            if (header->dbch_devicetype == DBT_DEVTYP_VOLUME &&
+                header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME)) {
+                // The unit mask counts from A; the slots from C.
+                const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
+                const uint32_t slots = volume->dbcv_unitmask >> 2;
+                if (wParam == DBT_DEVICEARRIVAL)
+                    NoteVolumesArrived(slots);
+                else
+                    NoteVolumesRemoved(slots);
+            }
+        }
+        return false;
     default:
         return false;
     }

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 inline constexpr UINT MsgApplyLedSwitches = WM_APP + 1; // no parameters
-inline constexpr UINT MsgPresentDrives = WM_APP + 2;    // wParam: presence bits, slot 1 = bit 0
+// wParam: fixed drives, lParam: drives of any kind; slot 1 = bit 0.
+inline constexpr UINT MsgPresentDrives = WM_APP + 2;
 
 // For the bar's window procedure: true when the message was one of the above and was handled.
 bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,11 @@
 
 #include "app/win_handles.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_scan.h"
+
+uint32_t ExistingDriveSlots() {
+    return (GetLogicalDrives() >> 2) & ((1u << 24) - 1); // bit 0 is A:, the slots start at C:
+}
 
 VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     // No access rights: the control code is FILE_ANY_ACCESS, so nothing of the volume's data is

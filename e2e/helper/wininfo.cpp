@@ -17,6 +17,7 @@
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
 
 #include <windows.h>
+#include <dbt.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -315,6 +316,22 @@ int Tip() {
     return 0;
 }
 
+// Tells the window TITLE that the volume LETTER has arrived, as Windows does when a drive is
+// attached: WM_DEVICECHANGE with a volume record, which the send carries across processes.
+int VolumeArrival(const char* title, char letter) {
+    HWND w = FindWindowA(nullptr, title);
+    if (!w || letter < 'A' || letter > 'Z') return 1;
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1u << (letter - 'A');
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(w, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                               reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 2000, &answer)
+               ? 0
+               : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -343,6 +360,8 @@ int main(int argc, char** argv) {
                     std::strtoul(argv[4], nullptr, 0),
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
     if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(argv[2], std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
+        return VolumeArrival(argv[2], argv[3][0]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 2000, nullptr);

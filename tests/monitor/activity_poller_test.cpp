@@ -102,6 +102,27 @@ TEST_F(ActivityPollerTest, ALetterWithoutADriveNeverSwitches) {
     EXPECT_EQ(AppState.LedStateNow[15], LedIdle);
 }
 
+TEST_F(ActivityPollerTest, OnlyAskedLettersAreOpenedAndALetterThatJoinsStartsFromABase) {
+    SetAskedSlots(0b101); // C and E: D is hidden or names no drive
+    Read('D');
+    Read('E');
+    EXPECT_EQ(TickAndApply(), (Shown{{3, 3 + 24}}));
+    EXPECT_EQ(gFake.QueryCalls, 2);
+    EXPECT_EQ(AppState.LedStateNow[2], LedIdle);
+    EXPECT_EQ(ReadDriveRates(2).Status, RateStatus::NoDrive); // its tooltip says "no drive"
+
+    SetAskedSlots(0b111); // D joins with counters that moved long ago: no activity shown
+    Read('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{3, 3}}));
+    EXPECT_EQ(gFake.QueryCalls, 5);
+    Read('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 2 + 24}}));
+
+    SetAskedSlots(0b101); // D leaves while busy: idle at once
+    Read('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 2}}));
+}
+
 TEST_F(ActivityPollerTest, ARemovedDriveGoesBackToIdleOnTheNextTick) {
     Write('F');
     EXPECT_EQ(TickAndApply(), (Shown{{4, 52}}));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 #include "support/native_fakes.h"
 
@@ -74,6 +75,7 @@ class PresentDrivesTest : public ::testing::Test {
         ResetFakes();
         ResetAppState();
     }
+    void TearDown() override { ClearLedSwitches(); } // every letter asked again
 };
 
 TEST_F(PresentDrivesTest, TheFirstScanAlwaysDrawsAndAnUnchangedOneDoesNot) {
@@ -91,6 +93,21 @@ TEST_F(PresentDrivesTest, ADriveThatDisappearsIsRedrawn) {
     EXPECT_EQ(AppState.PresentDrives, "100000000000000000000000");
     EXPECT_EQ(AppState.PresentDrivesPrev, "100000000000000000000000");
     EXPECT_EQ(gFake.MarkerDraws, 2);
+}
+
+TEST_F(PresentDrivesTest, TheTickAsksTheLettersThatExistAndAreShown) {
+    AppState.Drives = "110100000000000000000000"; // C, D and F shown
+    StoreExistingDrives(0b11110);                 // D, E, F and G exist
+    EXPECT_EQ(AskedSlots(), 0b01010u);
+    NoteVolumesArrived(0b1); // C arrives between two scans
+    EXPECT_EQ(AskedSlots(), 0b01011u);
+    NoteVolumesRemoved(0b10);
+    EXPECT_EQ(AskedSlots(), 0b01001u);
+    AppState.Drives = "111111111111111111111111";
+    RefreshAskedSlots();
+    EXPECT_EQ(AskedSlots(), 0b11101u);
+    StoreExistingDrives(0b1); // the next scan is the last word
+    EXPECT_EQ(AskedSlots(), 0b1u);
 }
 
 TEST_F(PresentDrivesTest, EvenNoDrivesAtAllDrawOnTheFirstScan) {

@@ -1,11 +1,13 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
 // '3' both, '4' both on every other query, so that its LED switches on every tick, '-' no such
-// volume). While a letter's traffic flows, its counters move on every query.
-// Linked instead of the device query; the shipped program never contains it.
+// volume: its letter names no drive at the next scan). While a letter's traffic flows, its counters
+// move on every query. Linked instead of the device query; the shipped program never contains it.
 #include <windows.h>
 
+#include "monitor/activity_poller.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_scan.h"
 
 namespace {
 
@@ -13,7 +15,6 @@ namespace {
 constexpr uint64_t kBytesPerRead = 4096;
 constexpr uint64_t kBytesPerWrite = 52429;
 
-wchar_t gPath[MAX_PATH * 2];
 char gTraffic[24];
 uint32_t gReads[24];
 uint32_t gWrites[24];
@@ -21,30 +22,58 @@ uint64_t gBytesRead[24];
 uint64_t gBytesWritten[24];
 bool gOddQuery[24];
 
-void ReloadTraffic() {
-    if (!gPath[0]) {
-        const DWORD n = GetModuleFileNameW(nullptr, gPath, MAX_PATH * 2 - 16);
-        DWORD slash = n;
-        while (slash > 0 && gPath[slash - 1] != L'\\') --slash;
-        lstrcpyW(gPath + slash, L"traffic.txt");
-    }
-    for (char& c : gTraffic) c = '0';
+using TrafficPath = wchar_t[MAX_PATH * 2];
+TrafficPath gPath; // the timer thread's
+
+void FindTraffic(TrafficPath& path) {
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2 - 16);
+    DWORD slash = n;
+    while (slash > 0 && path[slash - 1] != L'\\') --slash;
+    lstrcpyW(path + slash, L"traffic.txt");
+}
+
+void ReadTraffic(const TrafficPath& path, char (&traffic)[24]) {
+    for (char& c : traffic) c = '0';
     HANDLE file =
-        CreateFileW(gPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD got = 0;
-    ReadFile(file, gTraffic, sizeof gTraffic, &got, nullptr);
+    ReadFile(file, traffic, sizeof traffic, &got, nullptr);
     CloseHandle(file);
+}
+
+uint32_t LowestBit(uint32_t bits) {
+    for (uint32_t i = 0; i < 24; ++i) {
+        if (bits & (1u << i)) return i;
+    }
+    return 0;
 }
 
 } // namespace
 
+uint32_t ExistingDriveSlots() {
+    // Any thread (the start-up scan runs on the window's): its own copy of the file.
+    TrafficPath path;
+    FindTraffic(path);
+    char traffic[24];
+    ReadTraffic(path, traffic);
+    uint32_t slots = 0;
+    for (int i = 0; i < 24; ++i) {
+        if (traffic[i] != '-') slots |= 1u << i;
+    }
+    return slots;
+}
+
 VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     const char letter = path[4];
     if (letter < 'C' || letter > 'Z') return VolumeQuery::NotOpened;
-    if (letter == 'C') ReloadTraffic(); // C is asked first on every tick
     const int i = letter - 'C';
+    // The first letter asked on a tick reads the file for the whole tick.
+    if (static_cast<uint32_t>(i) == LowestBit(AskedSlots())) {
+        if (!gPath[0]) FindTraffic(gPath);
+        ReadTraffic(gPath, gTraffic);
+    }
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
     gOddQuery[i] = !gOddQuery[i];

@@ -1,6 +1,7 @@
 #include "support/scripted_volumes.h"
 
 #include "monitor/activity_probe.h"
+#include "monitor/drive_scan.h"
 
 std::atomic<int> gScriptedTraffic[26];
 
@@ -27,4 +28,12 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     }
     *counters = DiskCounters{gReads[i], gWrites[i], gBytesRead[i], gBytesWritten[i]};
     return VolumeQuery::Answered;
+}
+
+uint32_t ExistingDriveSlots() {
+    uint32_t slots = 0;
+    for (int i = 0; i < 24; ++i) {
+        if (gScriptedTraffic[i + 2].load() >= 0) slots |= 1u << i;
+    }
+    return slots;
 }
