@@ -10,6 +10,7 @@
 #include "app/main_loop.h"
 #include "app/numbering.h"
 #include "app/popup_menu.h"
+#include "app/system_library_win.h"
 #include "app/tray_mode.h"
 #include "dialogs/transparency.h"
 #include "settings/path_text_win.h"
@@ -44,7 +45,10 @@ int LaunchProgram(const std::string& file, const std::string& parameters,
     shell.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     shell.lpDirectory = shellFolder.empty() ? nullptr : shellFolder.c_str();
     shell.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&shell)) return 0;
+    // Looked up when first needed: shell32 costs start-up time the bar does not need.
+    static const auto execute = FindFunction<decltype(&ShellExecuteExW)>(
+        LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");
+    if (!execute || !execute(&shell)) return 0;
     if (shell.hProcess) CloseHandle(shell.hProcess);
     return 1;
 }

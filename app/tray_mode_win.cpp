@@ -8,6 +8,7 @@
 #include "app/event_layer.h"
 #include "app/monitoring.h"
 #include "app/numbering.h"
+#include "app/system_library_win.h"
 #include "app/tray_mode.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
@@ -29,13 +30,21 @@ NOTIFYICONDATAA IconRecord(UINT flags) {
     return icon;
 }
 
+// shell32 and the libraries it brings are looked up the first time the icon is wanted, not at
+// start-up, where loading them costs more than the rest of the bar's making.
+BOOL NotifyIcon(DWORD action, NOTIFYICONDATAA* icon) {
+    static const auto notify = FindFunction<decltype(&Shell_NotifyIconA)>(
+        LoadSystemLibrary(L"shell32.dll"), "Shell_NotifyIconA");
+    return notify ? notify(action, icon) : FALSE;
+}
+
 void AddTrayIcon() {
     NOTIFYICONDATAA icon = IconRecord(NIF_MESSAGE | NIF_ICON);
     // A shell that still has the icon refuses to add it again: then it is there all the same.
-    gIconShown = Shell_NotifyIconA(NIM_ADD, &icon) || Shell_NotifyIconA(NIM_MODIFY, &icon);
+    gIconShown = NotifyIcon(NIM_ADD, &icon) || NotifyIcon(NIM_MODIFY, &icon);
     NOTIFYICONDATAA tip = IconRecord(NIF_TIP);
     std::strncpy(tip.szTip, kTrayTip, sizeof tip.szTip - 1);
-    Shell_NotifyIconA(NIM_MODIFY, &tip);
+    NotifyIcon(NIM_MODIFY, &tip);
     // Without an icon nothing could ever bring the bar back: keep trying until the shell takes it.
     if (gIconShown)
         KillTimer(AppState.WindowHandle, kRetryTimer);
@@ -71,7 +80,7 @@ void RemoveTrayIcon() {
     if (!AppState.WindowHandle) return;
     // Always: a busy shell can report an add as failed and show the icon all the same.
     NOTIFYICONDATAA icon = IconRecord(0);
-    Shell_NotifyIconA(NIM_DELETE, &icon);
+    NotifyIcon(NIM_DELETE, &icon);
     gIconShown = false;
 }
 

@@ -26,8 +26,10 @@ void LayoutBar() {
         ShowLedImage(slot, LedImageNumber(slot, LedIdle));
         HWND control = GetDlgItem(bar, slot);
         if (!control) continue;
-        ShowWindow(control, geometry.Shown[slot] ? SW_SHOW : SW_HIDE);
-        MoveWindow(control, geometry.LedX[slot], 0, edge, edge, TRUE);
+        // Place and visibility in one call: each call is a round trip to the window server.
+        SetWindowPos(control, nullptr, geometry.LedX[slot], 0, edge, edge,
+                     SWP_NOZORDER | SWP_NOACTIVATE |
+                         (geometry.Shown[slot] ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     }
     // The controls are idle now; busy drives light again on the next tick.
     ResyncLedSwitches();

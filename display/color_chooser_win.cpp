@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/modal_win.h"
+#include "app/system_library_win.h"
 #include "display/bar_layout_win.h"
 #include "display/color_chooser.h"
 #include "display/color_text.h"
@@ -46,7 +47,10 @@ void ChooseLedColor(LedColor which) {
     chooser.rgbResult = current;
     chooser.lpCustColors = gCustomColors;
     chooser.Flags = CC_RGBINIT;
-    const BOOL chosen = ChooseColorA(&chooser);
+    // Looked up when first needed: comdlg32 costs start-up time the bar does not need.
+    static const auto choose =
+        FindFunction<decltype(&ChooseColorA)>(LoadSystemLibrary(L"comdlg32.dll"), "ChooseColorA");
+    const BOOL chosen = choose && choose(&chooser);
     EndModal(modal);
     if (!chosen) return; // cancelled: nothing changes, nothing is redrawn
     *fields.Numbers = UnpackColor(chooser.rgbResult);

@@ -1,6 +1,8 @@
 // Draws the LED images with GDI and hands them to the LED controls.
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/win_handles.h"
@@ -47,7 +49,7 @@ void DrawLetter(HDC dc, char letter, int edge, int top, const LedColors& colors)
 }
 
 // A black, screen-compatible image of edge x edge pixels.
-HBITMAP CreateBlackImage(HDC screen, int edge) {
+HBITMAP CreateBlackImage(int edge) {
     // A DIB section in the screen's 32-bit format: the LED controls copy its pixels to the bar
     // straight from memory, without selecting it into a device context on every switch.
     BITMAPINFO info{};
@@ -58,30 +60,23 @@ HBITMAP CreateBlackImage(HDC screen, int edge) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return nullptr;
-    UniqueDc dc(CreateCompatibleDC(screen));
-    if (dc) {
-        SelectGuard useBitmap(dc.get(), bitmap);
-        RECT all{0, 0, edge, edge};
-        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) std::memset(bits, 0, static_cast<size_t>(edge) * edge * 4); // black
     return bitmap;
 }
 
-void DrawLedImage(HDC screen, HBITMAP bitmap, int slot, int state, const LedColors& colors) {
-    UniqueDc dc(CreateCompatibleDC(screen));
-    if (!dc) return;
-    SelectGuard useBitmap(dc.get(), bitmap);
-    SelectGuard useFont(dc.get(), gFonts[Num::LetterFont].get());
+// `dc` is a memory DC with the letter font selected; one serves all 96 images, since making a DC
+// and selecting into it are what cost when the images are drawn.
+void DrawLedImage(HDC dc, HBITMAP bitmap, int slot, int state, const LedColors& colors) {
+    SelectGuard useBitmap(dc, bitmap);
     const int edge = AppState.IconPixels;
     LedFill fills[2];
     const int count = LedFillsForState(state, edge, colors, fills);
-    for (int i = 0; i < count; ++i) FillPixels(dc.get(), fills[i].Rect, fills[i].Color);
-    DrawSeparator(dc.get(), edge, colors.Text);
+    for (int i = 0; i < count; ++i) FillPixels(dc, fills[i].Rect, fills[i].Color);
+    DrawSeparator(dc, edge, colors.Text);
     const std::string& letters = AppState.DriveLetters;
     const char letter = static_cast<size_t>(slot) <= letters.size() ? letters[slot - 1] : ' ';
-    DrawLetter(dc.get(), letter, edge, AppState.LetterTop, colors);
+    DrawLetter(dc, letter, edge, AppState.LetterTop, colors);
 }
 
 } // namespace
@@ -124,9 +119,8 @@ void ReleaseImagesAndFonts() {
 
 HFONT CreatePointFont(const char* face, int points, int weight) {
     int pixelsPerInch = 96;
-    if (UniqueDc display{CreateDCA("DISPLAY", nullptr, nullptr, nullptr)}) {
-        pixelsPerInch = GetDeviceCaps(display.get(), LOGPIXELSY);
-    }
+    if (WindowDc screen(nullptr); screen.get())
+        pixelsPerInch = GetDeviceCaps(screen.get(), LOGPIXELSY);
     return CreateFontA(-MulDiv(points, pixelsPerInch, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
@@ -148,14 +142,16 @@ void RenderLedImages() {
         SetNumberedFont(Num::DialogFont, CreatePointFont("Tahoma", 8, FW_NORMAL));
     }
 
-    UniqueDc screen(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const LedColors colors = CurrentLedColors();
-    for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
-        for (int state = LedIdle; state <= LedReadWrite; ++state) {
-            const int number = LedImageNumber(slot, state);
-            SetImageBitmap(number, CreateBlackImage(screen.get(), metrics.IconPixels));
-            if (HBITMAP bitmap = ImageBitmap(number)) {
-                DrawLedImage(screen.get(), bitmap, slot, state, colors);
+    {
+        UniqueDc dc(CreateCompatibleDC(nullptr));
+        SelectGuard useFont(dc.get(), gFonts[Num::LetterFont].get());
+        for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
+            for (int state = LedIdle; state <= LedReadWrite; ++state) {
+                const int number = LedImageNumber(slot, state);
+                SetImageBitmap(number, CreateBlackImage(metrics.IconPixels));
+                HBITMAP bitmap = ImageBitmap(number);
+                if (bitmap && dc) DrawLedImage(dc.get(), bitmap, slot, state, colors);
             }
         }
     }
@@ -166,14 +162,12 @@ void DrawPresenceMarkers() {
     const int edge = AppState.IconPixels;
     const PixelRect square = MarkerSquare(edge, AppState.MarkSize);
     const LedColors colors = CurrentLedColors();
-    UniqueDc screen(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    UniqueDc dc(CreateCompatibleDC(nullptr));
     for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
         const bool present = SlotIsPresent(AppState.PresentDrives, slot);
         for (int state = LedIdle; state <= LedReadWrite; ++state) {
             HBITMAP bitmap = ImageBitmap(LedImageNumber(slot, state));
-            if (!bitmap) continue;
-            UniqueDc dc(CreateCompatibleDC(screen.get()));
-            if (!dc) continue;
+            if (!bitmap || !dc) continue;
             SelectGuard useBitmap(dc.get(), bitmap);
             FillPixels(dc.get(), square, MarkerColor(state, present, colors));
         }
