@@ -97,10 +97,15 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-void ShowLedImage(int control, int image) {
+HWND LedControl(int slot) {
+    // Known controls forget themselves when they go (WM_NCDESTROY).
     const bool known =
-        control >= Num::FirstLedControl && control <= Num::LastLedControl && gControls[control];
-    HWND window = known ? gControls[control] : GetDlgItem(AppState.WindowHandle, control);
+        slot >= Num::FirstLedControl && slot <= Num::LastLedControl && gControls[slot];
+    return known ? gControls[slot] : GetDlgItem(AppState.WindowHandle, slot);
+}
+
+void ShowLedImage(int control, int image) {
+    HWND window = LedControl(control);
     if (!window) return;
     SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ImageBitmap(image)));
 }

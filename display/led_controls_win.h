@@ -8,3 +8,7 @@
 // then holds the answer). Handles STM_SETIMAGE, STM_GETIMAGE, WM_ERASEBKGND and WM_PAINT.
 bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT* result);
+
+// LED control `slot` of the bar, from what the controls told of themselves when possible: a
+// lookup by number asks the window server.
+HWND LedControl(int slot);

@@ -10,8 +10,8 @@ inline constexpr int DriveTypeFixed = 3;
 using DriveTypeQuery = int (*)(const char* root);
 
 // Walks the 26 four-byte entries of a drive-strings buffer (at least 256 bytes, zero-filled past
-// what the platform wrote), asks the type of each, and sets bit s-1 for every fixed drive whose
-// letter is the one of slot s. Letters A and B and empty entries never count.
+// what the platform wrote), asks the type of each that is not empty, and sets bit s-1 for every
+// fixed drive whose letter is the one of slot s. Letters A and B never count.
 uint32_t PresenceBitsFromDriveRoots(const char* buffer, DriveTypeQuery driveType);
 
 // 24 characters, '1' for a set bit, slot 1 first.
