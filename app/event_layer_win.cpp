@@ -9,6 +9,7 @@
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
 #include "display/led_controls_win.h"
+#include "display/screen_scale_win.h"
 #include "monitor/monitor_messages_win.h"
 
 namespace {
@@ -85,6 +86,7 @@ void AttachLedControl(HWND control) {
 
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
+    if (HandleDpiMessage(window, message, wParam, lParam)) return 0;
     if (HandleTrayMessage(message, wParam)) return 0;
     if (intptr_t result = 0; HandleSessionMessage(window, message, wParam, lParam, &result))
         return result;

@@ -19,6 +19,7 @@
 #include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "display/screen_scale_win.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 #include "monitor/timer_service.h"
@@ -90,12 +91,14 @@ void CreateLedControls(HINSTANCE instance) {
                             (slot - 1) * edge, 0, edge, edge, AppState.WindowHandle,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
         AttachLedControl(control);
-        ShowLedImage(slot, LedImageNumber(slot, LedIdle));
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(ImageBitmap(LedImageNumber(slot, LedIdle))));
     }
 }
 
 void BuildBar(HINSTANCE instance) {
     AppState.WindowHandle = CreateBarWindow(instance);
+    AppState.Dpi = WindowDpi(AppState.WindowHandle); // the monitor it opened on
     BuildPopupMenu();
     SetProgramIconImage(static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
@@ -131,6 +134,7 @@ void StartProgram() {
     }
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
     InitConstantState();
+    AppState.Dpi = SystemDpi(); // the bar's size decides whether its place shows on a monitor
     LoadSettings();
 
     BuildBar(instance);

@@ -26,3 +26,8 @@ DialogPlace PlaceDialog(const PixelRect& bar, int dialogWidth) {
     place.Top = bar.Y + 50;
     return place;
 }
+
+PixelRect ScaleRectForDpi(const PixelRect& r, int dpi) {
+    return PixelRect{ScaleForDpi(r.X, dpi), ScaleForDpi(r.Y, dpi), ScaleForDpi(r.W, dpi),
+                     ScaleForDpi(r.H, dpi)};
+}

@@ -44,3 +44,6 @@ struct DialogPlace {
     int Top = 0;
 };
 DialogPlace PlaceDialog(const PixelRect& bar, int dialogWidth);
+
+// A control's place of the 96-dpi tables at the screen's scale, each number rounded on its own.
+PixelRect ScaleRectForDpi(const PixelRect& r, int dpi);

@@ -35,7 +35,8 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
         wc.lpszClassName = kDialogClass;
         RegisterClassA(&wc);
     }
-    RECT frame{0, 0, clientWidth, clientHeight};
+    RECT frame{0, 0, ScaleForDpi(clientWidth, AppState.Dpi),
+               ScaleForDpi(clientHeight, AppState.Dpi)};
     AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT bar{};
@@ -56,19 +57,22 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
 // Moves the dialog below the bar and shows it. The tool-window frame is smaller than the one it
 // was created with: the size is made again from the client area.
 void ShowDialogWindow(HWND dialog, int clientWidth, int clientHeight) {
-    RECT frame{0, 0, clientWidth, clientHeight};
+    RECT frame{0, 0, ScaleForDpi(clientWidth, AppState.Dpi),
+               ScaleForDpi(clientHeight, AppState.Dpi)};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
     RECT bar{}, place{};
     GetWindowRect(AppState.WindowHandle, &bar);
     GetWindowRect(dialog, &place);
-    SetWindowPos(dialog, nullptr, place.left, bar.top + 50, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER);
+    SetWindowPos(dialog, nullptr, place.left, bar.top + ScaleForDpi(50, AppState.Dpi),
+                 frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
     ShowWindow(dialog, SW_SHOW);
 }
 
-HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, const PixelRect& r,
+// `place` is the 96-dpi table's; the control stands at the bar's scale.
+HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, const PixelRect& place,
                 int number) {
+    const PixelRect r = ScaleRectForDpi(place, AppState.Dpi);
     HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.X, r.Y, r.W, r.H,
                                    dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                    GetModuleHandleA(nullptr), nullptr);

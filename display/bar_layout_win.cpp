@@ -10,6 +10,8 @@
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "dialogs/transparency.h"
+#include "display/led_controls_win.h"
+#include "display/screen_scale_win.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 
@@ -21,10 +23,11 @@ void LayoutBar() {
     HWND bar = AppState.WindowHandle;
     const int edge = AppState.IconPixels;
     const int button = AppState.MinimizeButton;
-    const BarGeometry geometry = ComputeBarLayout(AppState.Drives, edge, button);
+    const int buttonWidth = ScaleForDpi(button, AppState.Dpi);
+    const BarGeometry geometry = ComputeBarLayout(AppState.Drives, edge, buttonWidth);
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         ShowLedImage(slot, LedImageNumber(slot, LedIdle));
-        HWND control = GetDlgItem(bar, slot);
+        HWND control = LedControl(slot);
         if (!control) continue;
         // Place and visibility in one call: each call is a round trip to the window server.
         SetWindowPos(control, nullptr, geometry.LedX[slot], 0, edge, edge,
@@ -52,7 +55,7 @@ void LayoutBar() {
         if (button == 8) {
             RECT client{};
             GetClientRect(bar, &client);
-            MoveWindow(minimize, client.right - 8, 0, 8, edge, TRUE);
+            MoveWindow(minimize, client.right - buttonWidth, 0, buttonWidth, edge, TRUE);
             SetWindowTextA(minimize, "|");
             SendMessageA(minimize, WM_SETFONT,
                          reinterpret_cast<WPARAM>(NumberedFont(Num::DialogFont)), TRUE);
@@ -70,9 +73,10 @@ void CreateMinimizeButton() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RECT client{};
     GetClientRect(bar, &client);
+    const int width = ScaleForDpi(8, AppState.Dpi);
     HWND button =
-        CreateWindowExA(0, "BUTTON", "|", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, client.right - 8,
-                        0, 8, AppState.IconPixels, bar,
+        CreateWindowExA(0, "BUTTON", "|", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                        client.right - width, 0, width, AppState.IconPixels, bar,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(Num::MinimizeButtonControl)),
                         instance, nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)),
@@ -90,6 +94,11 @@ void CreateMinimizeButton() {
     tool.uId = reinterpret_cast<UINT_PTR>(button);
     tool.lpszText = const_cast<char*>(kMinimizeButtonTip);
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ApplyTooltipFont(tip);
+}
+
+void ApplyMinimizeButtonTipFont() {
+    ApplyTooltipFont(gButtonTip);
 }
 
 void DestroyMinimizeButtonTip() {

@@ -8,3 +8,5 @@ void LayoutBar();
 void CreateMinimizeButton();
 // The button's tooltip window stands apart from the bar and goes with it.
 void DestroyMinimizeButtonTip();
+// The button tip's font for the bar's scale (after a change of scale).
+void ApplyMinimizeButtonTipFont();

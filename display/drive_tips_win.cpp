@@ -6,6 +6,8 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "display/led_images.h"
+#include "display/screen_scale_win.h"
 #include "monitor/drive_rates.h"
 #include "settings/path_text_win.h"
 
@@ -63,7 +65,8 @@ void CreateDriveTips() {
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(gTips, TTM_SETMAXTIPWIDTH, 0, 400); // several lines
+    SendMessageA(gTips, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(400, AppState.Dpi)); // several lines
+    ApplyTooltipFont(gTips);
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         TOOLINFOA tool{};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
@@ -76,6 +79,10 @@ void CreateDriveTips() {
         tool.lpszText = LPSTR_TEXTCALLBACKA;
         SendMessageA(gTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+void ApplyDriveTipFont() {
+    ApplyTooltipFont(gTips);
 }
 
 void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,8 @@
 // One tooltip window with a tool per LED control (after the controls exist).
 void CreateDriveTips();
 void DestroyDriveTips();
+// The tips' font for the bar's scale (after a change of scale).
+void ApplyDriveTipFont();
 // For the LED controls' procedure: hands a mouse message on to the tooltip.
 void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 // For the bar's procedure: the tooltip's notifications and its refresh timer. True when handled.

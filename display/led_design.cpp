@@ -1,31 +1,47 @@
 #include "display/led_images.h"
 
+#include <cstdint>
+
 #include "app/app_state.h"
 #include "app/numbering.h"
 
-bool LedMetricsForSize(int iconSize, LedMetrics* metrics) {
+int ScaleForDpi(int length, int dpi) {
+    if (dpi <= 0 || dpi == DesignDpi) return length;
+    const int64_t scaled = static_cast<int64_t>(length) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + DesignDpi / 2) / DesignDpi
+                                        : -((-scaled + DesignDpi / 2) / DesignDpi));
+}
+
+bool LedMetricsForSize(int iconSize, LedMetrics* metrics, int dpi) {
+    LedMetrics design;
     switch (iconSize) {
     case 1:
-        *metrics = LedMetrics{18, 4, 8, 2};
-        return true;
+        design = LedMetrics{18, 4, 8, 2, 1};
+        break;
     case 2:
-        *metrics = LedMetrics{24, 6, 13, 1};
-        return true;
+        design = LedMetrics{24, 6, 13, 1, 1};
+        break;
     case 3:
-        *metrics = LedMetrics{30, 8, 16, 2};
-        return true;
+        design = LedMetrics{30, 8, 16, 2, 1};
+        break;
     default:
         return false;
     }
+    *metrics = LedMetrics{ScaleForDpi(design.IconPixels, dpi), ScaleForDpi(design.MarkSize, dpi),
+                          design.LetterFontSize, ScaleForDpi(design.LetterTop, dpi),
+                          ScaleForDpi(design.SeparatorPixels, dpi)};
+    return true;
 }
 
-int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fills)[2]) {
+int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fills)[2],
+                     int separator) {
     const int s = edge;
+    const int lit = s - separator; // the halves stop at the separator
     const PixelRect whole{0, 0, s, s};
-    const PixelRect upper{0, 0, s - 1, s / 2};
+    const PixelRect upper{0, 0, lit, s / 2};
     // Taller than the image on purpose: clipping makes it end at the last row.
-    const PixelRect lowerToEdge{0, s / 2, s - 1, s};
-    const PixelRect lower{0, s / 2, s - 1, s / 2};
+    const PixelRect lowerToEdge{0, s / 2, lit, s};
+    const PixelRect lower{0, s / 2, lit, s - s / 2}; // an odd edge's last row too
     switch (state) {
     case LedIdle:
         fills[0] = {whole, colors.Back};
@@ -48,16 +64,16 @@ int LedFillsForState(int state, int edge, const LedColors& colors, LedFill (&fil
     }
 }
 
-PixelRect SeparatorColumn(int edge) {
-    return PixelRect{edge - 1, 0, 1, edge};
+PixelRect SeparatorColumn(int edge, int separator) {
+    return PixelRect{edge - separator, 0, separator, edge};
 }
 
-int LetterLeft(int edge, int textWidth) {
+int LetterLeft(int edge, int textWidth, int dpi) {
     int c = edge / 2 - textWidth / 2;
     // Narrow letters would crowd the marker side; the two steps are applied in this order.
     if (c == 5) c = 6;
     if (c == 4) c = 5;
-    return c - 1;
+    return c - ScaleForDpi(1, dpi);
 }
 
 PixelRect MarkerSquare(int edge, int markSize) {

@@ -30,11 +30,8 @@ void FillPixels(HDC dc, const PixelRect& r, const RgbColor& color) {
 }
 
 void DrawSeparator(HDC dc, int edge, const RgbColor& color) {
-    UniquePen pen(CreatePen(PS_SOLID, 0, ToColorRef(color)));
-    SelectGuard usePen(dc, pen.get());
-    const PixelRect column = SeparatorColumn(edge);
-    MoveToEx(dc, column.X, 0, nullptr);
-    LineTo(dc, column.X, column.H); // the end point is not painted
+    // As wide as the scale makes one pixel: 2 columns from 150 %.
+    FillPixels(dc, SeparatorColumn(edge, AppState.SeparatorPixels), color);
 }
 
 void DrawLetter(HDC dc, char letter, int edge, int top, const LedColors& colors) {
@@ -44,7 +41,7 @@ void DrawLetter(HDC dc, char letter, int edge, int top, const LedColors& colors)
     SetTextColor(dc, ToColorRef(colors.Text));
     SetBkColor(dc, ToColorRef(colors.Back));
     SetBkMode(dc, TRANSPARENT);
-    MoveToEx(dc, LetterLeft(edge, extent.cx), top, nullptr);
+    MoveToEx(dc, LetterLeft(edge, extent.cx, AppState.Dpi), top, nullptr);
     TextOutA(dc, 0, 0, &letter, 1);
 }
 
@@ -71,7 +68,7 @@ void DrawLedImage(HDC dc, HBITMAP bitmap, int slot, int state, const LedColors& 
     SelectGuard useBitmap(dc, bitmap);
     const int edge = AppState.IconPixels;
     LedFill fills[2];
-    const int count = LedFillsForState(state, edge, colors, fills);
+    const int count = LedFillsForState(state, edge, colors, fills, AppState.SeparatorPixels);
     for (int i = 0; i < count; ++i) FillPixels(dc, fills[i].Rect, fills[i].Color);
     DrawSeparator(dc, edge, colors.Text);
     const std::string& letters = AppState.DriveLetters;
@@ -118,9 +115,8 @@ void ReleaseImagesAndFonts() {
 }
 
 HFONT CreatePointFont(const char* face, int points, int weight) {
-    int pixelsPerInch = 96;
-    if (WindowDc screen(nullptr); screen.get())
-        pixelsPerInch = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    // At the bar's scale, which need not be the system's on a second monitor.
+    const int pixelsPerInch = AppState.Dpi > 0 ? AppState.Dpi : DesignDpi;
     return CreateFontA(-MulDiv(points, pixelsPerInch, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
@@ -128,9 +124,11 @@ HFONT CreatePointFont(const char* face, int points, int weight) {
 
 void RenderLedImages() {
     LedMetrics metrics;
-    if (!LedMetricsForSize(AppState.IconSize, &metrics)) return; // no size, nothing to draw
+    // No size, nothing to draw.
+    if (!LedMetricsForSize(AppState.IconSize, &metrics, AppState.Dpi)) return;
     AppState.IconPixels = metrics.IconPixels;
     AppState.MarkSize = metrics.MarkSize;
+    AppState.SeparatorPixels = metrics.SeparatorPixels;
     AppState.LetterFontSize = metrics.LetterFontSize;
     AppState.LetterTop = metrics.LetterTop;
 

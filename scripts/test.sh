@@ -42,6 +42,12 @@ bash scripts/check-reproducible.sh
   echo "== two monitors"
   bash e2e/stress/monitors.sh | tee build/e2e-monitors.log
 )
+(
+  export WINEPREFIX=$PWD/build/wineprefix-144dpi # a scale of its own
+  source scripts/xvfb-session.sh
+  echo "== 150 % (144 dots per inch)"
+  bash e2e/scale.sh | tee build/e2e-scale.log
+)
 
 echo "== fuzz"
 cmake --preset fuzz >/dev/null
@@ -54,7 +60,7 @@ windows=$(count build/ctest-windows.log 'out of [0-9]+')
 e2e=0
 for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log build/e2e-install.log \
   build/e2e-kill-save.log build/e2e-hostile.log build/e2e-stop-start.log build/e2e-soak.log \
-  build/e2e-monitors.log; do
+  build/e2e-monitors.log build/e2e-scale.log; do
   e2e=$((e2e + $(count "$log" '^[0-9]+ passed')))
 done
 echo "== $native native tests, $windows Windows test programs, $e2e end-to-end checks, fuzzing clean; $((SECONDS - start)) s"

@@ -33,8 +33,8 @@ int ClampedSum(int a, int b) {
 }
 
 void PlaceBarOnScreen(const ScreenBounds& screen) {
-    const BarGeometry bar =
-        ComputeBarLayout(AppState.Drives, AppState.IconPixels, AppState.MinimizeButton);
+    const BarGeometry bar = ComputeBarLayout(AppState.Drives, AppState.IconPixels,
+                                             ScaleForDpi(AppState.MinimizeButton, AppState.Dpi));
     PlaceOnScreen(&AppState.WinX, &AppState.WinY, bar.ClientWidth, bar.ClientHeight, screen);
 }
 
@@ -118,7 +118,7 @@ void ReadSettingsFields(const SettingsDocument& doc, const ScreenBounds& screen)
         AppState.MinimizeButton = 8;
 
     LedMetrics metrics;
-    if (LedMetricsForSize(AppState.IconSize, &metrics)) {
+    if (LedMetricsForSize(AppState.IconSize, &metrics, AppState.Dpi)) {
         AppState.IconPixels = metrics.IconPixels;
         AppState.LetterFontSize = metrics.LetterFontSize;
         AppState.LetterTop = metrics.LetterTop;

@@ -335,6 +335,8 @@ int VolumeArrival(const char* title, char letter) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Places in the screen's own pixels, as a DPI-aware program sees them, at any scale.
+    SetProcessDPIAware();
     if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "menu")) return Menu();
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);

@@ -98,6 +98,38 @@ TEST_F(BarOnWine, CheckMarksFollowEveryLayout) {
     EXPECT_FALSE(IsMenuItemChecked(MenuExit));
 }
 
+// Windows tells a per-monitor-aware window of a move to a monitor of another scale with
+// WM_DPICHANGED; Wine never sends it, so the test does.
+TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSuggests) {
+    AppState.MinimizeButton = 8;
+    CreateMinimizeButton();
+    LayoutBar();
+    const auto scaleTo = [](int dpi, RECT suggested) {
+        SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+    };
+    const auto expectBar = [](int left, int top, int edge, int button) {
+        RECT bar{}, led{}, minimize{};
+        GetWindowRect(AppState.WindowHandle, &bar);
+        GetWindowRect(GetDlgItem(AppState.WindowHandle, 2), &led);
+        GetWindowRect(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), &minimize);
+        EXPECT_EQ(bar.left, left);
+        EXPECT_EQ(bar.top, top);
+        EXPECT_EQ(bar.right - bar.left, 24 * edge - 1 + button);
+        EXPECT_EQ(bar.bottom - bar.top, edge);
+        EXPECT_EQ(led.left - bar.left, edge);
+        EXPECT_EQ(led.right - led.left, edge);
+        EXPECT_EQ(minimize.right - minimize.left, button);
+        BITMAP image{};
+        GetObjectA(ImageBitmap(LedImageNumber(5, LedReadWrite)), sizeof image, &image);
+        EXPECT_EQ(image.bmWidth, edge) << "drawn at the scale, not stretched";
+    };
+    scaleTo(144, RECT{300, 200, 0, 0});
+    expectBar(300, 200, 27, 12);
+    scaleTo(96, RECT{40, 30, 0, 0}); // and back, exactly as it was
+    expectBar(40, 30, 18, 8);
+}
+
 // Waits (at most 200 events) for an event with the given code.
 bool WaitFor(int code) {
     for (int i = 0; i < 200; ++i) {

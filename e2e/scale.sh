@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# End to end at 150 %: a Wine prefix of its own set to 144 dots per inch. The program declares
+# itself DPI-aware, so Wine hands it the real scale and nothing is stretched: every length of the
+# bar, the LEDs and the drive dialog is 1.5 times the 96-dpi design, drawn at that size.
+# Expects DISPLAY and the Wine session of scripts/xvfb-session.sh with WINEPREFIX set to
+# build/wineprefix-144dpi (the setting is made here, before the program starts).
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+[[ "$WINEPREFIX" == *144dpi ]] || { echo "run in the 144-dpi prefix, not $WINEPREFIX"; exit 1; }
+"$root/scripts/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+  /d 144 /f >/dev/null 2>&1
+
+traffic() { # the characters of C and D; every other letter quiet
+  printf '%s%s0000000000000000000000' "$1" "$2" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
+}
+# At 300, 10 the whole bar fits the 1024-pixel screen.
+prepare scale "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
+traffic 0 0
+start_bar
+check "the bar: 24 LEDs of 27 pixels, less one" "300,10 647x27" "$(geometry)"
+# D is the second LED, x 327..353: halves of 13 and 14 rows, a separator of two columns.
+traffic 0 3
+eventually "D reads and writes: each half in its colour" "00D800 00D800 FF2626 FF2626" \
+  pixels 328 10 350 22 328 23 350 36
+check "D's separator: two columns in the text colour" "FFFFFF FFFFFF FF2626" "$(pixels 353 30 352 30 351 30)"
+import -window root -crop 657x37+295+5 +repage "$dir/bar-150.png"
+traffic 0 0
+pick 2 305 15 # Configure Drives
+dialog=$(wait_for_window '^Show/Hide Drive$')
+info=$(wininfo window "Show/Hide Drive")
+check "drive dialog: client area 255 x 240" "255,240" "$(field "$info" window client)"
+check "drive dialog: C, H, I, Z and the button at 1.5 times their places" \
+  "15,15,60,30 15,165,60,30 75,15,60,30 195,165,60,30 15,203,225,30" \
+  "$(for id in 251 256 257 274 280; do printf '%s ' "$(field "$info" "child id=$id" rect)"; done | sed 's/ $//')"
+wininfo close "Show/Hide Drive" >/dev/null
+stop_bar
+summary
