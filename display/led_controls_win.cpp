@@ -35,6 +35,13 @@ void CopyImage(HDC target, int x, int y, HBITMAP bitmap) {
                       DIB_RGB_COLORS);
 }
 
+// The control and the bar are shown, from the styles this process keeps: IsWindowVisible asks the
+// window server.
+bool ShownNow(HWND control) {
+    const auto visible = [](HWND w) { return (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; };
+    return visible(control) && visible(AppState.WindowHandle);
+}
+
 int SlotOf(HWND control) {
     const int id = GetDlgCtrlID(control);
     return id >= Num::FirstLedControl && id <= Num::LastLedControl ? id : 0;
@@ -59,8 +66,8 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
         // Painted even when the handle is the same: the marker drawing changes an image in place.
         if (gBatch)
             gUnpainted |= 1u << (slot - 1);
-        else
-            InvalidateRect(control, nullptr, FALSE);
+        else if (ShownNow(control))
+            InvalidateRect(control, nullptr, FALSE); // a hidden one is painted when it shows
         return true;
     }
     case STM_GETIMAGE: {
