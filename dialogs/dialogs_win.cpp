@@ -22,6 +22,11 @@ namespace {
 constexpr const char* kDialogClass = "BlinkbarDialog";
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
+// A client area of the 96-dpi design at the bar's scale.
+RECT ScaledClient(int width, int height) {
+    return RECT{0, 0, ScaleForDpi(width, AppState.Dpi), ScaleForDpi(height, AppState.Dpi)};
+}
+
 // Creates window `number` as the dialogs open: hidden, owned by the bar, topmost, a tool window,
 // placed below the bar, then shown and active.
 HWND OpenDialogWindow(int number, const char* title, int clientWidth, int clientHeight) {
@@ -35,8 +40,7 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
         wc.lpszClassName = kDialogClass;
         RegisterClassA(&wc);
     }
-    RECT frame{0, 0, ScaleForDpi(clientWidth, AppState.Dpi),
-               ScaleForDpi(clientHeight, AppState.Dpi)};
+    RECT frame = ScaledClient(clientWidth, clientHeight);
     AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT bar{};
@@ -57,8 +61,7 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
 // Moves the dialog below the bar and shows it. The tool-window frame is smaller than the one it
 // was created with: the size is made again from the client area.
 void ShowDialogWindow(HWND dialog, int clientWidth, int clientHeight) {
-    RECT frame{0, 0, ScaleForDpi(clientWidth, AppState.Dpi),
-               ScaleForDpi(clientHeight, AppState.Dpi)};
+    RECT frame = ScaledClient(clientWidth, clientHeight);
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
     RECT bar{}, place{};

@@ -35,11 +35,9 @@ void CopyImage(HDC target, int x, int y, HBITMAP bitmap) {
                       DIB_RGB_COLORS);
 }
 
-// The control and the bar are shown, from the styles this process keeps: IsWindowVisible asks the
-// window server.
-bool ShownNow(HWND control) {
-    const auto visible = [](HWND w) { return (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; };
-    return visible(control) && visible(AppState.WindowHandle);
+// From the style this process keeps: IsWindowVisible asks the window server.
+bool HasVisibleStyle(HWND window) {
+    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 int SlotOf(HWND control) {
@@ -66,7 +64,7 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
         // Painted even when the handle is the same: the marker drawing changes an image in place.
         if (gBatch)
             gUnpainted |= 1u << (slot - 1);
-        else if (ShownNow(control))
+        else if (HasVisibleStyle(control) && HasVisibleStyle(AppState.WindowHandle))
             InvalidateRect(control, nullptr, FALSE); // a hidden one is painted when it shows
         return true;
     }
@@ -131,7 +129,7 @@ void EndLedImages() {
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         if (!(gUnpainted & (1u << (slot - 1)))) continue;
         HWND control = gControls[slot];
-        if (!dc.get() || !control || !(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE)) continue;
+        if (!dc.get() || !control || !HasVisibleStyle(control)) continue;
         CopyImage(dc.get(), gPlace[slot].x, gPlace[slot].y, gShown[slot]);
     }
     gUnpainted = 0;

@@ -22,38 +22,22 @@ template <typename Function> Function User32Function(const char* name) {
     return FindFunction<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
-// One font per scale the bar has been at, kept while any tooltip may still show it: both
-// tooltips take the same font, one after the other.
-struct ScaledFont {
-    int Dpi = 0;
-    UniqueFont Font;
-};
-ScaledFont gTooltipFonts[4];
-int gNextTooltipFont = 0;
+// The tooltips' font for the scale it was made for.
+UniqueFont gTooltipFont;
+int gTooltipFontDpi = 0;
 
-HFONT TooltipFontFor(int dpi, int system) {
-    for (const ScaledFont& f : gTooltipFonts) {
-        if (f.Dpi == dpi && f.Font) return f.Font.get();
-    }
+HFONT MakeTooltipFont(int dpi, int system) {
     static const auto forDpi =
         User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    bool scaled = false;
-    if (forDpi) {
-        scaled = forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                        static_cast<UINT>(dpi)) != FALSE;
-    }
-    if (!scaled) {
+    if (!forDpi ||
+        !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
         if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
             return nullptr;
         metrics.lfStatusFont.lfHeight = MulDiv(metrics.lfStatusFont.lfHeight, dpi, system);
     }
-    ScaledFont& slot = gTooltipFonts[gNextTooltipFont];
-    gNextTooltipFont = (gNextTooltipFont + 1) % 4;
-    slot.Dpi = dpi;
-    slot.Font.reset(CreateFontIndirectW(&metrics.lfStatusFont));
-    return slot.Font.get();
+    return CreateFontIndirectW(&metrics.lfStatusFont);
 }
 
 } // namespace
@@ -73,13 +57,13 @@ int WindowDpi(HWND window) {
 void ApplyTooltipFont(HWND tooltip) {
     if (!tooltip) return;
     const int system = SystemDpi();
-    if (AppState.Dpi == system) {
-        // The tooltip's own font is the system's, made for this scale already.
-        SendMessageA(tooltip, WM_SETFONT, 0, FALSE);
-        return;
+    if (AppState.Dpi != system && gTooltipFontDpi != AppState.Dpi) {
+        gTooltipFont.reset(MakeTooltipFont(AppState.Dpi, system));
+        gTooltipFontDpi = AppState.Dpi;
     }
-    if (HFONT font = TooltipFontFor(AppState.Dpi, system))
-        SendMessageA(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // At the system's scale the tooltip's own font (null) is the system's, made for it already.
+    HFONT font = AppState.Dpi != system ? gTooltipFont.get() : nullptr;
+    SendMessageA(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,6 +82,9 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
                          reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)), FALSE);
         }
         LayoutBar();
+        // Both tooltips still show the old font until each has taken the new one.
+        const UniqueFont previous(gTooltipFont.release());
+        gTooltipFontDpi = 0;
         ApplyDriveTipFont();
         ApplyMinimizeButtonTipFont();
         if (monitoring) StartMonitoring();

@@ -5,7 +5,6 @@
 // move on every query. Linked instead of the device query; the shipped program never contains it.
 #include <windows.h>
 
-#include "monitor/activity_poller.h"
 #include "monitor/activity_probe.h"
 #include "monitor/drive_scan.h"
 
@@ -23,7 +22,8 @@ uint64_t gBytesWritten[24];
 bool gOddQuery[24];
 
 using TrafficPath = wchar_t[MAX_PATH * 2];
-TrafficPath gPath; // the timer thread's
+TrafficPath gPath;   // the timer thread's
+int gLastAsked = 24; // the letter index asked last; a tick asks them in rising order
 
 void FindTraffic(TrafficPath& path) {
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2 - 16);
@@ -41,13 +41,6 @@ void ReadTraffic(const TrafficPath& path, char (&traffic)[24]) {
     DWORD got = 0;
     ReadFile(file, traffic, sizeof traffic, &got, nullptr);
     CloseHandle(file);
-}
-
-uint32_t LowestBit(uint32_t bits) {
-    for (uint32_t i = 0; i < 24; ++i) {
-        if (bits & (1u << i)) return i;
-    }
-    return 0;
 }
 
 } // namespace
@@ -70,10 +63,11 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     if (letter < 'C' || letter > 'Z') return VolumeQuery::NotOpened;
     const int i = letter - 'C';
     // The first letter asked on a tick reads the file for the whole tick.
-    if (static_cast<uint32_t>(i) == LowestBit(AskedSlots())) {
+    if (i <= gLastAsked) {
         if (!gPath[0]) FindTraffic(gPath);
         ReadTraffic(gPath, gTraffic);
     }
+    gLastAsked = i;
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
     gOddQuery[i] = !gOddQuery[i];
