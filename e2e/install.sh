@@ -161,12 +161,12 @@ echo "-- an upgrade goes where the program is"
 elsewhere_win="$(win_env LOCALAPPDATA)\\Blinkbar-Elsewhere" # /D= takes no quotes, so no space
 elsewhere=$(unix_path "$elsewhere_win")
 rm -rf "$elsewhere"
-check "an install into a chosen folder ends with code 0" "0" "$(run_to_end "$setup" /S "/D=$elsewhere_win")"
+chosen=$(run_to_end "$setup" /S "/D=$elsewhere_win")
 printf '[Settings]\r\nWinX=77\r\n' >"$elsewhere/Blinkbar.ini"
-check "a later install without a folder ends with code 0" "0" "$(run_to_end "$setup" /S)"
-check "it went to the chosen folder, kept the settings and made no second copy" \
-  "blinkbar.exe yes no $elsewhere_win" \
-  "$(cd "$elsewhere" && ls blinkbar.exe) $(grep -q 'WinX=77' "$elsewhere/Blinkbar.ini" && echo yes) $(exists "$install_dir") $(reg_value InstallLocation)"
+later=$(run_to_end "$setup" /S)
+check "installs into a chosen folder, then without one, both end with code 0; the second went to the chosen folder, kept the settings and made no second copy" \
+  "0 0 blinkbar.exe yes no $elsewhere_win" \
+  "$chosen $later $(cd "$elsewhere" && ls blinkbar.exe) $(grep -q 'WinX=77' "$elsewhere/Blinkbar.ini" && echo yes) $(exists "$install_dir") $(reg_value InstallLocation)"
 run_to_end "$elsewhere/unins000.exe" /S >/dev/null
 
 summary

@@ -117,7 +117,6 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         EXPECT_EQ(bar.top, top);
         EXPECT_EQ(bar.right - bar.left, 24 * edge - 1 + button);
         EXPECT_EQ(bar.bottom - bar.top, edge);
-        EXPECT_EQ(led.left - bar.left, edge);
         EXPECT_EQ(led.right - led.left, edge);
         EXPECT_EQ(minimize.right - minimize.left, button);
         BITMAP image{};
