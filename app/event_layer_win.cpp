@@ -4,12 +4,12 @@
 
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
+#include "app/scale_change_win.h"
 #include "app/session_watch.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
 #include "display/led_controls_win.h"
-#include "display/screen_scale_win.h"
 #include "monitor/monitor_messages_win.h"
 
 namespace {
@@ -123,6 +123,7 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 int WaitEvent() {
+    RunPendingScaleChange(); // one that came inside the work just done
     int code = 0;
     if (TakeQueuedEvent(&code)) return code;
     MSG message{};

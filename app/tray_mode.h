@@ -8,6 +8,8 @@ inline constexpr const char* kTrayTip = "Blinkbar deactivated - Double click to 
 
 // Platform side.
 void EnterTrayMode();
+// True while the bar is hidden in the notification area.
+bool InTrayMode();
 // For the bar's procedure: true when the message was the tray's own (the taskbar came back, or
 // the retry timer of an icon that could not be added) and was handled.
 bool HandleTrayMessage(unsigned message, uintptr_t wParam);

@@ -8,6 +8,7 @@
 #include "app/event_layer.h"
 #include "app/monitoring.h"
 #include "app/numbering.h"
+#include "app/scale_change_win.h"
 #include "app/system_library_win.h"
 #include "app/tray_mode.h"
 #include "display/bar_layout_win.h"
@@ -84,6 +85,10 @@ void RemoveTrayIcon() {
     gIconShown = false;
 }
 
+bool InTrayMode() {
+    return gInTray;
+}
+
 void EnterTrayMode() {
     HWND bar = AppState.WindowHandle;
     TaskbarCreatedMessage(); // registered before the shell could announce itself
@@ -96,6 +101,7 @@ void EnterTrayMode() {
         Sleep(1);
     } while (EventClickType() != DoubleClickLeft);
     gInTray = false;
+    RunPendingScaleChange(); // a scale that came while the bar was hidden
     ShowWindow(bar, IsZoomed(bar) ? SW_MAXIMIZE : IsIconic(bar) ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     LayoutBar();
     RemoveTrayIcon();

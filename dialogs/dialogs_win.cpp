@@ -15,12 +15,15 @@
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "display/screen_scale_win.h"
 #include "settings/settings_store.h"
 
 namespace {
 
 constexpr const char* kDialogClass = "BlinkbarDialog";
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+HWND gOpenDialog = nullptr;
+UniqueFont gOpenDialogFont; // the font the open dialog's controls were made with, once replaced
 
 // A client area of the 96-dpi design at the bar's scale.
 RECT ScaledClient(int width, int height) {
@@ -41,7 +44,7 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
         RegisterClassA(&wc);
     }
     RECT frame = ScaledClient(clientWidth, clientHeight);
-    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+    AdjustFrameForDpi(&frame, kDialogStyle, 0, AppState.Dpi);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT bar{};
     GetWindowRect(AppState.WindowHandle, &bar);
@@ -50,6 +53,7 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
     HWND dialog = CreateWindowExA(0, kDialogClass, title, kDialogStyle, place.Left, place.Top,
                                   width, height, AppState.WindowHandle, nullptr, instance, nullptr);
     RegisterEventWindow(dialog, number);
+    gOpenDialog = dialog;
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowLongA(dialog, GWL_EXSTYLE, GetWindowLongA(dialog, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
@@ -62,8 +66,8 @@ HWND OpenDialogWindow(int number, const char* title, int clientWidth, int client
 // was created with: the size is made again from the client area.
 void ShowDialogWindow(HWND dialog, int clientWidth, int clientHeight) {
     RECT frame = ScaledClient(clientWidth, clientHeight);
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    AdjustFrameForDpi(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)),
+                      static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)), AppState.Dpi);
     RECT bar{}, place{};
     GetWindowRect(AppState.WindowHandle, &bar);
     GetWindowRect(dialog, &place);
@@ -87,9 +91,17 @@ HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, con
 void CloseDialogWindow(HWND dialog) {
     ForgetEventWindow(dialog);
     DestroyWindow(dialog);
+    gOpenDialog = nullptr;
+    gOpenDialogFont.reset(); // after the controls that used it
 }
 
 } // namespace
+
+void KeepDialogFontWhileOpen(UniqueFont font) {
+    // Only the first replaced font is the controls': later ones went to the minimize button alone,
+    // which the layout has given the newest.
+    if (gOpenDialog && !gOpenDialogFont) gOpenDialogFont = std::move(font);
+}
 
 void DriveConfigDialog() {
     HWND dialog = OpenDialogWindow(Num::DriveDialogWindow, kDriveDialogTitle, DriveDialogWidth,

@@ -17,9 +17,15 @@
 
 namespace {
 HWND gButtonTip = nullptr;
+bool gLayingOut = false;
 } // namespace
 
+bool LayingOutBar() {
+    return gLayingOut;
+}
+
 void LayoutBar() {
+    gLayingOut = true;
     HWND bar = AppState.WindowHandle;
     const int edge = AppState.IconPixels;
     const int button = AppState.MinimizeButton;
@@ -56,16 +62,19 @@ void LayoutBar() {
             RECT client{};
             GetClientRect(bar, &client);
             MoveWindow(minimize, client.right - buttonWidth, 0, buttonWidth, edge, TRUE);
+            KeepOutOfLedPaint(RECT{client.right - buttonWidth, 0, client.right, edge});
             SetWindowTextA(minimize, "|");
             SendMessageA(minimize, WM_SETFONT,
                          reinterpret_cast<WPARAM>(NumberedFont(Num::DialogFont)), TRUE);
             ShowWindow(minimize, SW_SHOW);
         } else if (button == 0) {
             ShowWindow(minimize, SW_HIDE);
+            KeepOutOfLedPaint(RECT{});
         }
     }
     UpdateMenuChecks();
     ApplyTransparency(bar, AppState.Transparency);
+    gLayingOut = false;
 }
 
 void CreateMinimizeButton() {
@@ -81,6 +90,9 @@ void CreateMinimizeButton() {
                         instance, nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)),
                  TRUE);
+    // Start-up hides it again at once when it is off.
+    if (AppState.MinimizeButton == 8)
+        KeepOutOfLedPaint(RECT{client.right - width, 0, client.right, AppState.IconPixels});
     // Not owned by the bar: a topmost window that the bar owns keeps the bar itself from being
     // made topmost again once "Disable WindowOnTop" has taken it down (seen under Wine).
     HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,

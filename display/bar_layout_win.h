@@ -4,6 +4,8 @@
 // Arranges the LEDs, sizes and shows the bar topmost, places or hides the minimize button,
 // refreshes the menu's check marks and re-applies the opacity.
 void LayoutBar();
+// True while LayoutBar runs: its moves can bring messages that must not lay the bar out again.
+bool LayingOutBar();
 // Control 5000 at the right end of the bar, with its tooltip.
 void CreateMinimizeButton();
 // The button's tooltip window stands apart from the bar and goes with it.

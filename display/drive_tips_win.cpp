@@ -82,6 +82,7 @@ void CreateDriveTips() {
 }
 
 void ApplyDriveTipFont() {
+    if (gTips) SendMessageA(gTips, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(400, AppState.Dpi));
     ApplyTooltipFont(gTips);
 }
 

@@ -10,6 +10,8 @@ void SetImageBitmap(int number, HBITMAP bitmap);
 // The font of a font number, or null.
 HFONT NumberedFont(int number);
 void SetNumberedFont(int number, HFONT font);
+// Hands the font of a number over to the caller; the number is then empty.
+HFONT TakeNumberedFont(int number);
 // Image 200, the program's icon (the notification icon shows it).
 HICON ProgramIconImage();
 void SetProgramIconImage(HICON icon);

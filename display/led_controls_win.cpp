@@ -22,6 +22,8 @@ HBITMAP gShown[Num::LastLedControl + 1];
 uint32_t gUnpainted = 0;
 // Between BeginLedImages and EndLedImages: switches are painted together at the end.
 bool gBatch = false;
+// In bar coordinates; the bar has no WS_CLIPCHILDREN, which would clip the LEDs themselves.
+RECT gKeptOut{};
 
 // Straight from the DIB section's memory: selecting the bitmap into a device context costs more
 // than the copy itself.
@@ -115,6 +117,10 @@ void ShowLedImage(int control, int image) {
     SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ImageBitmap(image)));
 }
 
+void KeepOutOfLedPaint(const RECT& area) {
+    gKeptOut = area;
+}
+
 void BeginLedImages() {
     gBatch = true;
 }
@@ -126,6 +132,8 @@ void EndLedImages() {
     // a round trip to the window server apiece.
     HWND bar = AppState.WindowHandle;
     WindowDc dc(bar);
+    if (dc.get() && !IsRectEmpty(&gKeptOut))
+        ExcludeClipRect(dc.get(), gKeptOut.left, gKeptOut.top, gKeptOut.right, gKeptOut.bottom);
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         if (!(gUnpainted & (1u << (slot - 1)))) continue;
         HWND control = gControls[slot];

@@ -12,3 +12,7 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
 // LED control `slot` of the bar, from what the controls told of themselves when possible: a
 // lookup by number asks the window server.
 HWND LedControl(int slot);
+
+// The part of the bar that EndLedImages leaves alone: the minimize button covers the last LED's
+// separator column, and the bar's device context would draw over it. An empty rectangle: none.
+void KeepOutOfLedPaint(const RECT& area);

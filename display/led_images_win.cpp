@@ -99,6 +99,10 @@ void SetNumberedFont(int number, HFONT font) {
         DeleteObject(font);
 }
 
+HFONT TakeNumberedFont(int number) {
+    return number >= 0 && number < Num::FontNumberLimit ? gFonts[number].release() : nullptr;
+}
+
 HICON ProgramIconImage() {
     return gProgramIcon.get();
 }

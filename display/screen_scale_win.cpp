@@ -1,21 +1,14 @@
 #include "display/screen_scale_win.h"
 
 #include "app/app_state.h"
-#include "app/monitoring.h"
-#include "app/numbering.h"
 #include "app/system_library_win.h"
-#include "app/win_handles.h"
-#include "display/bar_layout_win.h"
-#include "display/drive_tips_win.h"
-#include "display/gdi_store_win.h"
 #include "display/led_images.h"
 
 namespace {
 
-constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED, Windows 8.1 and later
-
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 // user32 is loaded in every program; functions newer than XP are looked up in it by name.
 template <typename Function> Function User32Function(const char* name) {
@@ -66,33 +59,15 @@ void ApplyTooltipFont(HWND tooltip) {
     SendMessageA(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
-bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kDpiChanged || bar != AppState.WindowHandle) return false;
-    const int dpi = LOWORD(wParam);
-    if (dpi > 0 && dpi != AppState.Dpi) {
-        const bool monitoring = AppState.MonitorActive.load() == 1;
-        if (monitoring) StopMonitoring();
-        AppState.Dpi = dpi;
-        // Every font is made for a scale: the rendering makes the missing ones anew.
-        SetNumberedFont(Num::SmallButtonFont, nullptr);
-        SetNumberedFont(Num::DialogFont, nullptr);
-        RenderLedImages();
-        if (HWND button = GetDlgItem(bar, Num::MinimizeButtonControl)) {
-            SendMessageA(button, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)), FALSE);
-        }
-        LayoutBar();
-        // Both tooltips still show the old font until each has taken the new one.
-        const UniqueFont previous(gTooltipFont.release());
-        gTooltipFontDpi = 0;
-        ApplyDriveTipFont();
-        ApplyMinimizeButtonTipFont();
-        if (monitoring) StartMonitoring();
-    }
-    // Where Windows suggests: the bar then stays under the pointer that dragged it across.
-    if (const auto* place = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(bar, nullptr, place->left, place->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    return true;
+UniqueFont ReleaseTooltipFont() {
+    gTooltipFontDpi = 0;
+    return UniqueFont(gTooltipFont.release());
+}
+
+void AdjustFrameForDpi(RECT* frame, DWORD style, DWORD exStyle, int dpi) {
+    // Windows 10 draws a window's caption at its monitor's scale, which may not be the system's.
+    static const auto forDpi =
+        User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    if (!forDpi || !forDpi(frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(frame, style, FALSE, exStyle);
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/event_layer.h"
@@ -11,6 +13,7 @@
 #include "app/startup.h"
 #include "app/startup_win.h"
 #include "app/tray_mode.h"
+#include "dialogs/dialogs_win.h"
 #include "dialogs/transparency.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
@@ -127,6 +130,160 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
     expectBar(300, 200, 27, 12);
     scaleTo(96, RECT{40, 30, 0, 0}); // and back, exactly as it was
     expectBar(40, 30, 18, 8);
+}
+
+// Two monitors side by side, 96 dpi left of x = 1024 and 144 dpi right of it. Windows sends a
+// per-monitor-v2 window WM_DPICHANGED synchronously from inside the SetWindowPos that moves most of
+// it onto a monitor of another scale ("WM_DPICHANGED" and "High DPI Desktop Application
+// Development on Windows", Microsoft Learn); Wine sends none, so this hook does, after each
+// WM_WINDOWPOSCHANGED of the bar, with the place Windows suggests: same corner, size scaled.
+struct ScaleModel {
+    int Dpi = 96;          // the scale Windows holds the bar at
+    int Depth = 0;         // WM_DPICHANGED being sent now, one inside another
+    bool Runaway = false;  // the changes kept calling themselves
+    int NestedChanges = 0; // changes of AppState.Dpi made inside another WM_DPICHANGED
+};
+ScaleModel gModel;
+
+int MonitorDpiHoldingMost(const RECT& r) {
+    const long left = std::min(std::max(r.left, 0L), 1024L),
+               right = std::max(std::min(r.right, 1024L), 0L);
+    const long onLeft = std::max(right - left, 0L);
+    return onLeft * 2 >= r.right - r.left ? 96 : 144;
+}
+
+LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_WINDOWPOSCHANGED &&
+        sent->hwnd == AppState.WindowHandle) {
+        RECT r{};
+        GetWindowRect(sent->hwnd, &r);
+        const int dpi = MonitorDpiHoldingMost(r);
+        if (dpi != gModel.Dpi && gModel.Depth >= 8) gModel.Runaway = true;
+        if (dpi != gModel.Dpi && gModel.Depth < 8) {
+            RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, gModel.Dpi),
+                           r.top + MulDiv(r.bottom - r.top, dpi, gModel.Dpi)};
+            gModel.Dpi = dpi;
+            const int before = AppState.Dpi;
+            ++gModel.Depth;
+            SendMessageA(sent->hwnd, 0x02E0, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            --gModel.Depth;
+            if (gModel.Depth > 0 && AppState.Dpi != before) ++gModel.NestedChanges;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// After each step the bar is at one scale, the one of the monitor holding most of it.
+void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) {
+    SCOPED_TRACE(step);
+    // The step is done: what came inside it runs before the next event.
+    PostMessageA(AppState.WindowHandle, WM_NULL, 0, 0);
+    WaitEvent();
+    EXPECT_FALSE(gModel.Runaway);
+    EXPECT_EQ(gModel.NestedChanges, 0);
+    RECT bar{}, led{}, minimize{};
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(gModel.Dpi, dpi);
+    EXPECT_EQ(MonitorDpiHoldingMost(bar), dpi);
+    EXPECT_EQ(AppState.Dpi, dpi);
+    EXPECT_EQ(bar.right - bar.left, width);
+    EXPECT_EQ(bar.bottom - bar.top, edge);
+    GetWindowRect(GetDlgItem(AppState.WindowHandle, 24), &led);
+    EXPECT_EQ(led.right - led.left, edge);
+    BITMAP image{};
+    GetObjectA(ImageBitmap(LedImageNumber(24, LedIdle)), sizeof image, &image);
+    EXPECT_EQ(image.bmWidth, edge);
+    if (HWND b = GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl);
+        b && IsWindowVisible(b)) {
+        GetWindowRect(b, &minimize);
+        EXPECT_EQ(minimize.right - minimize.left, button);
+        EXPECT_EQ(minimize.right, bar.right);
+    }
+}
+
+TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
+    PrepareBarSettings();
+    AppState.WinX = 824; // 200 of its 431 pixels on the left monitor: most of it on the right
+    gModel = ScaleModel();
+    HHOOK hook =
+        SetWindowsHookExA(WH_CALLWNDPROCRET, SendDpiLikeWindows, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    BuildBar(GetModuleHandleA(nullptr));
+    ExpectOneScale("a saved place across the seam", 144, 647, 27, 0);
+    SetWindowPos(AppState.WindowHandle, nullptr, 100, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ExpectOneScale("dragged onto the left monitor", 96, 431, 18, 0);
+    SetWindowPos(AppState.WindowHandle, nullptr, 824, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ExpectOneScale("dragged back across the seam", 144, 647, 27, 0);
+    CreateMinimizeButton();
+    AppState.MinimizeButton = 8; // as "Show Minimize Button" does
+    LayoutBar();
+    ExpectOneScale("the button shown", 144, 659, 27, 12);
+    UnhookWindowsHookEx(hook);
+    CloseBarWindow();
+    DestroyPopupMenu();
+}
+
+// While the bar waits in the notification area or a dialog is open, Windows may still change its
+// scale: the hidden bar stays hidden and comes back at the new scale, and the open dialog's
+// controls keep a live font.
+struct WhileAway {
+    bool BarVisible = true;
+    bool DialogFontAlive = false;
+    int FrameHeight = 0;
+    DWORD Style = 0, ExStyle = 0;
+};
+WhileAway gAway;
+
+void CALLBACK ScaleInTray(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    RECT place{60, 50, 0, 0};
+    SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&place));
+    gAway.BarVisible = IsWindowVisible(AppState.WindowHandle) != FALSE;
+    PostMessageA(AppState.WindowHandle, MsgControlClick, 1, DoubleClickLeft); // as the icon's
+}
+
+void CALLBACK ScaleWithDialogOpen(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = FindWindowA(nullptr, "Adjust Window Transparency");
+    if (!dialog) return; // not up yet: the timer comes again
+    KillTimer(nullptr, id);
+    RECT outer{};
+    GetWindowRect(dialog, &outer);
+    // What the program asked for: the client area of 150 % and a frame around it. (Wine itself
+    // draws every frame at the system's scale, so the client area it leaves is not looked at.)
+    gAway.FrameHeight = (outer.bottom - outer.top) - 75; // 50 at 150 %
+    gAway.Style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+    gAway.ExStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
+    HWND label = GetDlgItem(dialog, Num::FirstTransparencyLabel);
+    const auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0));
+    SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(96, 96), 0);
+    gAway.DialogFontAlive = font && GetObjectType(font) == OBJ_FONT;
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+TEST_F(BarOnWine, AChangeOfScaleWaitsForTheBarToComeBackAndLeavesAnOpenDialogItsFont) {
+    gAway = WhileAway();
+    SetTimer(nullptr, 0, 100, ScaleInTray);
+    EnterTrayMode();
+    EXPECT_FALSE(gAway.BarVisible) << "shown while in the notification area";
+    RECT bar{};
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(AppState.Dpi, 144);
+    EXPECT_EQ(bar.left, 60);
+    EXPECT_EQ(bar.right - bar.left, 647);
+
+    SetTimer(nullptr, 0, 50, ScaleWithDialogOpen);
+    TransparencyDialog();
+    EXPECT_TRUE(gAway.DialogFontAlive) << "the open dialog's font was deleted";
+    // The frame of a window at 144 dpi, as Windows 10 draws it on such a monitor.
+    RECT frame{0, 0, 100, 100};
+    const auto forDpi =
+        reinterpret_cast<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    ASSERT_TRUE(forDpi && forDpi(&frame, gAway.Style, FALSE, gAway.ExStyle, 144));
+    EXPECT_EQ(gAway.FrameHeight, frame.bottom - frame.top - 100);
 }
 
 // Waits (at most 200 events) for an event with the given code.
