@@ -25,6 +25,11 @@ int PauseReasonsAfterSessionChange(int reasons, uint32_t sessionEvent) {
     }
 }
 
+DisplayNotice DisplayNoticeFor(int major, int minor) {
+    if (major < 6) return DisplayNotice::None;
+    return major == 6 && minor < 2 ? DisplayNotice::MonitorPower : DisplayNotice::SessionDisplay;
+}
+
 int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState) {
     return displayState == 0 ? reasons | PauseDisplayOff : reasons & ~PauseDisplayOff;
 }

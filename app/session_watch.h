@@ -13,8 +13,15 @@ enum PauseReason : int {
 // WM_WTSSESSION_CHANGE's event code: a lock or disconnect sets its reason, an unlock or a
 // connect clears it; other codes (logon, logoff, remote control) change nothing.
 int PauseReasonsAfterSessionChange(int reasons, uint32_t sessionEvent);
-// GUID_CONSOLE_DISPLAY_STATE's value: 0 off; 1 on and 2 dimmed, which a user still sees.
+// The display notification's value: 0 off; 1 on and 2 dimmed, which a user still sees.
 int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState);
+
+// Which power notification tells whether the screen this session shows on is on. Windows 8 and
+// later report the session's own display (GUID_SESSION_DISPLAY_STATUS); the console's
+// (GUID_CONSOLE_DISPLAY_STATE) is another screen for a Remote Desktop user. Vista and 7 have only
+// the monitors' power (GUID_MONITOR_POWER_ON); XP has none.
+enum class DisplayNotice { None, MonitorPower, SessionDisplay };
+DisplayNotice DisplayNoticeFor(int major, int minor);
 
 // Platform side (the window's thread).
 struct HWND__;

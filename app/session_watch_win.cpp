@@ -12,8 +12,16 @@ namespace {
 
 constexpr UINT kSessionChange = 0x02B1;        // WM_WTSSESSION_CHANGE
 constexpr WPARAM kPowerSettingChange = 0x8013; // PBT_POWERSETTINGCHANGE
-constexpr GUID kConsoleDisplayState = {
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kSessionDisplayStatus = {       // Windows 8 and later
+    0x2b84c20e,
+    0xad23,
+    0x4ddf,
+    {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
+constexpr GUID kMonitorPowerOn = { // Vista and 7
+    0x02731015,
+    0x4510,
+    0x4526,
+    {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
 struct PowerSetting { // POWERBROADCAST_SETTING
     GUID Setting;
@@ -29,6 +37,25 @@ using UnregisterPowerFn = BOOL(WINAPI*)(void*);
 int gReasons = 0;
 bool gSessionWatched = false;
 void* gDisplayNotification = nullptr;
+const GUID* gDisplaySetting = nullptr; // the notification asked for
+
+const GUID* DisplaySettingOfThisWindows() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return nullptr;
+#pragma GCC diagnostic pop
+    switch (DisplayNoticeFor(static_cast<int>(version.dwMajorVersion),
+                             static_cast<int>(version.dwMinorVersion))) {
+    case DisplayNotice::SessionDisplay:
+        return &kSessionDisplayStatus;
+    case DisplayNotice::MonitorPower:
+        return &kMonitorPowerOn;
+    default:
+        return nullptr;
+    }
+}
 
 HMODULE Wtsapi() {
     static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
@@ -61,8 +88,10 @@ void WatchSession(HWND bar) {
         gSessionWatched = enroll(bar, 0 /* NOTIFY_FOR_THIS_SESSION */) != FALSE;
     // Vista and later; the first message tells the display's current state.
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (auto enroll = FindFunction<RegisterPowerFn>(user32, "RegisterPowerSettingNotification"))
-        gDisplayNotification = enroll(bar, &kConsoleDisplayState, 0 /* a window handle */);
+    gDisplaySetting = DisplaySettingOfThisWindows();
+    auto enroll = FindFunction<RegisterPowerFn>(user32, "RegisterPowerSettingNotification");
+    if (enroll && gDisplaySetting)
+        gDisplayNotification = enroll(bar, gDisplaySetting, 0 /* a window handle */);
 }
 
 void StopWatchingSession(HWND bar) {
@@ -97,9 +126,8 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
         return true;
     case WM_POWERBROADCAST: {
         const auto* setting = reinterpret_cast<const PowerSetting*>(lParam);
-        if (wParam != kPowerSettingChange || !setting ||
-            !IsEqualGUID(setting->Setting, kConsoleDisplayState) ||
-            setting->DataLength < sizeof(DWORD))
+        if (wParam != kPowerSettingChange || !setting || !gDisplaySetting ||
+            !IsEqualGUID(setting->Setting, *gDisplaySetting) || setting->DataLength < sizeof(DWORD))
             return false;
         DWORD state = 0;
         CopyMemory(&state, setting->Data, sizeof state);

@@ -10,6 +10,7 @@
 #include "app/numbering.h"
 #include "app/event_layer.h"
 #include "app/popup_menu.h"
+#include "app/session_watch.h"
 #include "app/startup.h"
 #include "app/startup_win.h"
 #include "app/tray_mode.h"
@@ -425,22 +426,37 @@ TEST_F(BarOnWine, TheTrayIconGoesEvenWhenItsAddSeemedToFail) {
 }
 
 // The screen going off, as Windows reports it (the monitors and the lock are seen end to end).
-TEST_F(BarOnWine, ThePollPausesWhileTheScreenIsOff) {
+// Windows sends WM_POWERBROADCAST only for the settings a window registered; per "Power Setting
+// GUIDs" (Microsoft Learn) the session's own display is GUID_SESSION_DISPLAY_STATUS from
+// Windows 8, the monitors' power GUID_MONITOR_POWER_ON on Vista and 7, and
+// GUID_CONSOLE_DISPLAY_STATE the physical console's, whoever looks at it.
+TEST_F(BarOnWine, ThePollPausesWhileThisSessionsScreenIsOff) {
+    constexpr GUID console = {
+        0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    constexpr GUID session = {
+        0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
+    constexpr GUID monitors = {
+        0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    const bool eightOrLater = version.dwMajorVersion * 100 + version.dwMinorVersion >= 602;
+    WatchSession(AppState.WindowHandle);
     struct {
         GUID Setting;
         DWORD DataLength;
         DWORD State;
-    } display = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
-                 sizeof(DWORD),
-                 0};
-    const auto power = [&display](DWORD state) {
-        display.State = state;
+    } display = {console, sizeof(DWORD), 0};
+    const auto power = [&display](const GUID& setting, DWORD state) {
+        display = {setting, sizeof(DWORD), state};
         SendMessageA(AppState.WindowHandle, WM_POWERBROADCAST, 0x8013,
                      reinterpret_cast<LPARAM>(&display));
         return PollingPaused();
     };
-    EXPECT_TRUE(power(0)) << "off";
-    EXPECT_FALSE(power(2)) << "dimmed is still seen";
+    EXPECT_FALSE(power(console, 0)) << "the console's screen off, seen by a remote session";
+    EXPECT_TRUE(power(eightOrLater ? session : monitors, 0)) << "off";
+    EXPECT_FALSE(power(eightOrLater ? session : monitors, eightOrLater ? 2 : 1)) << "dimmed or on";
+    StopWatchingSession(AppState.WindowHandle);
 }
 
 } // namespace
