@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "app/session_watch.h"
 #include "app/startup_win.h"
+#include "app/system_library_win.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/bar_layout_win.h"
@@ -118,6 +119,7 @@ void CloseBarWindow() {
 }
 
 void StartProgram() {
+    RestrictLibrarySearch(); // before anything could load a library
     HINSTANCE instance = GetModuleHandleA(nullptr);
     InitCommonControls();
     CoInitialize(nullptr);

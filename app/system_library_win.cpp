@@ -1,5 +1,19 @@
 #include "app/system_library_win.h"
 
+namespace {
+bool gSearchRestricted = false;
+} // namespace
+
+void RestrictLibrarySearch() {
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    if (auto restrict = FindFunction<BOOL(WINAPI*)(DWORD)>(kernel32, "SetDefaultDllDirectories")) {
+        gSearchRestricted = restrict(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */) != FALSE;
+    }
+    if (gSearchRestricted) return;
+    if (auto directory = FindFunction<BOOL(WINAPI*)(const wchar_t*)>(kernel32, "SetDllDirectoryW"))
+        directory(L"");
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     wchar_t path[MAX_PATH + 64];
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
@@ -8,5 +22,8 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     path[end++] = L'\\';
     for (const wchar_t* c = fileName; *c && end < MAX_PATH + 63; ++c) path[end++] = *c;
     path[end] = L'\0';
-    return LoadLibraryW(path);
+    // Without the narrowed search, the altered order looks for this library's imports in its own
+    // folder, the system folder, first; the program's folder is not in that order at all.
+    return gSearchRestricted ? LoadLibraryW(path)
+                             : LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

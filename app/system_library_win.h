@@ -1,8 +1,16 @@
 #pragma once
 // Libraries that Windows does not always take from its own folder are loaded by full path from
-// the system folder: a copy of the same name beside the program must never run inside it.
+// the system folder: a copy of the same name beside the program must never run inside it. A full
+// path protects only that file: the libraries it imports are looked for as if by bare name, the
+// program's folder first, unless the search is narrowed for the whole process.
 
 #include <windows.h>
+
+// First thing at start-up: every library loaded from now on, and those it imports, comes from the
+// system folder only (SetDefaultDllDirectories: Windows 8, and 7 with its loader update). Where
+// kernel32 lacks it, the current folder leaves the search (SetDllDirectoryW(L"")) and
+// LoadSystemLibrary has each library's imports looked for beside it instead.
+void RestrictLibrarySearch();
 
 // The library of that file name in the system folder, loaded for the life of the process; null
 // when it is not there.

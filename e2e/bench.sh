@@ -62,7 +62,7 @@ echo "ratio blinkbar / minimal window program: $(awk -v a="$(echo $bar_runs | me
 
 idle_cost() { # label, program file[, traffic.txt text[, the program's argument]]
   prepare "bench-$1" "" "$2"
-  [ -n "${3:-}" ] && printf '%s' "$3" >"$dir/traffic.txt"
+  [ -n "${3:-}" ] && traffic "$3"
   launch ${4:-}
   sleep 5 # start-up settles
   [ -n "${after_start:-}" ] && "$after_start"

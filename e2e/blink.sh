@@ -6,9 +6,8 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-traffic() { # the characters of C and D[, E: '-' names no drive]; every other letter quiet
-  printf '%s%s%s000000000000000000000' "$1" "$2" "${3:--}" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
-}
+# E and F name no drive at the start, and no rescan comes: they stay unknown until announced.
+cd_traffic() { traffic "$1$2--"; } # the characters of C and D
 # D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
 upper=(419 12) lower=(419 24)
 wait_pixels() { # expected "UPPER LOWER"[, another LED's upper and lower x y x y], within 3 s
@@ -23,50 +22,64 @@ wait_pixels() { # expected "UPPER LOWER"[, another LED's upper and lower x y x y
 }
 
 # No rescan of the drives while the test runs: a drive that comes must be announced.
-prepare blink "[settings]\nHDD Detect Interval=100000\n" "$helper_dir/blinkbar_e2e.exe"
-traffic 0 0
-# A winmm.dll lies beside the program, and Wine is told to prefer such a copy to its own: the
-# timers must still come from the system's winmm, and the planted one never runs.
-cp "$helper_dir/winmm.dll" "$dir/"
-WINEDLLOVERRIDES="mscoree,mshtml=;winmm=n,b" start_bar
+prepare blink "[settings]\nHDD Detect Interval=100000\nMinimize Button=1\n" "$helper_dir/blinkbar_e2e.exe"
+cd_traffic 0 0
+# Libraries lie beside the program, and Wine is told to prefer such copies to its own, as Windows
+# does for any library outside its known ones: the timers must still come from the system's
+# winmm, and the colour chooser's comdlg32 must not take winspool.drv from here.
+planted="winmm,winspool.drv=n,b"
+cp "$helper_dir/winmm.dll" "$helper_dir/winspool.drv" "$dir/"
+cp "$helper_dir/wininfo.exe" "$dir/bare.exe" # a program that leaves the search order alone
+WINEDLLOVERRIDES="mscoree,mshtml=;$planted" start_bar
 check "quiet: D idle" "000000 000000" "$(wait_pixels "000000 000000")"
-check "a winmm.dll beside the program is never loaded" "no" "$([ -e "$dir/winmm-loaded.txt" ] && echo yes || echo no)"
-traffic 0 2
+cd_traffic 0 2
 check "writing: D's lower half in the write colour" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
-traffic 0 0
+cd_traffic 0 0
 check "quiet again: idle" "000000 000000" "$(wait_pixels "000000 000000")"
-traffic 0 1
+cd_traffic 0 1
 check "reading: the upper half in the read colour" "00D800 000000" "$(wait_pixels "00D800 000000")"
-traffic 0 3
+cd_traffic 0 3
 check "both: both halves" "00D800 FF2626" "$(wait_pixels "00D800 FF2626")"
-traffic 0 0
+cd_traffic 0 0
 check "quiet: idle" "000000 000000" "$(wait_pixels "000000 000000")"
-traffic 2 0
+cd_traffic 2 0
 sleep 0.5
 check "C writing leaves D alone" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
 check "C writing: C's lower half" "FF2626" "$(pixels 401 24)"
-traffic 0 0
+cd_traffic 0 0
+
+echo "-- the last LED switches beside the minimize button, which covers its separator column"
+z_traffic() { traffic "00--0000000000000000000$1"; } # Z is the 24th letter
+for state in 2 0 2 0; do
+  z_traffic "$state"
+  sleep 0.3
+done
+button_edge=$(pixels 838 20) # the button's right edge, which no LED touches
+[[ $button_edge =~ ^[0-9A-F]{6}$ ]] || button_edge="unreadable: $button_edge"
+check "Z switched: the button's left edge is still the button's" "$button_edge" "$(pixels 831 20)"
+cd_traffic 0 0
 
 echo "-- a locked session: nothing is asked until the unlock"
 wininfo post Blinkbar 0x2B1 7 0 >/dev/null # WM_WTSSESSION_CHANGE: locked
 sleep 0.3
-traffic 0 2
+cd_traffic 0 2
 sleep 0.6
 check "locked: D stays dark while it writes" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
 wininfo post Blinkbar 0x2B1 8 0 >/dev/null # unlocked
 check "unlocked: D lights at once" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
-traffic 0 0
+cd_traffic 0 0
 
 echo "-- a drive that comes while the program runs lights once Windows announces it"
-traffic 0 0 1 # E reads, but its letter named no drive at the scan
+traffic 0011 # E and F read, but their letters named no drive at the scan
 sleep 0.6
 check "E not yet announced: dark, not asked" "000000" "$(pixels 437 12)"
 wininfo volume-arrival Blinkbar E
 check "E announced: its upper half in the read colour" "00D800 000000" "$(wait_pixels "00D800 000000" 437 12 437 24)"
-traffic 0 0
+check "F, never announced, dark: no rescan lit E" "000000" "$(pixels 455 12)"
+cd_traffic 0 0
 
 echo "-- hovering over C shows what it is doing"
-traffic 2 0
+cd_traffic 2 0
 sleep 1.5
 xdotool mousemove 405 15
 sleep 0.3
@@ -77,12 +90,12 @@ sleep 0.5
 import -window root "$dir/tooltip-writing.png"
 tip() { wininfo tip | tr -d '\r'; }
 check_match "the tooltip shows C writing" '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s$' "$(tip)"
-traffic 1 0 # now C reads instead: the text follows within about a second
+cd_traffic 1 0 # now C reads instead: the text follows within about a second
 sleep 2.5
 check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s$' "$(tip)"
 import -window root "$dir/tooltip-reading.png"
 xdotool mousemove 600 400
-traffic 0 0
+cd_traffic 0 0
 echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png"
 
 echo "-- delay from a counter change to the pixels (20 changes)"
@@ -92,5 +105,20 @@ echo "$result"
 max=$(echo "$result" | grep -oE 'max_ms=[0-9.]+' | cut -d= -f2)
 check_match "20 changes seen" 'changes=20' "$result"
 check "every change within 1.5 s" "yes" "$(awk -v m="${max:-99999}" 'BEGIN {print (m < 1500) ? "yes" : "no"}')"
+echo "-- libraries beside the program: the colour chooser loads comdlg32, and nothing from here"
+pick 5
+chooser=$(wait_for_window '^Color$')
+check "the colour chooser opens" "title: Color" "$(wininfo box | head -n 1)"
+xdotool windowfocus --sync "$chooser" key Escape
 stop_bar
+check "neither winmm.dll nor winspool.drv from beside the program was loaded" "no no" \
+  "$(exists "$dir/winmm-loaded.txt") $(exists "$dir/winspool-loaded.txt")"
+# The same libraries in the same folder, loaded by a program that narrows nothing: by bare name,
+# and as comdlg32's import when it is loaded by full path. Without this the check above proves
+# nothing.
+(cd "$dir" && WINEDLLOVERRIDES="mscoree,mshtml=;$planted" wine_run bare.exe load winmm.dll &&
+  WINEDLLOVERRIDES="mscoree,mshtml=;$planted" wine_run bare.exe load 'C:\windows\system32\comdlg32.dll') \
+  >"$dir/bare.log" 2>&1
+check "positive control: a program that narrows nothing loads both" "yes yes" \
+  "$(exists "$dir/winmm-loaded.txt") $(exists "$dir/winspool-loaded.txt")"
 summary

@@ -84,7 +84,7 @@ bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
 bar_state() { echo "$(bar_visible) $(geometry)"; }
 hidden_with_icon() { echo "$(bar_visible) $(tray_icon)"; }
 prepare tray '[Settings]\r\nMinimize Button=1\r\nWinX=300\r\nWinY=200\r\n' "$helper_dir/blinkbar_e2e.exe"
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 start_bar
 before=$(file_hash "$dir/Blinkbar.ini")
 pick 16 305 205
@@ -102,9 +102,9 @@ eventually "tray: the icon is still there after the taskbar was made anew" "FF00
 xdotool mousemove 12 32 click --repeat 2 --delay 80 1
 eventually "tray: a double-click brings the bar back in place" "1 300,200 439x18" bar_state
 eventually "tray: the icon is gone" "000000" tray_icon
-printf '200000000000000000000000' >"$dir/traffic.txt"
+traffic 2
 eventually "back from the tray: the LEDs light again" "FF2626" pixels 301 214
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 xdotool mousemove 305 205 click 1 # a click on an LED first: the button must still take its click
 sleep 0.4
 xdotool mousemove 734 208 click 1 # the minimize button at the bar's right end
@@ -190,7 +190,7 @@ stop_bar
 
 echo "-- colours"
 prepare colours '[Settings]\r\nWinX=200\r\n' "$helper_dir/blinkbar_e2e.exe"
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 start_bar
 pick 5 205 15
 chooser=$(wait_for_window '^Color$')
@@ -212,9 +212,9 @@ choose_swatch() { # menu item: picks the fourth row's fifth basic colour, then O
 colours() { echo "$(ini ReadColor) $(ini WriteColor) $(ini BackColor) $(ini TextColor)"; }
 choose_swatch 4
 eventually "write colour: only WriteColor changes" "00D800 $swatch 000000 FFFFFF" colours
-printf '200000000000000000000000' >"$dir/traffic.txt"
+traffic 2
 eventually "write colour: C writing shows it" "$swatch" pixels 201 24
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 choose_swatch 3
 eventually "read colour: only ReadColor changes" "$swatch $swatch 000000 FFFFFF" colours
 choose_swatch 6
@@ -244,15 +244,15 @@ stop_bar
 
 echo "-- exit"
 prepare exit '' "$helper_dir/blinkbar_e2e.exe"
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 start_bar
 pick 18
 check "exit: the question" "Static: Do you want to exit?" "$(wininfo box | grep Static)"
 answer n
-printf '200000000000000000000000' >"$dir/traffic.txt"
+traffic 2
 sleep 0.5
 check "exit No: still running and the LEDs still switch" "yes FF2626" "$(alive) $(pixels 401 24)"
-printf '000000000000000000000000' >"$dir/traffic.txt"
+traffic 0
 xdotool mousemove 405 15 mousedown 1
 for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 3)); sleep 0.04; done
 xdotool mouseup 1

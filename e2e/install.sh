@@ -28,7 +28,6 @@ registry() { # the values of the installed-programs entry, "name=value" a line, 
 }
 reg_value() { registry | grep -m1 "^$1=" | cut -d= -f2-; }
 installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 's/ $//'); }
-exists() { [ -e "$1" ] && echo yes || echo no; }
 
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }

@@ -195,6 +195,17 @@ wait_for_window() { # title regex; prints the X window
 ini() { grep -m1 "^$1 = " "$dir/Blinkbar.ini" 2>/dev/null | sed "s/^$1 = //" | tr -d '\r'; }
 pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
 
+exists() { [ -e "$1" ] && echo yes || echo no; }
+
+# traffic LETTERS: the test build's disk counters, one character per letter from C on: 0 quiet,
+# 1 reading, 2 writing, 3 both, - no drive; letters not named are quiet. The file is replaced
+# whole, so that the program never reads half of it.
+traffic() {
+  local text=$1
+  while [ ${#text} -lt 24 ]; do text+=0; done
+  printf '%s' "$text" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
+}
+
 file_hash() { [ -f "$1" ] && md5sum <"$1" | cut -d' ' -f1 || echo none; }
 
 summary() {

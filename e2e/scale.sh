@@ -10,20 +10,17 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 "$root/scripts/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
   /d 144 /f >/dev/null 2>&1
 
-traffic() { # the characters of C and D; every other letter quiet
-  printf '%s%s0000000000000000000000' "$1" "$2" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
-}
 # At 300, 10 the whole bar fits the 1024-pixel screen.
 prepare scale "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
-traffic 0 0
+traffic 00
 start_bar
 check "the bar: 24 LEDs of 27 pixels, less one" "300,10 647x27" "$(geometry)"
 # D is the second LED, x 327..353: halves of 13 and 14 rows, then a separator of two columns.
-traffic 0 3
+traffic 03
 eventually "D reads and writes: each half in its colour, a two-column separator" \
   "00D800 00D800 FF2626 FF2626 FF2626 FFFFFF FFFFFF" pixels 328 10 350 22 328 23 350 36 351 30 352 30 353 30
 import -window root -crop 657x37+295+5 +repage "$dir/bar-150.png"
-traffic 0 0
+traffic 00
 pick 2 305 15 # Configure Drives
 dialog=$(wait_for_window '^Show/Hide Drive$')
 info=$(wininfo window "Show/Hide Drive")

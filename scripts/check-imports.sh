@@ -27,4 +27,25 @@ if [ -n "$unknown" ]; then
   echo "$unknown"
   exit 1
 fi
+# What the libraries it imports import in turn: the loader looks in the system folder only
+# (DependentLoadFlags of the load configuration, a record of the 64 bytes Windows XP takes).
+load_config=$(python3 - "$exe" <<'PY'
+import struct, sys
+d = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", d, 0x3C)[0]
+rva, size = struct.unpack_from("<II", d, pe + 24 + 96 + 10 * 8)
+count, optional = struct.unpack_from("<H", d, pe + 6)[0], struct.unpack_from("<H", d, pe + 20)[0]
+for i in range(count):
+    virtual_size, address, _, raw = struct.unpack_from("<IIII", d, pe + 24 + optional + 40 * i + 8)
+    if rva and address <= rva < address + virtual_size:
+        at = raw + rva - address
+        print(size, struct.unpack_from("<I", d, at)[0], hex(struct.unpack_from("<H", d, at + 54)[0]))
+        break
+else:
+    print("none")
+PY
+)
+if [ "$load_config" != "64 64 0x800" ]; then
+  echo "$exe: load configuration '$load_config', wanted '64 64 0x800' (size, record size, flags)"; exit 1
+fi
 echo "$exe: $(stat -c %s "$exe") bytes, $(echo "$imports" | wc -l) imports, all on the XP list: $(echo $dlls)"

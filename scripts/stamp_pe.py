@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Makes a linked PE file reproducible: sets its link time to the time of the source's last
 commit (or SOURCE_DATE_EPOCH, or 0 outside a Git checkout) and fills in the header checksum,
-so that two builds of one commit give the same bytes.
+so that two builds of one commit give the same bytes. Given the linker's map, it also points the
+header's load configuration directory at the program's `_load_config_used` record, which GNU ld
+links in but does not enter there.
 
-usage: stamp_pe.py FILE SOURCE_DIR"""
+usage: stamp_pe.py FILE SOURCE_DIR [MAP]"""
 import os
 import struct
 import subprocess
@@ -37,12 +39,30 @@ def pe_checksum(data, checksum_offset):
     return total + len(data)
 
 
-def main(path, source_dir):
+LOAD_CONFIG_SIZE = 64  # what the record holds; the Windows XP loader takes no other size
+
+
+def point_load_config(data, pe, map_path):
+    with open(map_path) as f:
+        found = [line.split()[0] for line in f if line.split()[1:2] in (["_load_config_used"], ["__load_config_used"])]
+    if len(found) != 1:
+        sys.exit(f"{map_path}: no single _load_config_used")
+    optional = pe + 24
+    if struct.unpack_from("<H", data, optional)[0] != 0x10B:
+        sys.exit("not a PE32 file")
+    (image_base,) = struct.unpack_from("<I", data, optional + 28)
+    directory = optional + 96 + 10 * 8  # IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG
+    struct.pack_into("<II", data, directory, int(found[0], 16) - image_base, LOAD_CONFIG_SIZE)
+
+
+def main(path, source_dir, map_path=None):
     with open(path, "rb") as f:
         data = bytearray(f.read())
     (pe,) = struct.unpack_from("<I", data, 0x3C)
     if data[pe:pe + 4] != b"PE\0\0":
         sys.exit(f"{path}: not a PE file")
+    if map_path:
+        point_load_config(data, pe, map_path)
     struct.pack_into("<I", data, pe + 8, commit_time(source_dir) & 0xFFFFFFFF)
     checksum_offset = pe + 24 + 64
     struct.pack_into("<I", data, checksum_offset, 0)
@@ -55,4 +75,4 @@ def main(path, source_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(*sys.argv[1:4])

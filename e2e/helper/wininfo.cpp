@@ -15,6 +15,7 @@
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
+//   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 
 #include <windows.h>
 #include <dbt.h>
@@ -343,6 +344,10 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "box")) return Box();
     if (argc >= 2 && !std::strcmp(argv[1], "tip")) return Tip();
+    if (argc >= 3 && !std::strcmp(argv[1], "load")) {
+        std::printf("%s\n", LoadLibraryA(argv[2]) ? "loaded" : "failed");
+        return 0;
+    }
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(nullptr, argv[2]);
         if (!w) return 1;

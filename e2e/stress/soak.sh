@@ -18,7 +18,7 @@ start_bar
 ( chars=(0 1 2 3 4 -)
   while :; do
     t=""; for _ in $(seq 24); do t+=${chars[RANDOM % 6]}; done
-    printf '%s' "$t" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"
+    traffic "$t"
     sleep 0.5
   done ) &
 traffic_pid=$!

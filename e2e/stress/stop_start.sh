@@ -10,7 +10,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 cycles=${1:-1000}
 
-traffic() { printf '%s' "$1" >"$dir/traffic.new" && mv "$dir/traffic.new" "$dir/traffic.txt"; }
 all4=444444444444444444444444
 # One pixel in the upper and one in the lower half of each of the first eight LEDs at size S.
 points() { # S

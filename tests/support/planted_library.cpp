@@ -1,6 +1,6 @@
-// A winmm.dll planted beside the program, as a download folder may hold one: it writes
-// "winmm-loaded.txt" beside itself when any process loads it, and refuses every timer. The
-// program must never load it.
+// A library planted beside the program, as a download folder may hold one: built as winmm.dll,
+// winspool.drv and compstui.dll, it writes "NAME-loaded.txt" beside itself when any process loads
+// it, and refuses every timer. The program must never load it.
 #define WIN32_LEAN_AND_MEAN // keeps mmsystem.h out
 #include <windows.h>
 
@@ -13,9 +13,9 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     wchar_t path[MAX_PATH + 32] = {};
-    DWORD slash = GetModuleFileNameW(self, path, MAX_PATH);
-    while (slash > 0 && path[slash - 1] != L'\\') --slash;
-    lstrcpyW(path + slash, L"winmm-loaded.txt");
+    DWORD end = GetModuleFileNameW(self, path, MAX_PATH);
+    while (end > 0 && path[end] != L'.') --end; // NAME.dll or NAME.drv
+    lstrcpyW(path + end, L"-loaded.txt");
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return TRUE;

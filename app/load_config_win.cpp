@@ -1,0 +1,51 @@
+// The program's load configuration, read by the Windows loader before any of the program's code
+// runs. Its one setting: the libraries that the libraries Blinkbar imports import in turn are
+// looked for in the system folder only (Windows 10 1607 and later read it), never beside the
+// program, where a download folder may hold a planted copy of one. Earlier Windows ignore the
+// field; start-up narrows the search for them as soon as the program runs.
+#include <windows.h>
+
+namespace {
+
+// The first 64 bytes of IMAGE_LOAD_CONFIG_DIRECTORY32: no security cookie, no SafeSEH table. 64 is
+// also the size the Windows XP loader insists on.
+struct LoadConfig64 {
+    DWORD Size;
+    DWORD TimeDateStamp;
+    WORD MajorVersion;
+    WORD MinorVersion;
+    DWORD GlobalFlags[2];
+    DWORD CriticalSectionDefaultTimeout;
+    DWORD DeCommitThresholds[2];
+    DWORD LockPrefixTable;
+    DWORD MaximumAllocationSize;
+    DWORD VirtualMemoryThreshold;
+    DWORD ProcessHeapFlags;
+    DWORD ProcessAffinityMask;
+    WORD CSDVersion;
+    WORD DependentLoadFlags;
+    DWORD EditList;
+    DWORD SecurityCookie;
+};
+static_assert(sizeof(LoadConfig64) == 64);
+
+} // namespace
+
+// The linker finds the record by this name and points the PE header's directory at it.
+extern "C" __attribute__((used))
+const LoadConfig64 _load_config_used = {sizeof(LoadConfig64),
+                                        0,
+                                        0,
+                                        0,
+                                        {0, 0},
+                                        0,
+                                        {0, 0},
+                                        0,
+                                        0,
+                                        0,
+                                        0,
+                                        0,
+                                        0,
+                                        0x0800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */,
+                                        0,
+                                        0};
