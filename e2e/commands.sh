@@ -83,6 +83,7 @@ tray_icon() { pixels 12 32; } # red, in the lower half of the icon in Wine's own
 bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
 bar_state() { echo "$(bar_visible) $(geometry)"; }
 hidden_with_icon() { echo "$(bar_visible) $(tray_icon)"; }
+from_tray() { xdotool mousemove 12 32 click --repeat 2 --delay 80 1; } # a double-click on the icon
 prepare tray '[Settings]\r\nMinimize Button=1\r\nWinX=300\r\nWinY=200\r\n' "$helper_dir/blinkbar_e2e.exe"
 traffic 0
 start_bar
@@ -99,7 +100,7 @@ check "tray: single and right clicks leave it hidden" "0" "$(field "$(wininfo wi
 wininfo taskbar-created >/dev/null
 sleep 0.5
 eventually "tray: the icon is still there after the taskbar was made anew" "FF0000" tray_icon
-xdotool mousemove 12 32 click --repeat 2 --delay 80 1
+from_tray
 eventually "tray: a double-click brings the bar back in place" "1 300,200 439x18" bar_state
 eventually "tray: the icon is gone" "000000" tray_icon
 traffic 2
@@ -109,13 +110,13 @@ xdotool mousemove 305 205 click 1 # a click on an LED first: the button must sti
 sleep 0.4
 xdotool mousemove 734 208 click 1 # the minimize button at the bar's right end
 eventually "tray from the button after a click on an LED: bar hidden, icon shown" "0 FF0000" hidden_with_icon
-xdotool mousemove 12 32 click --repeat 2 --delay 80 1
+from_tray
 eventually "tray from the button: back in place" "1 300,200 439x18" bar_state
 check "tray: nothing saved" "$before" "$(file_hash "$dir/Blinkbar.ini")"
 pick 14 305 205 # locked now, and a menu command was the last event
 xdotool mousemove 734 208 click 1
 eventually "tray from the button, locked: bar hidden, icon shown" "0 FF0000" hidden_with_icon
-xdotool mousemove 12 32 click --repeat 2 --delay 80 1
+from_tray
 eventually "tray from the button, locked: back in place" "1 300,200 439x18" bar_state
 stop_bar
 

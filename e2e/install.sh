@@ -22,6 +22,19 @@ startup_link=$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Blinkbar
 windir="$(win_env LOCALAPPDATA)\\Programs\\Blinkbar"
 run_log=$work/installed-run.log # the program's output, kept out of the installed folder
 
+# "absent" only when reg answers for the key above it and not for the entry: a reg that did not
+# run at all is no evidence that the entry is gone.
+entry_state() {
+  wine_run reg query "$key" >/dev/null 2>&1
+  local entry=$?
+  wine_run reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion' >/dev/null 2>&1
+  local parent=$?
+  case "$entry $parent" in
+    "0 0") echo present ;;
+    "1 0") echo absent ;;
+    *) echo "unreadable (reg exit codes $entry $parent)" ;;
+  esac
+}
 registry() { # the values of the installed-programs entry, "name=value" a line, sorted
   wine_run reg query "$key" >"$work/reg.out" 2>/dev/null
   tr -d '\r' <"$work/reg.out" | awk '$2 ~ /^REG_/ {v=$3; for (i=4;i<=NF;i++) v=v" "$i; print $1"="v}' | sort
@@ -73,7 +86,7 @@ pick 19 405 15
 answer y
 wait_exit "$pid"
 check "Uninstall Blinkbar: the program ends with code 0" "0" "$?"
-gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ -z "$(registry)" ] && echo gone || echo "still there: $(installed_files)"; }
+gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ "$(entry_state)" == absent ] && echo gone || echo "still there: $(installed_files)"; }
 for _ in $(seq 100); do [ "$(gone)" == gone ] && break; sleep 0.2; done
 check "Uninstall Blinkbar: folder, shortcuts and entry are gone" "gone" "$(gone)"
 check "Uninstall Blinkbar: Blinkbar is no longer running" "0" "$(window_count Blinkbar)"
@@ -125,7 +138,9 @@ for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/nu
 echo "-- reinstall keeps the settings"
 printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
 settings=$(file_hash "$install_dir/Blinkbar.ini")
-check "a reinstall ends with code 0" "0" "$(run_to_end "$setup" /S)"
+rm -f "$install_dir/blinkbar.exe" # the reinstall must write it again
+check "a reinstall ends with code 0 and puts the program back" "0 $(file_hash "$dist/blinkbar.exe")" \
+  "$(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe")"
 check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
 
 echo "-- the uninstaller started by hand"
@@ -152,8 +167,8 @@ answer y "Blinkbar Uninstall"
 wait_exit "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
 check "Yes removes what was installed and the settings, also a program still held a moment, and keeps the user's own file" "notes.txt" "$(installed_files)"
-leftovers() { echo "$(exists "$start_menu_link") $(exists "$startup_link") $(registry)"; }
-eventually "the shortcuts and the entry are gone" "no no " leftovers
+leftovers() { echo "$(exists "$start_menu_link") $(exists "$startup_link") $(entry_state)"; }
+eventually "the shortcuts and the entry are gone" "no no absent" leftovers
 rm -rf "$install_dir"
 
 echo "-- an upgrade goes where the program is"
@@ -162,6 +177,7 @@ elsewhere=$(unix_path "$elsewhere_win")
 rm -rf "$elsewhere"
 chosen=$(run_to_end "$setup" /S "/D=$elsewhere_win")
 printf '[Settings]\r\nWinX=77\r\n' >"$elsewhere/Blinkbar.ini"
+rm -f "$elsewhere/blinkbar.exe" # the second install must write it again
 later=$(run_to_end "$setup" /S)
 check "installs into a chosen folder, then without one, both end with code 0; the second went to the chosen folder, kept the settings and made no second copy" \
   "0 0 blinkbar.exe yes no $elsewhere_win" \

@@ -112,14 +112,14 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
     };
-    const auto expectBar = [](int left, int top, int edge, int button) {
+    const auto expectBar = [](int left, int top, int width, int edge, int button) {
         RECT bar{}, led{}, minimize{};
         GetWindowRect(AppState.WindowHandle, &bar);
         GetWindowRect(GetDlgItem(AppState.WindowHandle, 2), &led);
         GetWindowRect(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), &minimize);
         EXPECT_EQ(bar.left, left);
         EXPECT_EQ(bar.top, top);
-        EXPECT_EQ(bar.right - bar.left, 24 * edge - 1 + button);
+        EXPECT_EQ(bar.right - bar.left, width);
         EXPECT_EQ(bar.bottom - bar.top, edge);
         EXPECT_EQ(led.right - led.left, edge);
         EXPECT_EQ(minimize.right - minimize.left, button);
@@ -128,9 +128,9 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         EXPECT_EQ(image.bmWidth, edge) << "drawn at the scale, not stretched";
     };
     scaleTo(144, RECT{300, 200, 0, 0});
-    expectBar(300, 200, 27, 12);
+    expectBar(300, 200, 659, 27, 12);
     scaleTo(96, RECT{40, 30, 0, 0}); // and back, exactly as it was
-    expectBar(40, 30, 18, 8);
+    expectBar(40, 30, 439, 18, 8);
 }
 
 // Two monitors side by side, 96 dpi left of x = 1024 and 144 dpi right of it. Windows sends a
@@ -362,13 +362,14 @@ TEST_F(BarOnWine, AMessageBoxDisablesTheOtherWindowsAndEnablesExactlyThoseAgain)
 
 // Start-up and the end, seen from the controls: an LED control never exists without its image,
 // and the fonts and images outlive every window that uses them.
-int gControlsMadeWithoutImages = 0;
+int gControlsSeen = 0, gControlsMadeWithoutImages = 0;
 LRESULT CALLBACK WatchControlCreation(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
         if (create->lpszClass && !IS_INTRESOURCE(create->lpszClass) &&
             !lstrcmpiA(create->lpszClass, "STATIC") &&
             create->hwndParent == AppState.WindowHandle) {
+            ++gControlsSeen;
             for (int image = Num::FirstLedImage; image <= Num::LastLedImage; ++image) {
                 if (!ImageBitmap(image)) {
                     ++gControlsMadeWithoutImages;
@@ -393,11 +394,12 @@ LRESULT CALLBACK WatchButtonDestroy(HWND w, UINT message, WPARAM wParam, LPARAM 
 TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
     PrepareBarSettings();
     ReleaseImagesAndFonts(); // as a new process has none
-    gControlsMadeWithoutImages = 0;
+    gControlsSeen = gControlsMadeWithoutImages = 0;
     HHOOK hook = SetWindowsHookExA(WH_CBT, WatchControlCreation, nullptr, GetCurrentThreadId());
     ASSERT_TRUE(hook);
     BuildBar(GetModuleHandleA(nullptr));
     UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gControlsSeen, 24) << "the hook saw the LED controls made";
     EXPECT_EQ(gControlsMadeWithoutImages, 0) << "LED controls made before the 96 images";
 
     CreateMinimizeButton();

@@ -88,12 +88,14 @@ TEST(LedMetrics, EveryLengthScalesWithTheScreenRoundedOnce) {
 }
 
 TEST(LedFills, EveryStateAtEverySizeCoversEachPixelAsIntended) {
-    for (const int dpi : {96, 120, 144, 192})
+    const struct {
+        int Dpi, Separator;
+    } scales[] = {{96, 1}, {120, 1}, {144, 2}, {192, 2}};
+    for (const auto [dpi, separator] : scales)
         for (int size = 1; size <= 3; ++size) {
             for (int state = LedIdle; state <= LedReadWrite; ++state) {
                 const Grid g = DrawImage(size, state, false, dpi);
                 const int s = static_cast<int>(g.size());
-                const int separator = ScaleForDpi(1, dpi);
                 for (int y = 0; y < s; ++y) {
                     for (int x = 0; x < s; ++x) {
                         Tag want = Back;
