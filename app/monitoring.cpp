@@ -12,17 +12,52 @@ uint32_t RescanPeriodMs(int intervalSeconds) {
     return static_cast<uint32_t>(ms);
 }
 
-void StopMonitoring() {
-    AppState.MonitorActive.store(0);
-    TimerService::Stop(Num::PollTimerSlot);
-    TimerService::Stop(Num::RescanTimerSlot);
-}
+namespace {
 
-void StartMonitoring() {
+bool gPaused = false; // window's thread only
+
+// The even 50 ms pace needs the fine resolution, and only the poll needs it.
+void StartTimers() {
+    TimerService::RaiseResolution();
     TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, PollActivity);
     TimerService::Start(Num::RescanTimerSlot, RescanPeriodMs(AppState.HddDetectInterval),
                         ScanFixedDrives);
+}
+
+void StopTimers() {
+    TimerService::Stop(Num::PollTimerSlot);
+    TimerService::Stop(Num::RescanTimerSlot);
+    TimerService::RestoreResolution();
+}
+
+} // namespace
+
+void StopMonitoring() {
+    AppState.MonitorActive.store(0);
+    StopTimers();
+}
+
+void StartMonitoring() {
+    if (!gPaused) StartTimers();
     // Switches that reached the window's thread while stopped were dropped: resend every slot.
     ResyncLedSwitches();
     AppState.MonitorActive.store(1);
+}
+
+void PauseMonitoring(bool paused) {
+    if (paused == gPaused) return;
+    gPaused = paused;
+    SetPollingPaused(paused);
+    if (AppState.MonitorActive.load() != 1) return;
+    if (paused) {
+        StopTimers();
+        return;
+    }
+    StartTimers();
+    ScanFixedDrives(); // on this thread the hand-over runs at once
+}
+
+void ForgetMonitoringPause() {
+    gPaused = false;
+    SetPollingPaused(false);
 }

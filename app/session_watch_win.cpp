@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/monitoring.h"
 #include "app/session_watch.h"
 #include "app/system_library_win.h"
 #include "monitor/activity_poller.h"
@@ -65,7 +66,7 @@ HMODULE Wtsapi() {
 void SetReasons(int reasons) {
     const bool wasPaused = gReasons != 0;
     gReasons = reasons;
-    SetPollingPaused(gReasons != 0);
+    PauseMonitoring(gReasons != 0);
     // Monitors may have come and gone while nobody looked.
     if (wasPaused && gReasons == 0) KeepBarReachable();
 }
@@ -109,7 +110,7 @@ void StopWatchingSession(HWND bar) {
         gDisplayNotification = nullptr;
     }
     gReasons = 0; // the bar is going: no pause outlives it
-    SetPollingPaused(false);
+    ForgetMonitoringPause();
 }
 
 bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,

@@ -5,9 +5,11 @@
 # asks only the letters that name a drive (aim: at most 1.05 times the latter; all of the prefix's
 # Wine processes together), the main loop's events per second
 # while nothing happens, the same processor time with every LED switching on every tick (the test
-# build; aim: at most 1.5 times the 24 queries), the processor time while the session is locked
-# beside an idle window program without timers, heap allocations per tick (native), and the
-# executable's size (aim: at most 120 KiB). BENCH_SECONDS sets each measured span (30; 60 for the
+# build; aim: at most 1.5 times the 24 queries), the processor time while the session is locked and
+# while in the notification area beside an idle window program without timers (aim: at most 1.1
+# times), the timer resolution's raises and restores through monitor, tray, back, lock, unlock and
+# exit (aim: balanced, none outstanding while locked or in the tray), heap allocations per tick
+# (native), and the executable's size (aim: at most 120 KiB). BENCH_SECONDS sets each measured span (30; 60 for the
 # long run).
 # Expects DISPLAY and the Wine session of scripts/xvfb-session.sh.
 set -uo pipefail
@@ -94,13 +96,39 @@ ratio() { awk -v a="$(cat "$work/bench-$1.ticks")" -v b="$(cat "$work/bench-${2:
 echo "ratio blinkbar / bare queries of all 24 letters: $(ratio blinkbar)"
 echo "ratio blinkbar / bare queries of the present letters: $(ratio blinkbar bare-present) (aim: at most 1.05)"
 
-echo "== processor time while the session is locked (no volume asked)"
+echo "== processor time while nobody can see the bar: locked, and in the notification area"
 lock_session() { wininfo post Blinkbar 0x2B1 7 0 >/dev/null; } # WM_WTSSESSION_CHANGE: locked
+to_tray() { wininfo command Blinkbar 16 >/dev/null; } # "Minimize To Tray"
 after_start=lock_session idle_cost locked "$exe"
+stop_bar
+after_start=to_tray idle_cost tray "$exe"
 stop_bar
 idle_cost idle-window "$helper_dir/minimal_window.exe"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-echo "ratio locked / bare queries: $(ratio locked); locked / an idle window program without timers: $(ratio locked idle-window)"
+echo "ratio locked / bare queries: $(ratio locked)"
+echo "ratio locked / an idle window program without timers: $(ratio locked idle-window) (aim: at most 1.1)"
+echo "ratio in the tray / an idle window program without timers: $(ratio tray idle-window) (aim: at most 1.1)"
+
+echo "== timer resolution: raises and restores (the test build counts the program's winmm calls)"
+# Wine makes timeBeginPeriod a no-op: the counts, not the clock, are the evidence.
+prepare bench-resolution "" "$helper_dir/blinkbar_e2e.exe"
+traffic 0
+start_bar
+outstanding() { sleep 0.5; tr -d '\r' <"$dir/timer-calls.txt" 2>/dev/null | grep -oE 'outstanding=[0-9-]+' | cut -d= -f2; }
+path="monitoring $(outstanding)"
+to_tray
+path+=", tray $(outstanding)"
+xdotool mousemove 12 32 click --repeat 2 --delay 80 1 # the icon in Wine's own tray window
+path+=", back $(outstanding)"
+lock_session
+path+=", locked $(outstanding)"
+wininfo post Blinkbar 0x2B1 8 0 >/dev/null
+path+=", unlocked $(outstanding)"
+pick 18
+answer y # "Exit": the program ends
+wait_exit "$pid" 10
+path+=", exit $(outstanding)"
+echo "outstanding raises: $path; in all $(tr -d '\r' <"$dir/timer-calls.txt" | cut -d' ' -f1-2) (aim: balanced, 0 while locked or in the tray)"
 
 echo "== processor time with every LED switching on every tick (the test build's counters)"
 idle_cost every-led-switching "$helper_dir/blinkbar_e2e.exe" 444444444444444444444444

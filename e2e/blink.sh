@@ -59,14 +59,24 @@ button_edge=$(pixels 838 20) # the button's right edge, which no LED touches
 check "Z switched: the button's left edge is still the button's" "$button_edge" "$(pixels 831 20)"
 cd_traffic 0 0
 
-echo "-- a locked session: nothing is asked until the unlock"
+echo "-- a locked session: no timer and no raised timer resolution until the unlock"
+# The test build counts the program's winmm calls where it looks them up: the raises of the timer
+# resolution not yet restored, and the timers started and not yet stopped (only the poll: a rescan
+# every 100000 s is beyond any timer's period, and its slot stays idle).
+timer_state() {
+  tr -d '\r' <"$dir/timer-calls.txt" 2>/dev/null | awk -F'[= ]' \
+    '/^raised=/ {print "raised " $6 ", timers " $8 - $10; found = 1} END {if (!found) print "unreadable"}'
+}
+check "monitoring: the resolution raised, the poll running" "raised 1, timers 1" "$(timer_state)"
 wininfo post Blinkbar 0x2B1 7 0 >/dev/null # WM_WTSSESSION_CHANGE: locked
 sleep 0.3
+check "locked: the resolution given back, no timer" "raised 0, timers 0" "$(timer_state)"
 cd_traffic 0 2
 sleep 0.6
 check "locked: D stays dark while it writes" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
 wininfo post Blinkbar 0x2B1 8 0 >/dev/null # unlocked
 check "unlocked: D lights at once" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
+check "unlocked: raised again, the poll running again" "raised 1, timers 1" "$(timer_state)"
 cd_traffic 0 0
 
 echo "-- a drive that comes while the program runs lights once Windows announces it"

@@ -20,8 +20,8 @@ std::atomic<bool> gResyncRequested{false};
 RateSampler gSamplers[Num::LastDriveSlot + 1];
 // Set by the window's thread while nobody can see the bar; the tick then asks no volume at all.
 std::atomic<bool> gPaused{false};
-// Timer thread only: a tick was skipped for a pause since the last tick that asked.
-bool gSkippedForPause = false;
+// Set by a pause (and by a tick skipped for one): the next tick that asks takes a new base.
+std::atomic<bool> gRebase{false};
 constexpr uint32_t kAllSlots = (1u << Num::DriveSlotCount) - 1;
 // The letters worth asking (set by the window's thread), and those the last tick asked.
 std::atomic<uint32_t> gAskedSlots{kAllSlots};
@@ -49,6 +49,8 @@ int LedImageNumber(int slot, int state) {
 }
 
 void SetPollingPaused(bool paused) {
+    // Before the pause shows: a tick that sees it running again must also see the rebase.
+    if (paused) gRebase.store(true);
     gPaused.store(paused);
 }
 
@@ -66,13 +68,12 @@ uint32_t AskedSlots() {
 
 void PollActivity() {
     if (gPaused.load()) {
-        gSkippedForPause = true;
+        gRebase.store(true);
         return;
     }
     // After a pause the counters moved while nobody asked: this tick only takes them as the new
     // base, shows every LED idle and starts the rates afresh, so the pause shows as no activity.
-    const bool rebase = gSkippedForPause;
-    gSkippedForPause = false;
+    const bool rebase = gRebase.exchange(false);
     const uint32_t asked = gAskedSlots.load();
     const uint32_t joined = asked & ~gAskedBefore;
     gAskedBefore = asked;
@@ -134,4 +135,5 @@ void ClearLedSwitches() {
     gResyncRequested.store(false);
     gAskedSlots.store(kAllSlots);
     gAskedBefore = kAllSlots;
+    gRebase.store(false);
 }

@@ -12,17 +12,16 @@ struct TimerSlot {
 };
 
 TimerSlot gSlots[SlotCount];
-TimerCaps gCaps; // kept so that Close restores exactly the resolution Open raised
+TimerCaps gCaps;            // the device's periods, asked once
+bool gRaised = false;       // window's thread only
+uint32_t gRaisedPeriod = 0; // what the restore gives back
 
 } // namespace
 
 void Open() {
+    Close(); // a second Open leaves nothing raised or running behind
     TimerPlatformGetCaps(&gCaps);
-    TimerPlatformBeginPeriod(gCaps.PeriodMin);
-    for (auto& slot : gSlots) {
-        slot.TimerId = 0;
-        slot.Proc.store(nullptr);
-    }
+    for (auto& slot : gSlots) slot.Proc.store(nullptr);
 }
 
 uint32_t Start(uint32_t slot, uint32_t periodMs, Procedure procedure) {
@@ -41,8 +40,25 @@ int Stop(uint32_t slot) {
     return 1;
 }
 
+void RaiseResolution() {
+    if (gRaised) return;
+    gRaisedPeriod = gCaps.PeriodMin;
+    TimerPlatformBeginPeriod(gRaisedPeriod);
+    gRaised = true;
+}
+
+void RestoreResolution() {
+    if (!gRaised) return;
+    TimerPlatformEndPeriod(gRaisedPeriod);
+    gRaised = false;
+}
+
+bool ResolutionRaised() {
+    return gRaised;
+}
+
 void Close() {
-    TimerPlatformEndPeriod(gCaps.PeriodMin);
+    RestoreResolution();
     for (auto& slot : gSlots) {
         if (slot.TimerId != 0) {
             TimerPlatformKill(slot.TimerId);

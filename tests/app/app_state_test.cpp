@@ -49,22 +49,39 @@ TEST(RescanPeriod, SecondsBecomeMillisecondsWithoutOverflow) {
     EXPECT_EQ(RescanPeriodMs(-5), 0u);
 }
 
-TEST(Monitoring, StopClearsTheFlagFirstAndStartSetsItLast) {
+// The timers and the fine resolution run only while the bar is monitored and someone can see it:
+// monitor, lock, a command that stops and starts while locked, unlock, stop, a lock while stopped.
+TEST(Monitoring, TimersAndTheFineResolutionRunOnlyWhileSomeoneCanSeeTheBar) {
     ResetFakes();
     ResetAppState();
     AppState.HddDetectInterval = 10;
     TimerService::Open();
     gFake.TimerLog.clear();
+    const auto log = [] {
+        std::string text;
+        for (const std::string& line : gFake.TimerLog)
+            text += line.substr(0, line.find(" ->")) + "; ";
+        gFake.TimerLog.clear();
+        return text;
+    };
     StartMonitoring();
     EXPECT_EQ(AppState.MonitorActive.load(), 1);
-    ASSERT_EQ(gFake.TimerLog.size(), 2u);
-    EXPECT_EQ(gFake.TimerLog[0].rfind("set 50 slot 0", 0), 0u);
-    EXPECT_EQ(gFake.TimerLog[1].rfind("set 10000 slot 1", 0), 0u);
+    EXPECT_EQ(log(), "begin 1; set 50 slot 0; set 10000 slot 1; ");
+    PauseMonitoring(true);
+    EXPECT_EQ(log(), "kill 1; kill 2; end 1; ") << "locked";
+    StopMonitoring();
+    StartMonitoring();
+    EXPECT_EQ(log(), "") << "a command while locked starts nothing";
+    EXPECT_EQ(AppState.MonitorActive.load(), 1);
+    PauseMonitoring(false);
+    EXPECT_EQ(log(), "begin 1; set 50 slot 0; set 10000 slot 1; ") << "unlocked";
     StopMonitoring();
     EXPECT_EQ(AppState.MonitorActive.load(), 0);
-    EXPECT_EQ(TimerService::TimerIdOf(0), 0u);
-    EXPECT_EQ(TimerService::TimerIdOf(1), 0u);
+    EXPECT_EQ(log(), "kill 3; kill 4; end 1; ");
+    PauseMonitoring(true);
+    PauseMonitoring(false);
     TimerService::Close();
+    EXPECT_EQ(log(), "") << "stopped: the pause only remembered, nothing left to restore";
 }
 
 } // namespace

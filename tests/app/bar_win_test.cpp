@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/event_layer.h"
+#include "app/monitoring.h"
 #include "app/popup_menu.h"
 #include "app/session_watch.h"
 #include "app/startup.h"
@@ -20,7 +21,10 @@
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
+#include "monitor/timer_service.h"
 #include "settings/settings_store.h"
+#include "support/counting_timers.h"
+#include "support/win_test_window.h"
 
 namespace {
 
@@ -285,6 +289,59 @@ TEST_F(BarOnWine, AChangeOfScaleWaitsForTheBarToComeBackAndLeavesAnOpenDialogIts
             GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
     ASSERT_TRUE(forDpi && forDpi(&frame, gAway.Style, FALSE, gAway.ExStyle, 144));
     EXPECT_EQ(gAway.FrameHeight, frame.bottom - frame.top - 100);
+}
+
+// A day of the bar on a laptop, through the program's own message handlers: monitored, locked,
+// unlocked, sent to the notification area, back, ended. The fine timer resolution wakes the whole
+// machine up to a thousand times a second: it is held only while the poll runs for a bar someone
+// can see, and no timer runs while nobody can.
+struct TrayVisit {
+    TimerCalls Calls;
+    long Ticks = 0;
+};
+TrayVisit gInTray;
+
+void CALLBACK LookWhileInTray(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    gInTray = {CountedTimerCalls(), CountedTicks()};
+    PostMessageA(AppState.WindowHandle, MsgControlClick, 1, DoubleClickLeft); // as the icon's
+}
+
+TEST(TimerResolution, HeldOnlyWhileThePollRunsForABarSomeoneCanSee) {
+    PrepareBarSettings();
+    TimerService::Open();
+    BuildBar(GetModuleHandleA(nullptr));
+    WatchSession(AppState.WindowHandle);
+    const TimerCalls atStart = CountedTimerCalls();
+    const auto since = [&atStart] {
+        const TimerCalls now = CountedTimerCalls();
+        return std::to_string(now.Raised - atStart.Raised) + " raised, " +
+               std::to_string(now.Restored - atStart.Restored) + " restored";
+    };
+    const auto ticksOver = [](DWORD ms) {
+        const long before = CountedTicks();
+        PumpMessagesFor(ms);
+        return CountedTicks() - before;
+    };
+    StartMonitoring();
+    EXPECT_EQ(since(), "1 raised, 0 restored");
+    EXPECT_GT(ticksOver(300), 2) << "monitoring";
+    SendMessageA(AppState.WindowHandle, 0x02B1 /* WM_WTSSESSION_CHANGE */, 7 /* locked */, 0);
+    EXPECT_EQ(since(), "1 raised, 1 restored") << "locked";
+    EXPECT_EQ(ticksOver(300), 0) << "a tick while locked";
+    SendMessageA(AppState.WindowHandle, 0x02B1, 8 /* unlocked */, 0);
+    EXPECT_EQ(since(), "2 raised, 1 restored") << "unlocked";
+    EXPECT_GT(ticksOver(300), 2) << "unlocked";
+    gInTray = TrayVisit();
+    SetTimer(nullptr, 0, 300, LookWhileInTray);
+    EnterTrayMode();
+    EXPECT_EQ(gInTray.Calls.Raised - gInTray.Calls.Restored, 0)
+        << "left raised in the notification area";
+    EXPECT_GT(gInTray.Calls.Raised, atStart.Raised) << "the tray was visited after the unlock";
+    EXPECT_EQ(since(), "3 raised, 2 restored") << "back from the tray";
+    ReleaseProgramResources(); // the end of the program
+    EXPECT_EQ(since(), "3 raised, 3 restored") << "at the end";
+    DestroyPopupMenu();
 }
 
 // Waits (at most 200 events) for an event with the given code.

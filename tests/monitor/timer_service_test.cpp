@@ -26,14 +26,21 @@ class TimerServiceTest : public ::testing::Test {
     void TearDown() override { TimerService::Close(); }
 };
 
-TEST_F(TimerServiceTest, OpenRaisesTheResolutionToTheDevicesMinimum) {
+// A raised resolution costs the whole machine: one raise, one restore of exactly that period.
+TEST_F(TimerServiceTest, TheResolutionIsRaisedOnceToTheDevicesMinimumAndRestoredOnce) {
     ResetFakes();
     gFake.PeriodMin = 3;
     TimerService::Open();
-    ASSERT_EQ(gFake.TimerLog.size(), 1u);
-    EXPECT_EQ(gFake.TimerLog[0], "begin 3");
+    EXPECT_TRUE(gFake.TimerLog.empty()) << "nothing raised until asked";
+    TimerService::RaiseResolution();
+    TimerService::RaiseResolution();
+    TimerService::RestoreResolution();
+    TimerService::RestoreResolution();
+    TimerService::RaiseResolution();
     TimerService::Close();
-    EXPECT_EQ(gFake.TimerLog.back(), "end 3");
+    TimerService::Close();
+    const std::vector<std::string> expected = {"begin 3", "end 3", "begin 3", "end 3"};
+    EXPECT_EQ(gFake.TimerLog, expected);
 }
 
 TEST_F(TimerServiceTest, SlotsOutsideZeroToFifteenAreRefusedAndChangeNothing) {
@@ -76,6 +83,7 @@ TEST_F(TimerServiceTest, ARefusedPeriodLeavesTheSlotIdle) {
 }
 
 TEST_F(TimerServiceTest, CloseRestoresTheResolutionFirstThenKillsEveryLiveTimer) {
+    TimerService::RaiseResolution();
     const uint32_t a = TimerService::Start(0, 50, ProcA);
     const uint32_t b = TimerService::Start(1, 10000, ProcB);
     gFake.TimerLog.clear();

@@ -1,0 +1,14 @@
+#pragma once
+// A test build's winmm timers: the system's, counted where the program looks them up. Wine makes
+// the resolution calls no-ops, so the counts, not the clock, are the evidence.
+
+struct TimerCalls {
+    long Raised = 0;   // timeBeginPeriod
+    long Restored = 0; // timeEndPeriod
+    long Started = 0;  // timeSetEvent that made a timer
+    long Stopped = 0;  // timeKillEvent
+};
+
+TimerCalls CountedTimerCalls();
+// Ticks of every timer so far (any thread).
+long CountedTicks();
