@@ -1,13 +1,16 @@
-// LED tooltips: the drive's label, file system, kind and rates, refreshed once a second while
-// shown.
+// LED tooltips: the drive's label, file system, kind, rates and busy share, and a chart of its last
+// minute below the text, refreshed once a second while shown.
 #include "display/drive_tips_win.h"
 
 #include <commctrl.h>
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/win_handles.h"
+#include "display/color_text.h"
 #include "display/led_images.h"
 #include "display/screen_scale_win.h"
+#include "monitor/drive_history.h"
 #include "monitor/drive_rates.h"
 #include "settings/path_text_win.h"
 
@@ -37,8 +40,101 @@ VolumeFacts AskVolumeFacts(int slot) {
     return facts;
 }
 
+// The chart of the 96-dpi design: a column of 2 pixels per second, 40 high (read up from the
+// middle, write down from it), inside a one-pixel frame, 4 pixels from the tip's edges.
+constexpr int kColumn = 2, kChartHeight = 40, kChartPad = 4;
+
+struct ChartPlace {
+    RECT Inner; // inside the frame
+    int Column;
+    int Half;
+};
+
+ChartPlace PlaceChart(const RECT& client) {
+    const int dpi = AppState.Dpi;
+    const int column = ScaleForDpi(kColumn, dpi), half = ScaleForDpi(kChartHeight, dpi) / 2;
+    const int pad = ScaleForDpi(kChartPad, dpi);
+    const int left = client.left + pad + 1, bottom = client.bottom - pad - 1;
+    return {RECT{left, bottom - 2 * half, left + column * MinuteSeconds, bottom}, column, half};
+}
+
+// Room below the text, and beside it when the text is narrower than the chart.
+RECT ChartMargin(HWND tips, const char* text) {
+    const int pad = ScaleForDpi(kChartPad, AppState.Dpi);
+    const int width = ScaleForDpi(kColumn, AppState.Dpi) * MinuteSeconds + 2 + 2 * pad;
+    WindowDc dc(tips);
+    RECT measured{0, 0, 0, 0};
+    if (dc.get()) {
+        SelectGuard font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(tips, WM_GETFONT, 0, 0)));
+        DrawTextA(dc.get(), text, -1, &measured, DT_CALCRECT | DT_NOPREFIX);
+    }
+    const int extra = width - measured.right;
+    return RECT{0, 0, extra > 0 ? extra : 0,
+                ScaleForDpi(kChartHeight, AppState.Dpi) / 2 * 2 + 2 + 2 * pad};
+}
+
+void Fill(HDC dc, const RECT& area, const RgbColor& color) {
+    SetDCBrushColor(dc, static_cast<COLORREF>(PackColor(color)));
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+// On the background colour in a frame of the tip's own text colour: a second the drive was asked
+// shows a line of the LED text colour in the middle, its reads above in the read colour, its writes
+// below in the write colour, all to the scale of the minute's largest second; a second before it
+// was asked shows nothing.
+void DrawChart(HDC dc, const RECT& client, const DriveMinute& minute) {
+    const ChartPlace c = PlaceChart(client);
+    const RECT frame{c.Inner.left - 1, c.Inner.top - 1, c.Inner.right + 1, c.Inner.bottom + 1};
+    SetDCBrushColor(dc, GetSysColor(COLOR_INFOTEXT));
+    FillRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    Fill(dc, c.Inner, AppState.BackRgb);
+    const uint32_t peak = MinutePeak(minute);
+    const int middle = c.Inner.top + c.Half;
+    for (int i = 0; i < MinuteSeconds; ++i) {
+        const HistorySecond& s = minute.Seconds[i];
+        if (!s.Known) continue;
+        const int x = c.Inner.left + i * c.Column;
+        Fill(dc, RECT{x, middle, x + c.Column, middle + 1}, AppState.TextRgb);
+        if (const int up = ColumnHeight(s.ReadBytes, peak, c.Half))
+            Fill(dc, RECT{x, middle - up, x + c.Column, middle}, AppState.ReadRgb);
+        if (const int down = ColumnHeight(s.WriteBytes, peak, c.Half))
+            Fill(dc, RECT{x, middle, x + c.Column, middle + down}, AppState.WriteRgb);
+    }
+}
+
+bool gChartShown = false; // the shown tip has a chart below its text
+
 std::string TipFor(int slot, const VolumeFacts& facts) {
-    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, ReadDriveRates(slot));
+    const DriveRates rates = ReadDriveRates(slot);
+    gChartShown = TipHasChart(facts, rates);
+    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates,
+                          gChartShown ? MinutePeak(ReadDriveMinute(slot)) : 0);
+}
+
+// The tooltip's own procedure, and ours in front of it: the chart goes on top of what the tip
+// painted, in the margin below its text. (Custom draw would tell the tip's parent, and these tips
+// have none: an owned topmost window would keep the bar from being made topmost again.)
+WNDPROC gTipsProc = nullptr;
+
+LRESULT CALLBACK ChartingTipProc(HWND tips, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(gTipsProc, tips, message, wParam, lParam);
+    if ((message == WM_PAINT || message == WM_PRINTCLIENT) && gChartShown && gShownSlot) {
+        RECT client{};
+        GetClientRect(tips, &client);
+        if (message == WM_PRINTCLIENT) {
+            DrawChart(reinterpret_cast<HDC>(wParam), client, ReadDriveMinute(gShownSlot));
+        } else if (WindowDc dc(tips); dc.get()) {
+            DrawChart(dc.get(), client, ReadDriveMinute(gShownSlot));
+        }
+    }
+    return result;
+}
+
+// The margin that makes room for the chart, or none, before the tip takes its size from the text.
+void MakeRoomForChart(const char* text) {
+    RECT margin{0, 0, 0, 0};
+    if (gChartShown) margin = ChartMargin(gTips, text);
+    SendMessageA(gTips, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
 }
 
 void CopyText(const std::string& text) {
@@ -53,18 +149,24 @@ int SlotOfTool(UINT_PTR tool) {
 } // namespace
 
 std::string DriveTipText(int slot) {
+    const bool shown = gChartShown; // a question from outside leaves the shown tip alone
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return std::string();
-    return TipFor(slot, AskVolumeFacts(slot));
+    std::string text = TipFor(slot, AskVolumeFacts(slot));
+    gChartShown = shown;
+    return text;
 }
 
 void CreateDriveTips() {
     HWND bar = AppState.WindowHandle;
     // Not owned by the bar, like the button's tooltip: an owned topmost window would keep the bar
     // from being made topmost again.
+    // Neither faded nor slid in: the chart is drawn after the tip's own paint.
     gTips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE | TTS_NOFADE,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+    gTipsProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(gTips, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChartingTipProc)));
     SendMessageA(gTips, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(400, AppState.Dpi)); // several lines
     ApplyTooltipFont(gTips);
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
@@ -108,6 +210,7 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
     if (message == WM_TIMER && wParam == kRefreshTimer) {
         if (gShownSlot) {
             CopyText(TipFor(gShownSlot, gShownFacts));
+            MakeRoomForChart(gText);
             TOOLINFOA tool{};
             tool.cbSize = TTTOOLINFOA_V1_SIZE;
             tool.hwnd = bar;
@@ -130,6 +233,8 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
             gShownSlot = slot;
         }
         CopyText(slot ? TipFor(slot, gShownFacts) : std::string());
+        if (!slot) gChartShown = false;
+        MakeRoomForChart(gText);
         info->lpszText = gText;
         break;
     }

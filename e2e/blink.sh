@@ -88,7 +88,27 @@ check "E announced: its upper half in the read colour" "00D800 000000" "$(wait_p
 check "F, never announced, dark: no rescan lit E" "000000" "$(pixels 455 12)"
 cd_traffic 0 0
 
-echo "-- hovering over C shows what it is doing"
+echo "-- hovering over C shows what it is doing, and its last minute"
+# The chart below the text, at 100 %: 60 columns of 2 pixels, the newest on the right, inside a
+# frame 4 pixels from the tip's edges; reads rise from the middle row, writes fall from it, 20 rows
+# each. Printed: the newest column below and above the middle, the oldest at and below it.
+chart() {
+  local at x y w h
+  at=$(wininfo tip-client)
+  read -r x y w h <<<"$at"
+  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
+  local left=$((x + 5)) middle=$((y + h - 5 - 20))
+  pixels $((left + 118)) $((middle + 3)) $((left + 118)) $((middle - 1)) $((left + 1)) "$middle" $((left + 1)) $((middle + 3))
+}
+wait_chart() { # expected, within 4 s
+  local seen=""
+  for _ in $(seq 40); do
+    seen=$(chart)
+    [ "$seen" == "$1" ] && break
+    sleep 0.1
+  done
+  echo "$seen"
+}
 cd_traffic 2 0
 sleep 1.5
 xdotool mousemove 405 15
@@ -99,10 +119,15 @@ eventually "a tooltip shows over C" "1" tip_shown
 sleep 0.5
 import -window root "$dir/tooltip-writing.png"
 tip() { wininfo tip | tr -d '\r'; }
-check_match "the tooltip shows C writing" '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s$' "$(tip)"
+check_match "the tooltip shows C writing, busy half the time (the test build's clock)" \
+  '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
+check "the chart: the newest second written, the oldest empty (before the unlock's new base)" \
+  "FF2626 000000 000000 000000" "$(wait_chart "FF2626 000000 000000 000000")"
 cd_traffic 1 0 # now C reads instead: the text follows within about a second
 sleep 2.5
-check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s$' "$(tip)"
+check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
+check "the chart follows: the newest second read, scaled to the written peak" \
+  "000000 00D800 000000 000000" "$(wait_chart "000000 00D800 000000 000000")"
 import -window root "$dir/tooltip-reading.png"
 xdotool mousemove 600 400
 cd_traffic 0 0

@@ -20,6 +20,33 @@ traffic 03
 eventually "D reads and writes: each half in its colour, a two-column separator" \
   "00D800 00D800 FF2626 FF2626 FF2626 FFFFFF FFFFFF" pixels 328 10 350 22 328 23 350 36 351 30 352 30 353 30
 import -window root -crop 657x37+295+5 +repage "$dir/bar-150.png"
+# C's tooltip and its minute (C is a drive in every prefix): columns of 3 pixels inside a frame
+# 6 pixels from the tip's edges, 30 rows each way from the middle. Printed: the newest column
+# above and below the middle, the oldest at the middle (before the program ran: empty).
+traffic 30
+xdotool mousemove 310 20
+sleep 0.3
+xdotool mousemove 312 22
+chart() {
+  local at x y w h
+  at=$(wininfo tip-client)
+  read -r x y w h <<<"$at"
+  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
+  local left=$((x + 7)) middle=$((y + h - 7 - 30))
+  pixels $((left + 178)) $((middle - 1)) $((left + 178)) $((middle + 4)) $((left + 1)) "$middle"
+}
+eventually "C's tooltip: both halves of the newest second, nothing in the oldest" \
+  "00D800 FF2626 000000" chart
+busy='\|Busy 100 %\|peak 1\.0 MB/s$'
+for _ in $(seq 30); do # the first second of the traffic may still be the newest
+  tip=$(wininfo tip | tr -d '\r')
+  [[ $tip =~ $busy ]] && break
+  sleep 0.1
+done
+check_match "C's tooltip: busy all the time (the test build's clock)" "$busy" "$tip"
+import -window root "$dir/tooltip-150.png"
+echo "screenshot: $dir/tooltip-150.png"
+xdotool mousemove 600 400
 traffic 00
 pick 2 305 15 # Configure Drives
 dialog=$(wait_for_window '^Show/Hide Drive$')

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_history.h"
 #include "monitor/drive_rates.h"
 
 namespace {
@@ -100,8 +101,14 @@ void PollActivity() {
         }
         DriveRates rates;
         if (SampleRates(gSamplers[s], reading, kTicksPerSecond, static_cast<int>(Num::PollPeriodMs),
-                        &rates))
+                        &rates)) {
             PublishDriveRates(s, rates);
+            // A new base or a drive gone: the seconds before are not this drive's minute.
+            if (rates.Status == RateStatus::Known)
+                RecordSecond(s, rates);
+            else
+                ForgetMinute(s);
+        }
         AppState.LedStateNow[s] = state;
         if (AppState.LedStateShown[s] == state) continue;
         AppState.LedStateShown[s] = state;

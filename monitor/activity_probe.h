@@ -22,6 +22,10 @@ struct DiskCounters {
     uint32_t WriteCount = 0;
     uint64_t BytesRead = 0;
     uint64_t BytesWritten = 0;
+    // In 100 ns units: time without work in flight, and the clock of the query; 0 where the drive
+    // does not report them.
+    uint64_t IdleTime = 0;
+    uint64_t QueryTime = 0;
 };
 
 enum class VolumeQuery {
@@ -36,8 +40,8 @@ struct ProbeReading {
     DiskCounters Counters;
 };
 
-// BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, ReadCount and WriteCount at
-// 40 and 44, all little-endian.
+// BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, IdleTime at 32, ReadCount
+// and WriteCount at 40 and 44, QueryTime at 56, all little-endian.
 DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]);
 
 // Compares the counters with the index's history, stores what moved and returns the LED state.

@@ -8,7 +8,7 @@ namespace {
 
 struct PublishedRates {
     std::atomic<uint32_t> Sequence{0}; // odd while the writer is at work
-    std::atomic<uint32_t> Fields[5] = {};
+    std::atomic<uint32_t> Fields[6] = {};
 };
 PublishedRates gPublished[Num::LastDriveSlot + 1];
 
@@ -22,6 +22,17 @@ bool CountDelta(uint32_t now, uint32_t before, uint64_t* delta) {
     const uint32_t d = now - before;
     *delta = d;
     return d <= UINT32_MAX / 2;
+}
+
+// The share of the window with work in flight: 1 - idle / elapsed, from the clock the query itself
+// reports. Unknown where the drive reports no idle time or either clock went backwards.
+uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now) {
+    if (now.IdleTime == 0 || now.QueryTime <= base.QueryTime || now.IdleTime < base.IdleTime)
+        return BusyUnknown;
+    const uint64_t elapsed = now.QueryTime - base.QueryTime;
+    const uint64_t idle =
+        now.IdleTime - base.IdleTime < elapsed ? now.IdleTime - base.IdleTime : elapsed;
+    return static_cast<uint32_t>(((elapsed - idle) * 100 + elapsed / 2) / elapsed);
 }
 
 } // namespace
@@ -51,11 +62,13 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
                       CountDelta(now.ReadCount, base.ReadCount, &reads) &&
                       CountDelta(now.WriteCount, base.WriteCount, &writes);
     *rates = DriveRates{RateStatus::Known};
+    rates->Counted = sane;
     if (sane) {
         rates->ReadBytes = PerSecond(now.BytesRead - base.BytesRead, sampler.Ticks, tickMs);
         rates->WriteBytes = PerSecond(now.BytesWritten - base.BytesWritten, sampler.Ticks, tickMs);
         rates->Reads = PerSecond(reads, sampler.Ticks, tickMs);
         rates->Writes = PerSecond(writes, sampler.Ticks, tickMs);
+        rates->Busy = BusyShare(base, now);
     }
     sampler.Base = now;
     sampler.Ticks = 0;
@@ -69,9 +82,13 @@ void PublishDriveRates(int slot, const DriveRates& rates) {
     const uint32_t sequence = p.Sequence.load(std::memory_order_relaxed);
     p.Sequence.store(sequence + 1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
-    const uint32_t values[5] = {static_cast<uint32_t>(rates.Status), rates.ReadBytes,
-                                rates.WriteBytes, rates.Reads, rates.Writes};
-    for (int i = 0; i < 5; ++i) p.Fields[i].store(values[i], std::memory_order_relaxed);
+    const uint32_t values[6] = {static_cast<uint32_t>(rates.Status),
+                                rates.ReadBytes,
+                                rates.WriteBytes,
+                                rates.Reads,
+                                rates.Writes,
+                                rates.Busy};
+    for (int i = 0; i < 6; ++i) p.Fields[i].store(values[i], std::memory_order_relaxed);
     p.Sequence.store(sequence + 2, std::memory_order_release);
 }
 
@@ -80,12 +97,16 @@ DriveRates ReadDriveRates(int slot) {
     const PublishedRates& p = gPublished[slot];
     for (;;) {
         const uint32_t before = p.Sequence.load(std::memory_order_acquire);
-        uint32_t values[5];
-        for (int i = 0; i < 5; ++i) values[i] = p.Fields[i].load(std::memory_order_relaxed);
+        uint32_t values[6];
+        for (int i = 0; i < 6; ++i) values[i] = p.Fields[i].load(std::memory_order_relaxed);
         std::atomic_thread_fence(std::memory_order_acquire);
         if ((before & 1) == 0 && p.Sequence.load(std::memory_order_relaxed) == before) {
-            return DriveRates{static_cast<RateStatus>(values[0]), values[1], values[2], values[3],
-                              values[4]};
+            return DriveRates{static_cast<RateStatus>(values[0]),
+                              values[1],
+                              values[2],
+                              values[3],
+                              values[4],
+                              values[5]};
         }
     }
 }
@@ -99,7 +120,13 @@ std::string FormatByteRate(uint32_t bytesPerSecond) {
            (unit == 1024 ? " KB/s" : " MB/s");
 }
 
-std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates) {
+bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
+    return facts.DriveType != 1 &&
+           (rates.Status == RateStatus::Known || rates.Status == RateStatus::Measuring);
+}
+
+std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
+                           uint32_t chartPeak) {
     std::string tip(1, letter);
     tip += ":";
     if (facts.DriveType == 1) return tip + " no drive"; // the system knows no such root
@@ -117,6 +144,7 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
                " ops/s";
         tip += "\nWrite: " + FormatByteRate(rates.WriteBytes) + ", " +
                std::to_string(rates.Writes) + " ops/s";
+        if (rates.Busy <= 100) tip += "\nBusy " + std::to_string(rates.Busy) + " %";
         break;
     case RateStatus::Measuring:
         tip += "\nmeasuring...";
@@ -125,5 +153,6 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         tip += "\nactivity not available";
         break;
     }
+    if (chartPeak > 0 && TipHasChart(facts, rates)) tip += "\npeak " + FormatByteRate(chartPeak);
     return tip;
 }

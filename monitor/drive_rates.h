@@ -15,12 +15,20 @@ enum class RateStatus : uint32_t {
     Known,
 };
 
+inline constexpr uint32_t BusyUnknown = 255;
+
 struct DriveRates {
     RateStatus Status = RateStatus::NoDrive;
     uint32_t ReadBytes = 0; // per second
     uint32_t WriteBytes = 0;
     uint32_t Reads = 0;
     uint32_t Writes = 0;
+    // Percent of the second with work in flight, as task managers show "active time";
+    // BusyUnknown where the drive reports no idle time.
+    uint32_t Busy = BusyUnknown;
+    // False when the counters went backwards: the zeros are no measurement of that second. (The
+    // timer thread's; not published.)
+    bool Counted = true;
     bool operator==(const DriveRates&) const = default;
 };
 
@@ -54,6 +62,10 @@ struct VolumeFacts {
     std::string FileSystem;
 };
 
-// The tooltip of an LED: the letter, label and file system, the drive's kind, and its rates; only
-// "no drive" where the system knows no such root.
-std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates);
+// The tooltip of an LED: the letter, label and file system, the drive's kind, its rates and how
+// busy it was, and the scale of the chart below (`chartPeak`, left out when 0); only "no drive"
+// where the system knows no such root.
+std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
+                           uint32_t chartPeak = 0);
+// Whether the tooltip of a drive in this state has the minute's chart below its text.
+bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates);

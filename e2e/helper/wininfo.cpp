@@ -15,6 +15,7 @@
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
+//   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 
 #include <windows.h>
@@ -344,6 +345,17 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "box")) return Box();
     if (argc >= 2 && !std::strcmp(argv[1], "tip")) return Tip();
+    if (argc >= 2 && !std::strcmp(argv[1], "tip-client")) {
+        HWND tip = FindVisibleWindowOfClass("tooltips_class32");
+        RECT client{};
+        POINT origin{0, 0};
+        if (!tip || !GetClientRect(tip, &client) || !ClientToScreen(tip, &origin)) {
+            std::printf("no tip\n");
+            return 1;
+        }
+        std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+        return 0;
+    }
     if (argc >= 3 && !std::strcmp(argv[1], "load")) {
         std::printf("%s\n", LoadLibraryA(argv[2]) ? "loaded" : "failed");
         return 0;

@@ -8,6 +8,7 @@
 #include "app/monitoring.h"
 #include "monitor/activity_poller.h"
 #include "monitor/activity_probe.h"
+#include "monitor/drive_history.h"
 #include "monitor/drive_rates.h"
 #include <cstdio>
 
@@ -218,6 +219,47 @@ TEST_F(ActivityPollerTest, ATickAllocatesNothing) {
     }
     std::printf("heap allocations in 20 ticks: %zu\n", allocations); // a figure for bench.sh
     EXPECT_EQ(allocations, 0u);
+}
+
+// The minute the tooltip draws, kept by the tick: seconds before the drive was first asked are
+// empty, each finished second joins, the largest second scales the chart until it leaves the
+// minute, a counter that went backwards leaves its second empty, and a pause starts afresh.
+TEST_F(ActivityPollerTest, TheTooltipsMinuteKeepsWhatTheTickSaw) {
+    const auto second = [](uint32_t written) {
+        for (int tick = 0; tick < 20; ++tick) {
+            FakeVolumeFor('C').Counters.BytesWritten += written / 20;
+            PollActivity();
+        }
+    };
+    const auto newest = [](int back) {
+        return ReadDriveMinute(1).Seconds[MinuteSeconds - 1 - back];
+    };
+    SetPollingPaused(true); // whatever earlier cases left: start from a new base
+    SetPollingPaused(false);
+    PollActivity(); // the first answer: the base
+    EXPECT_EQ(MinutePeak(ReadDriveMinute(1)), 0u);
+    EXPECT_FALSE(newest(0).Known);
+    second(20000);
+    EXPECT_TRUE(newest(0).Known);
+    EXPECT_EQ(newest(0).WriteBytes, 20000u);
+    EXPECT_EQ(newest(0).ReadBytes, 0u);
+    EXPECT_FALSE(newest(1).Known) << "before the first answer: empty, not zero";
+    second(0);
+    EXPECT_EQ(MinutePeak(ReadDriveMinute(1)), 20000u) << "the largest second of the minute";
+    FakeVolumeFor('C').Counters.BytesWritten = 7; // restarted under us
+    second(0);
+    EXPECT_FALSE(newest(0).Known) << "a counter that went backwards";
+    EXPECT_TRUE(newest(1).Known);
+    for (int s = 0; s < MinuteSeconds - 2; ++s) second(0);
+    EXPECT_EQ(newest(MinuteSeconds - 1).WriteBytes, 0u);
+    EXPECT_EQ(MinutePeak(ReadDriveMinute(1)), 0u) << "the busy second has left the minute";
+    SetPollingPaused(true);
+    SetPollingPaused(false);
+    PollActivity();
+    EXPECT_FALSE(newest(0).Known) << "after a pause the minute starts afresh";
+    EXPECT_EQ(ColumnHeight(20000, 20000, 20), 20);
+    EXPECT_EQ(ColumnHeight(1, 20000, 20), 1) << "anything shows";
+    EXPECT_EQ(ColumnHeight(0, 20000, 20), 0);
 }
 
 // A locked session: no volume is asked while paused, and what the disks did meanwhile is not shown

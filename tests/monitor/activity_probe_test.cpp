@@ -98,7 +98,13 @@ TEST(DiskPerformanceRecord, CountersAreReadLittleEndianAtTheirOffsets) {
     const unsigned char bytesWritten[8] = {0xFF, 0, 0, 0, 1, 0, 0, 0};
     std::memcpy(record + 0, bytesRead, 8);
     std::memcpy(record + 8, bytesWritten, 8);
+    const unsigned char idle[8] = {0x10, 0, 0, 0, 0, 0, 0, 0x01};
+    const unsigned char clock[8] = {0x20, 0, 0, 0, 0, 0, 0, 0x02};
+    std::memcpy(record + 32, idle, 8);
+    std::memcpy(record + 56, clock, 8);
     const DiskCounters counters = CountersFromDiskPerformance(record);
+    EXPECT_EQ(counters.IdleTime, 0x0100000000000010u);
+    EXPECT_EQ(counters.QueryTime, 0x0200000000000020u);
     EXPECT_EQ(counters.ReadCount, 0x12345678u);
     EXPECT_EQ(counters.WriteCount, 0x80000001u);
     EXPECT_EQ(counters.BytesRead, 0x8807060504030201u);

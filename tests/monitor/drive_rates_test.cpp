@@ -69,7 +69,8 @@ TEST(DriveRates, WrapVanishAndReturnNeverGiveAbsurdFigures) {
     run.Now.BytesRead = 5;
     run.Now.ReadCount = 1;
     run.Ticks(20, 0, 0, 0, 0);
-    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 0, 0, 0, 0}));
+    EXPECT_EQ(run.Last, (DriveRates{RateStatus::Known, 0, 0, 0, 0, BusyUnknown, false}))
+        << "zeros, marked as no measurement";
 
     SamplerRun refused;
     refused.Tick(ProbeReading{VolumeQuery::QueryFailed, {}});
@@ -78,8 +79,37 @@ TEST(DriveRates, WrapVanishAndReturnNeverGiveAbsurdFigures) {
     EXPECT_EQ(Answered(1, 2, 3, 4).Counters.BytesWritten, 4u);
 }
 
+// The share of a second with work in flight, from the idle time and the query's own clock (100 ns
+// units): what task managers show as "active time".
+TEST(DriveRates, BusyIsTheShareOfTheSecondNotIdle) {
+    const struct {
+        uint64_t IdleBefore, IdleAfter, ClockBefore, ClockAfter;
+        uint32_t Busy;
+    } rows[] = {
+        {1000, 1000 + 6300000, 5000, 5000 + 10000000, 37}, // 0.63 s idle in 1 s
+        {1000, 1000, 5000, 5000 + 10000000, 100},          // never idle
+        {1000, 1000 + 12000000, 5000, 5000 + 10000000, 0}, // idle beyond the clock: none busy
+        {0, 0, 5000, 5000 + 10000000, BusyUnknown},        // the drive reports no idle time
+        {1000, 2000, 5000, 5000, BusyUnknown},             // nor a clock
+        {9000, 1000, 5000, 5000 + 10000000, BusyUnknown},  // idle time went backwards
+    };
+    for (const auto& row : rows) {
+        RateSampler sampler;
+        DriveRates rates;
+        DiskCounters now;
+        now.IdleTime = row.IdleBefore;
+        now.QueryTime = row.ClockBefore;
+        SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates);
+        now.IdleTime = row.IdleAfter;
+        now.QueryTime = row.ClockAfter;
+        ASSERT_TRUE(
+            SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates));
+        EXPECT_EQ(rates.Busy, row.Busy) << row.IdleBefore << " " << row.IdleAfter;
+    }
+}
+
 TEST(DriveRates, PublishedRatesReadBackWhole) {
-    const DriveRates rates{RateStatus::Known, 1, 2, 3, 4};
+    const DriveRates rates{RateStatus::Known, 1, 2, 3, 4, 37};
     PublishDriveRates(7, rates);
     EXPECT_EQ(ReadDriveRates(7), rates);
     EXPECT_EQ(ReadDriveRates(0), DriveRates{}) << "no slot 0";
@@ -97,7 +127,11 @@ TEST(DriveTips, UnitsAndTexts) {
     const VolumeFacts system{3, "System", "NTFS"};
     EXPECT_EQ(FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40}),
               "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s");
-    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{}), "Q: no drive");
+    EXPECT_EQ(
+        FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40, 37}, 1048580),
+        "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s\n"
+        "Busy 37 %\npeak 1.0 MB/s");
+    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{}, 4096), "Q: no drive");
     EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{RateStatus::Known}),
               "Q: no drive");
     EXPECT_EQ(FormatDriveTip('N', VolumeFacts{0, "", ""}, DriveRates{RateStatus::NotAvailable}),

@@ -2,7 +2,9 @@
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
 // '3' both, '4' both on every other query, so that its LED switches on every tick, '-' no such
 // volume: its letter names no drive at the next scan). While a letter's traffic flows, its counters
-// move on every query. Linked instead of the device query; the shipped program never contains it.
+// move on every query, and the drive's clock runs 50 ms a query: idle all of it while quiet, half
+// of it while reading or writing, none of it for both. Linked instead of the device query; the
+// shipped program never contains it.
 #include <windows.h>
 
 #include "monitor/activity_probe.h"
@@ -20,6 +22,9 @@ uint32_t gWrites[24];
 uint64_t gBytesRead[24];
 uint64_t gBytesWritten[24];
 bool gOddQuery[24];
+uint64_t gIdle[24];
+uint64_t gClock[24];
+constexpr uint64_t kQueryClock = 500000; // 50 ms in 100 ns units
 
 using TrafficPath = wchar_t[MAX_PATH * 2];
 TrafficPath gPath;   // the timer thread's
@@ -80,6 +85,10 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
         ++gWrites[i];
         gBytesWritten[i] += kBytesPerWrite;
     }
-    *counters = DiskCounters{gReads[i], gWrites[i], gBytesRead[i], gBytesWritten[i]};
+    const bool reading = traffic == '1' || both, writing = traffic == '2' || both;
+    gClock[i] += kQueryClock;
+    gIdle[i] += reading && writing ? 0 : reading || writing ? kQueryClock / 2 : kQueryClock;
+    *counters = DiskCounters{gReads[i],        gWrites[i],   gBytesRead[i],
+                             gBytesWritten[i], gIdle[i] + 1, gClock[i]};
     return VolumeQuery::Answered;
 }

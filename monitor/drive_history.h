@@ -1,0 +1,34 @@
+#pragma once
+// The last minute of each drive, a second a column: what the LED tooltip draws. The timer thread
+// records each finished second in storage made once; the window's thread reads a slot's minute
+// whole, as it reads the rates.
+
+#include <cstdint>
+
+#include "monitor/drive_rates.h"
+
+inline constexpr int MinuteSeconds = 60;
+
+struct HistorySecond {
+    bool Known = false; // false before the drive was asked, or when its counters went backwards
+    uint32_t ReadBytes = 0;
+    uint32_t WriteBytes = 0;
+};
+
+struct DriveMinute {
+    HistorySecond Seconds[MinuteSeconds]; // the oldest first, the newest last
+};
+
+// Timer thread. A finished second of slot 1..24 joins its minute, the oldest leaves.
+void RecordSecond(int slot, const DriveRates& finished);
+// Timer thread: the drive is asked afresh (start, arrival, the end of a pause) or is gone; the
+// seconds before are not its.
+void ForgetMinute(int slot);
+// Window's thread.
+DriveMinute ReadDriveMinute(int slot);
+
+// The chart's scale: the largest read or write of the minute; 0 for a quiet or unknown minute.
+uint32_t MinutePeak(const DriveMinute& minute);
+// Height in pixels of a column of `value` where `peak` fills `full`: 0 for nothing, at least 1
+// for anything, rounded.
+int ColumnHeight(uint32_t value, uint32_t peak, int full);
