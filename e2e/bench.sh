@@ -98,10 +98,16 @@ echo "ratio blinkbar / bare queries of the present letters: $(ratio blinkbar bar
 
 echo "== processor time while nobody can see the bar: locked, and in the notification area"
 lock_session() { wininfo post Blinkbar 0x2B1 7 0 >/dev/null; } # WM_WTSSESSION_CHANGE: locked
-to_tray() { wininfo command Blinkbar 16 >/dev/null; } # "Minimize To Tray"
+# "Minimize To Tray", until its icon shows in Wine's own tray window (red in its lower half): the
+# first icon of a session starts that window, which takes Wine a second or two.
+to_tray() {
+  wininfo command Blinkbar 16 >/dev/null
+  for _ in $(seq 100); do [ "$(pixels 12 32)" == FF0000 ] && break; sleep 0.1; done
+}
+to_tray_settled() { to_tray; sleep 3; }
 after_start=lock_session idle_cost locked "$exe"
 stop_bar
-after_start=to_tray idle_cost tray "$exe"
+after_start=to_tray_settled idle_cost tray "$exe"
 stop_bar
 idle_cost idle-window "$helper_dir/minimal_window.exe"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
@@ -119,6 +125,7 @@ path="monitoring $(outstanding)"
 to_tray
 path+=", tray $(outstanding)"
 xdotool mousemove 12 32 click --repeat 2 --delay 80 1 # the icon in Wine's own tray window
+for _ in $(seq 50); do [ "$(window_count Blinkbar)" == 1 ] && break; sleep 0.1; done
 path+=", back $(outstanding)"
 lock_session
 path+=", locked $(outstanding)"

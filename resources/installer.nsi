@@ -17,6 +17,10 @@ SetDateSave off ; installed files carry the install time, so the installer is th
 
 Name "Blinkbar"
 OutFile "${OUTFILE}"
+!ifdef SIGN_UNINSTALLER
+  ; Signed before it is packed, so the installed unins000.exe carries the signature too.
+  !uninstfinalize '${SIGN_UNINSTALLER} "%1"'
+!endif
 InstallDir "$LOCALAPPDATA\Programs\Blinkbar"
 ; An upgrade or reinstall goes where the program already is, not into a second copy.
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"

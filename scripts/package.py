@@ -3,11 +3,23 @@
   Blinkbar-VERSION-portable.zip   blinkbar.exe, Readme.txt and LICENSE.txt in a folder Blinkbar
   Blinkbar-VERSION-setup.exe      the per-user installer (NSIS)
   blinkbar.exe                    the executable itself
-and a NAME.sha256 beside each (sha256sum's format). The zip's entries carry the commit's time
-and fixed attributes, so it is the same bytes for the same executable.
+  manifests/winget/               the three files of a winget manifest for the installer
+  manifests/scoop/blinkbar.json   a Scoop manifest for the zip
+and a NAME.sha256 beside each download (sha256sum's format). The zip's entries carry the commit's
+time and fixed attributes, so it is the same bytes for the same executable.
 
-usage: package.py EXE ICON SOURCE_DIR OUT_DIR"""
+Signing, when BLINKBAR_SIGN_CERT names a code-signing certificate (PEM, with BLINKBAR_SIGN_KEY its
+key; or a .p12/.pfx holding both): blinkbar.exe before it goes into the zip and the installer, the
+uninstaller before NSIS packs it, and the installer, each with SHA-256 (osslsigncode). The key's
+password is read from the file BLINKBAR_SIGN_PASSWORD_FILE names, never from a command line;
+BLINKBAR_TIMESTAMP_URL adds a timestamp. The checksums are made after signing. Without a
+certificate nothing is signed, and the downloads stay the same bytes for the same commit.
+BLINKBAR_RELEASE_URL is the address the downloads will be published under, for the manifests.
+
+usage: package.py EXE ICON SOURCE_DIR OUT_DIR
+       package.py --sign FILE     (signs FILE in place; NSIS calls it for the uninstaller)"""
 import hashlib
+import json
 import os
 import re
 import shutil
@@ -35,6 +47,111 @@ def write_sha256(path):
         f.write(f"{digest}  {os.path.basename(path)}\n")
 
 
+HOMEPAGE = "https://blinkbar.example.org"
+PLACEHOLDER_URL = "https://downloads.blinkbar.example.org/releases"  # no release address given
+
+
+def sign(path):
+    """Signs the PE file at `path` in place, as BLINKBAR_SIGN_* say; False when unconfigured."""
+    cert = os.environ.get("BLINKBAR_SIGN_CERT", "")
+    if not cert:
+        return False
+    if cert.lower().endswith((".p12", ".pfx")):
+        cmd = ["osslsigncode", "sign", "-pkcs12", cert]
+    else:
+        cmd = ["osslsigncode", "sign", "-certs", cert, "-key", os.environ["BLINKBAR_SIGN_KEY"]]
+    if os.environ.get("BLINKBAR_SIGN_PASSWORD_FILE"):
+        cmd += ["-readpass", os.environ["BLINKBAR_SIGN_PASSWORD_FILE"]]
+    cmd += ["-h", "sha256", "-n", "Blinkbar", "-i", HOMEPAGE]
+    if os.environ.get("BLINKBAR_TIMESTAMP_URL"):
+        cmd += ["-ts", os.environ["BLINKBAR_TIMESTAMP_URL"]]
+    signed = path + ".signed"
+    if os.path.exists(signed):
+        os.remove(signed)
+    subprocess.run(cmd + ["-in", path, "-out", signed], check=True, stdout=subprocess.DEVNULL)
+    os.replace(signed, path)
+    return True
+
+
+def sha256_of(path):
+    return hashlib.sha256(open(path, "rb").read()).hexdigest()
+
+
+def yaml_file(path, fields, note):
+    """A YAML file of plain keys: every value written as JSON, which YAML reads as it is."""
+    with open(path, "w", newline="\n") as f:
+        if note:
+            f.write(f"# {note}\n")
+        for key, value in fields:
+            if isinstance(value, list):
+                f.write(f"{key}:\n")
+                for item in value:
+                    if isinstance(item, dict):
+                        item = "\n  ".join(f"{k}: {json.dumps(v)}" for k, v in item.items())
+                    else:
+                        item = json.dumps(item)
+                    f.write(f"- {item}\n")
+            elif isinstance(value, dict):
+                f.write(f"{key}:\n")
+                for k, v in value.items():
+                    f.write(f"  {k}: {json.dumps(v)}\n")
+            else:
+                f.write(f"{key}: {json.dumps(value)}\n")
+
+
+def write_manifests(out_dir, version, publisher, setup_path, zip_path):
+    base = os.environ.get("BLINKBAR_RELEASE_URL", "").rstrip("/")
+    note = "" if base else ("The download addresses below are placeholders: no release address "
+                            "(BLINKBAR_RELEASE_URL) was given to the build.")
+    base = base or PLACEHOLDER_URL
+    ident = "Blinkbar.Blinkbar"
+    head = [("PackageIdentifier", ident), ("PackageVersion", version)]
+    winget = os.path.join(out_dir, "manifests", "winget")
+    os.makedirs(winget, exist_ok=True)
+    yaml_file(os.path.join(winget, f"{ident}.yaml"), head + [
+        ("DefaultLocale", "en-US"), ("ManifestType", "version"), ("ManifestVersion", "1.10.0")], "")
+    yaml_file(os.path.join(winget, f"{ident}.installer.yaml"), head + [
+        ("InstallerType", "nullsoft"),
+        ("Scope", "user"),
+        ("InstallModes", ["interactive", "silent", "silentWithProgress"]),
+        # What the installer really takes: NSIS's /S, and /D= last, without quotes.
+        ("InstallerSwitches", {"Silent": "/S", "SilentWithProgress": "/S",
+                               "InstallLocation": "/D=<INSTALLPATH>"}),
+        ("UpgradeBehavior", "install"),
+        # The key of its entry in the installed programs, which the uninstaller removes.
+        ("ProductCode", "Blinkbar"),
+        ("Installers", [{
+            "Architecture": "x86",
+            "InstallerUrl": f"{base}/{version}/{os.path.basename(setup_path)}",
+            "InstallerSha256": sha256_of(setup_path).upper()}]),
+        ("ManifestType", "installer"), ("ManifestVersion", "1.10.0")], note)
+    yaml_file(os.path.join(winget, f"{ident}.locale.en-US.yaml"), head + [
+        ("PackageLocale", "en-US"), ("Publisher", publisher), ("PublisherUrl", HOMEPAGE),
+        ("PackageName", "Blinkbar"), ("PackageUrl", HOMEPAGE), ("License", "MIT"),
+        ("ShortDescription", "A disk-activity indicator: one LED per drive letter, always on top."),
+        ("ManifestType", "defaultLocale"), ("ManifestVersion", "1.10.0")], "")
+    scoop = os.path.join(out_dir, "manifests", "scoop")
+    os.makedirs(scoop, exist_ok=True)
+    manifest = {
+        "version": version,
+        "description": "A disk-activity indicator: one LED per drive letter, always on top.",
+        "homepage": HOMEPAGE,
+        "license": "MIT",
+        "url": f"{base}/{version}/{os.path.basename(zip_path)}",
+        "hash": sha256_of(zip_path),
+        "extract_dir": "Blinkbar",
+        "bin": "blinkbar.exe",
+        "shortcuts": [["blinkbar.exe", "Blinkbar"]],
+        # The settings live beside the program: an update keeps them.
+        "persist": "Blinkbar.ini",
+    }
+    if note:
+        manifest = {"##": note, **manifest}
+    with open(os.path.join(scoop, "blinkbar.json"), "w", newline="\n") as f:
+        json.dump(manifest, f, indent=4)
+        f.write("\n")
+
+
 def main(exe, icon, source_dir, out_dir):
     v = version_defines(source_dir)
     version = v["VERSION_TEXT"]
@@ -51,12 +168,13 @@ def main(exe, icon, source_dir, out_dir):
             f.write(data)
     program = os.path.join(out_dir, "blinkbar.exe")
     shutil.copyfile(exe, program)
+    signing = sign(program)  # the zip and the installer carry the signed program
 
     # A zip time is local, two-second resolution and no earlier than 1980.
     stamp = time.gmtime(max(commit_time(source_dir), 315532800))[:6]
     zip_path = os.path.join(out_dir, f"Blinkbar-{version}-portable.zip")
     with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as z:
-        for name, data in [("blinkbar.exe", open(exe, "rb").read())] + sorted(texts.items()):
+        for name, data in [("blinkbar.exe", open(program, "rb").read())] + sorted(texts.items()):
             info = zipfile.ZipInfo("Blinkbar/" + name, date_time=stamp)
             info.compress_type = zipfile.ZIP_DEFLATED
             info.create_system = 0  # MS-DOS attributes, as Explorer writes them
@@ -66,18 +184,25 @@ def main(exe, icon, source_dir, out_dir):
     setup_path = os.path.join(out_dir, f"Blinkbar-{version}-setup.exe")
     defines = {
         "VERSION": version, "VERSION_QUAD": quad, "PUBLISHER": v["PUBLISHER"],
-        "COPYRIGHT": v["COPYRIGHT"], "EXE": os.path.abspath(exe), "ICON": os.path.abspath(icon),
+        "COPYRIGHT": v["COPYRIGHT"], "EXE": os.path.abspath(program), "ICON": os.path.abspath(icon),
         "README": os.path.join(os.path.abspath(stage), "Readme.txt"),
         "LICENSE": os.path.join(os.path.abspath(stage), "LICENSE.txt"),
         "OUTFILE": os.path.abspath(setup_path),
     }
+    if signing:  # NSIS signs the uninstaller with this before it packs it
+        defines["SIGN_UNINSTALLER"] = f'"{sys.executable}" "{os.path.abspath(__file__)}" --sign'
     cmd = ["makensis", "-V2", "-NOCD"] + [f"-D{k}={val}" for k, val in defines.items()]
     cmd.append(os.path.join(source_dir, "resources", "installer.nsi"))
     subprocess.run(cmd, check=True, env=dict(os.environ, SOURCE_DATE_EPOCH=str(commit_time(source_dir))))
 
+    if signing:
+        sign(setup_path)
     for path in (program, zip_path, setup_path):
         write_sha256(path)
+    write_manifests(out_dir, version, v["PUBLISHER"], setup_path, zip_path)
 
 
 if __name__ == "__main__":
+    if sys.argv[1:2] == ["--sign"]:
+        sys.exit(0 if sign(sys.argv[2]) else "--sign: no certificate (BLINKBAR_SIGN_CERT)")
     main(*sys.argv[1:5])

@@ -29,6 +29,7 @@ bash scripts/check-reproducible.sh
   bash e2e/blink.sh | tee build/e2e-blink.log
   bash e2e/commands.sh | tee build/e2e-commands.log
   bash e2e/install.sh | tee build/e2e-install.log
+  bash e2e/release.sh | tee build/e2e-release.log
   echo "== stress (short runs; scripts/stress-long.sh runs the long ones)"
   bash e2e/stress/kill_save.sh 20 | tee build/e2e-kill-save.log
   bash e2e/stress/hostile.sh | tee build/e2e-hostile.log
@@ -58,7 +59,7 @@ count() { grep -oE "$2" "$1" | grep -oE '[0-9]+' | tail -n 1; }
 native=$(count build/ctest-native.log 'out of [0-9]+')
 windows=$(count build/ctest-windows.log 'out of [0-9]+')
 e2e=0
-for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log build/e2e-install.log \
+for log in build/e2e.log build/e2e-blink.log build/e2e-commands.log build/e2e-install.log build/e2e-release.log \
   build/e2e-kill-save.log build/e2e-hostile.log build/e2e-stop-start.log build/e2e-soak.log \
   build/e2e-monitors.log build/e2e-scale.log; do
   e2e=$((e2e + $(count "$log" '^[0-9]+ passed')))
