@@ -89,17 +89,10 @@ check "F, never announced, dark: no rescan lit E" "000000" "$(pixels 455 12)"
 cd_traffic 0 0
 
 echo "-- hovering over C shows what it is doing, and its last minute"
-# The chart below the text, at 100 %: 60 columns of 2 pixels, the newest on the right, inside a
-# frame 4 pixels from the tip's edges; reads rise from the middle row, writes fall from it, 20 rows
-# each. Printed: the newest column below and above the middle, the oldest at and below it.
-chart() {
-  local at x y w h
-  at=$(wininfo tip-client)
-  read -r x y w h <<<"$at"
-  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
-  local left=$((x + 5)) middle=$((y + h - 5 - 20))
-  pixels $((left + 118)) $((middle + 3)) $((left + 118)) $((middle - 1)) $((left + 1)) "$middle" $((left + 1)) $((middle + 3))
-}
+# The chart below the text, at 100 %: 60 columns of 2 pixels inside a frame 4 pixels from the tip's
+# edges, 20 rows each way from the middle. Read: the newest second below and above the middle, the
+# oldest at and below it.
+chart() { tip_chart 4 2 20  59 3  59 -1  0 0  0 3; }
 wait_chart() { # expected, within 4 s
   local seen=""
   for _ in $(seq 40); do

@@ -197,6 +197,24 @@ pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
 
 exists() { [ -e "$1" ] && echo yes || echo no; }
 
+# tip_chart PAD COLUMN HALF [SECOND ROW]...: pixels of the chart in the visible LED tooltip, which
+# stands PAD pixels and a one-pixel frame from the bottom-left of the tip's client area, a column
+# of COLUMN pixels a second (0 the oldest, 59 the newest) and HALF rows each way from its middle
+# row. Each ROW counts from the middle, downwards positive.
+tip_chart() {
+  local pad=$1 column=$2 half=$3 at x y w h points=()
+  shift 3
+  at=$(wininfo tip-client)
+  read -r x y w h <<<"$at"
+  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
+  local left=$((x + pad + 1)) middle=$((y + h - pad - 1 - half))
+  while [ $# -ge 2 ]; do
+    points+=($((left + $1 * column + column / 2)) $((middle + $2)))
+    shift 2
+  done
+  pixels "${points[@]}"
+}
+
 # traffic LETTERS: the test build's disk counters, one character per letter from C on: 0 quiet,
 # 1 reading, 2 writing, 3 both, - no drive; letters not named are quiet. The file is replaced
 # whole, so that the program never reads half of it.

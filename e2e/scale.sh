@@ -27,14 +27,7 @@ traffic 30
 xdotool mousemove 310 20
 sleep 0.3
 xdotool mousemove 312 22
-chart() {
-  local at x y w h
-  at=$(wininfo tip-client)
-  read -r x y w h <<<"$at"
-  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
-  local left=$((x + 7)) middle=$((y + h - 7 - 30))
-  pixels $((left + 178)) $((middle - 1)) $((left + 178)) $((middle + 4)) $((left + 1)) "$middle"
-}
+chart() { tip_chart 6 3 30  59 -1  59 4  0 0; }
 eventually "C's tooltip: both halves of the newest second, nothing in the oldest" \
   "00D800 FF2626 000000" chart
 busy='\|Busy 100 %\|peak 1\.0 MB/s$'
