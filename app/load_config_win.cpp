@@ -7,45 +7,20 @@
 
 namespace {
 
-// The first 64 bytes of IMAGE_LOAD_CONFIG_DIRECTORY32: no security cookie, no SafeSEH table. 64 is
-// also the size the Windows XP loader insists on.
+// The first 64 bytes of IMAGE_LOAD_CONFIG_DIRECTORY32, all zero but its size and
+// DependentLoadFlags (at byte 54): no security cookie, no SafeSEH table. 64 is also the size the
+// Windows XP loader insists on.
 struct LoadConfig64 {
     DWORD Size;
-    DWORD TimeDateStamp;
-    WORD MajorVersion;
-    WORD MinorVersion;
-    DWORD GlobalFlags[2];
-    DWORD CriticalSectionDefaultTimeout;
-    DWORD DeCommitThresholds[2];
-    DWORD LockPrefixTable;
-    DWORD MaximumAllocationSize;
-    DWORD VirtualMemoryThreshold;
-    DWORD ProcessHeapFlags;
-    DWORD ProcessAffinityMask;
+    DWORD Before[12]; // time stamp, versions, heap and lock settings
     WORD CSDVersion;
     WORD DependentLoadFlags;
-    DWORD EditList;
-    DWORD SecurityCookie;
+    DWORD After[2]; // edit list, security cookie
 };
 static_assert(sizeof(LoadConfig64) == 64);
 
 } // namespace
 
 // The linker finds the record by this name and points the PE header's directory at it.
-extern "C" __attribute__((used))
-const LoadConfig64 _load_config_used = {sizeof(LoadConfig64),
-                                        0,
-                                        0,
-                                        0,
-                                        {0, 0},
-                                        0,
-                                        {0, 0},
-                                        0,
-                                        0,
-                                        0,
-                                        0,
-                                        0,
-                                        0,
-                                        0x0800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */,
-                                        0,
-                                        0};
+extern "C" __attribute__((used)) const LoadConfig64 _load_config_used = {
+    sizeof(LoadConfig64), {}, 0, 0x0800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */, {}};

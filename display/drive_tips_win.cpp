@@ -44,10 +44,12 @@ VolumeFacts AskVolumeFacts(int slot) {
 // middle, write down from it), inside a one-pixel frame, 4 pixels from the tip's edges.
 constexpr int kColumn = 2, kChartHeight = 40, kChartPad = 4;
 
+// The chart at the bar's scale.
 struct ChartPlace {
     RECT Inner; // inside the frame
     int Column;
     int Half;
+    int Pad;
 };
 
 ChartPlace PlaceChart(const RECT& client) {
@@ -55,13 +57,15 @@ ChartPlace PlaceChart(const RECT& client) {
     const int column = ScaleForDpi(kColumn, dpi), half = ScaleForDpi(kChartHeight, dpi) / 2;
     const int pad = ScaleForDpi(kChartPad, dpi);
     const int left = client.left + pad + 1, bottom = client.bottom - pad - 1;
-    return {RECT{left, bottom - 2 * half, left + column * MinuteSeconds, bottom}, column, half};
+    return {RECT{left, bottom - 2 * half, left + column * MinuteSeconds, bottom}, column, half,
+            pad};
 }
 
-// Room below the text, and beside it when the text is narrower than the chart.
+// Room below the text, and beside it when the text is narrower than the chart: the chart with its
+// frame and pads.
 RECT ChartMargin(HWND tips, const char* text) {
-    const int pad = ScaleForDpi(kChartPad, AppState.Dpi);
-    const int width = ScaleForDpi(kColumn, AppState.Dpi) * MinuteSeconds + 2 + 2 * pad;
+    const ChartPlace c = PlaceChart(RECT{});
+    const int width = c.Inner.right - c.Inner.left + 2 + 2 * c.Pad;
     WindowDc dc(tips);
     RECT measured{0, 0, 0, 0};
     if (dc.get()) {
@@ -69,8 +73,7 @@ RECT ChartMargin(HWND tips, const char* text) {
         DrawTextA(dc.get(), text, -1, &measured, DT_CALCRECT | DT_NOPREFIX);
     }
     const int extra = width - measured.right;
-    return RECT{0, 0, extra > 0 ? extra : 0,
-                ScaleForDpi(kChartHeight, AppState.Dpi) / 2 * 2 + 2 + 2 * pad};
+    return RECT{0, 0, extra > 0 ? extra : 0, c.Inner.bottom - c.Inner.top + 2 + 2 * c.Pad};
 }
 
 void Fill(HDC dc, const RECT& area, const RgbColor& color) {
@@ -104,11 +107,12 @@ void DrawChart(HDC dc, const RECT& client, const DriveMinute& minute) {
 
 bool gChartShown = false; // the shown tip has a chart below its text
 
-std::string TipFor(int slot, const VolumeFacts& facts) {
+// The text of slot's tip, and whether a chart goes below it.
+std::string TipFor(int slot, const VolumeFacts& facts, bool* hasChart) {
     const DriveRates rates = ReadDriveRates(slot);
-    gChartShown = TipHasChart(facts, rates);
+    *hasChart = TipHasChart(facts, rates);
     return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates,
-                          gChartShown ? MinutePeak(ReadDriveMinute(slot)) : 0);
+                          *hasChart ? MinutePeak(ReadDriveMinute(slot)) : 0);
 }
 
 // The tooltip's own procedure, and ours in front of it: the chart goes on top of what the tip
@@ -149,11 +153,9 @@ int SlotOfTool(UINT_PTR tool) {
 } // namespace
 
 std::string DriveTipText(int slot) {
-    const bool shown = gChartShown; // a question from outside leaves the shown tip alone
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return std::string();
-    std::string text = TipFor(slot, AskVolumeFacts(slot));
-    gChartShown = shown;
-    return text;
+    bool hasChart = false;
+    return TipFor(slot, AskVolumeFacts(slot), &hasChart);
 }
 
 void CreateDriveTips() {
@@ -209,7 +211,7 @@ void DestroyDriveTips() {
 bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_TIMER && wParam == kRefreshTimer) {
         if (gShownSlot) {
-            CopyText(TipFor(gShownSlot, gShownFacts));
+            CopyText(TipFor(gShownSlot, gShownFacts, &gChartShown));
             MakeRoomForChart(gText);
             TOOLINFOA tool{};
             tool.cbSize = TTTOOLINFOA_V1_SIZE;
@@ -232,8 +234,8 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
             gShownFacts = slot ? AskVolumeFacts(slot) : VolumeFacts();
             gShownSlot = slot;
         }
-        CopyText(slot ? TipFor(slot, gShownFacts) : std::string());
-        if (!slot) gChartShown = false;
+        gChartShown = false;
+        CopyText(slot ? TipFor(slot, gShownFacts, &gChartShown) : std::string());
         MakeRoomForChart(gText);
         info->lpszText = gText;
         break;

@@ -3,11 +3,10 @@
 #include <atomic>
 
 #include "app/numbering.h"
+#include "monitor/published_whole.h"
 
 namespace {
 
-// One writer (the timer thread), readers on the window's thread: a sequence number, odd while the
-// writer is at work, tells a reader to copy again.
 struct PublishedMinute {
     std::atomic<uint32_t> Sequence{0};
     std::atomic<uint32_t> Next{0}; // where the next second goes: the oldest
@@ -21,46 +20,34 @@ bool InRange(int slot) {
     return slot >= Num::FirstDriveSlot && slot <= Num::LastDriveSlot;
 }
 
-uint32_t BeginWrite(PublishedMinute& m) {
-    const uint32_t sequence = m.Sequence.load(std::memory_order_relaxed);
-    m.Sequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    return sequence;
-}
-
-void EndWrite(PublishedMinute& m, uint32_t sequence) {
-    m.Sequence.store(sequence + 2, std::memory_order_release);
-}
-
 } // namespace
 
 void RecordSecond(int slot, const DriveRates& finished) {
     if (!InRange(slot)) return;
     PublishedMinute& m = gMinutes[slot];
-    const uint32_t sequence = BeginWrite(m);
     const uint32_t at = m.Next.load(std::memory_order_relaxed);
-    const bool known = finished.Status == RateStatus::Known && finished.Counted;
-    m.Known[at].store(known ? 1 : 0, std::memory_order_relaxed);
-    m.Read[at].store(known ? finished.ReadBytes : 0, std::memory_order_relaxed);
-    m.Write[at].store(known ? finished.WriteBytes : 0, std::memory_order_relaxed);
-    m.Next.store((at + 1) % MinuteSeconds, std::memory_order_relaxed);
-    EndWrite(m, sequence);
+    const bool known = finished.Counted;
+    PublishWhole(m.Sequence, [&] {
+        m.Known[at].store(known ? 1 : 0, std::memory_order_relaxed);
+        m.Read[at].store(known ? finished.ReadBytes : 0, std::memory_order_relaxed);
+        m.Write[at].store(known ? finished.WriteBytes : 0, std::memory_order_relaxed);
+        m.Next.store((at + 1) % MinuteSeconds, std::memory_order_relaxed);
+    });
 }
 
 void ForgetMinute(int slot) {
     if (!InRange(slot)) return;
     PublishedMinute& m = gMinutes[slot];
-    const uint32_t sequence = BeginWrite(m);
-    for (auto& known : m.Known) known.store(0, std::memory_order_relaxed);
-    EndWrite(m, sequence);
+    PublishWhole(m.Sequence, [&] {
+        for (auto& known : m.Known) known.store(0, std::memory_order_relaxed);
+    });
 }
 
 DriveMinute ReadDriveMinute(int slot) {
     DriveMinute minute;
     if (!InRange(slot)) return minute;
     const PublishedMinute& m = gMinutes[slot];
-    for (;;) {
-        const uint32_t before = m.Sequence.load(std::memory_order_acquire);
+    ReadWhole(m.Sequence, [&] {
         const uint32_t next = m.Next.load(std::memory_order_relaxed) % MinuteSeconds;
         for (int i = 0; i < MinuteSeconds; ++i) {
             const uint32_t at = (next + static_cast<uint32_t>(i)) % MinuteSeconds;
@@ -68,10 +55,8 @@ DriveMinute ReadDriveMinute(int slot) {
                                               m.Read[at].load(std::memory_order_relaxed),
                                               m.Write[at].load(std::memory_order_relaxed)};
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if ((before & 1) == 0 && m.Sequence.load(std::memory_order_relaxed) == before)
-            return minute;
-    }
+    });
+    return minute;
 }
 
 uint32_t MinutePeak(const DriveMinute& minute) {

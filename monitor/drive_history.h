@@ -19,7 +19,8 @@ struct DriveMinute {
     HistorySecond Seconds[MinuteSeconds]; // the oldest first, the newest last
 };
 
-// Timer thread. A finished second of slot 1..24 joins its minute, the oldest leaves.
+// Timer thread. A finished second (RateStatus::Known) of slot 1..24 joins its minute, the oldest
+// leaves; one whose counters went backwards joins as an unknown second.
 void RecordSecond(int slot, const DriveRates& finished);
 // Timer thread: the drive is asked afresh (start, arrival, the end of a pause) or is gone; the
 // seconds before are not its.

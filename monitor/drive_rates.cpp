@@ -3,12 +3,15 @@
 #include <atomic>
 
 #include "app/numbering.h"
+#include "monitor/published_whole.h"
 
 namespace {
 
+constexpr int kFields = 6; // status, the four rates, busy
+
 struct PublishedRates {
-    std::atomic<uint32_t> Sequence{0}; // odd while the writer is at work
-    std::atomic<uint32_t> Fields[6] = {};
+    std::atomic<uint32_t> Sequence{0};
+    std::atomic<uint32_t> Fields[kFields] = {};
 };
 PublishedRates gPublished[Num::LastDriveSlot + 1];
 
@@ -79,36 +82,25 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
 void PublishDriveRates(int slot, const DriveRates& rates) {
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return;
     PublishedRates& p = gPublished[slot];
-    const uint32_t sequence = p.Sequence.load(std::memory_order_relaxed);
-    p.Sequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    const uint32_t values[6] = {static_cast<uint32_t>(rates.Status),
-                                rates.ReadBytes,
-                                rates.WriteBytes,
-                                rates.Reads,
-                                rates.Writes,
-                                rates.Busy};
-    for (int i = 0; i < 6; ++i) p.Fields[i].store(values[i], std::memory_order_relaxed);
-    p.Sequence.store(sequence + 2, std::memory_order_release);
+    const uint32_t values[kFields] = {static_cast<uint32_t>(rates.Status),
+                                      rates.ReadBytes,
+                                      rates.WriteBytes,
+                                      rates.Reads,
+                                      rates.Writes,
+                                      rates.Busy};
+    PublishWhole(p.Sequence, [&] {
+        for (int i = 0; i < kFields; ++i) p.Fields[i].store(values[i], std::memory_order_relaxed);
+    });
 }
 
 DriveRates ReadDriveRates(int slot) {
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return DriveRates{};
     const PublishedRates& p = gPublished[slot];
-    for (;;) {
-        const uint32_t before = p.Sequence.load(std::memory_order_acquire);
-        uint32_t values[6];
-        for (int i = 0; i < 6; ++i) values[i] = p.Fields[i].load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if ((before & 1) == 0 && p.Sequence.load(std::memory_order_relaxed) == before) {
-            return DriveRates{static_cast<RateStatus>(values[0]),
-                              values[1],
-                              values[2],
-                              values[3],
-                              values[4],
-                              values[5]};
-        }
-    }
+    uint32_t v[kFields];
+    ReadWhole(p.Sequence, [&] {
+        for (int i = 0; i < kFields; ++i) v[i] = p.Fields[i].load(std::memory_order_relaxed);
+    });
+    return DriveRates{static_cast<RateStatus>(v[0]), v[1], v[2], v[3], v[4], v[5]};
 }
 
 std::string FormatByteRate(uint32_t bytesPerSecond) {
@@ -153,6 +145,6 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         tip += "\nactivity not available";
         break;
     }
-    if (chartPeak > 0 && TipHasChart(facts, rates)) tip += "\npeak " + FormatByteRate(chartPeak);
+    if (chartPeak > 0) tip += "\npeak " + FormatByteRate(chartPeak);
     return tip;
 }

@@ -63,8 +63,8 @@ struct VolumeFacts {
 };
 
 // The tooltip of an LED: the letter, label and file system, the drive's kind, its rates and how
-// busy it was, and the scale of the chart below (`chartPeak`, left out when 0); only "no drive"
-// where the system knows no such root.
+// busy it was, and the scale of the chart below (`chartPeak`, for a tip that has a chart; left out
+// when 0); only "no drive" where the system knows no such root.
 std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
                            uint32_t chartPeak = 0);
 // Whether the tooltip of a drive in this state has the minute's chart below its text.
