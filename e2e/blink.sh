@@ -67,16 +67,17 @@ timer_state() {
   tr -d '\r' <"$dir/timer-calls.txt" 2>/dev/null | awk -F'[= ]' \
     '/^raised=/ {print "raised " $6 ", timers " $8 - $10; found = 1} END {if (!found) print "unreadable"}'
 }
-check "monitoring: the resolution raised, the poll running" "raised 1, timers 1" "$(timer_state)"
+monitoring=$(timer_state)
 wininfo post Blinkbar 0x2B1 7 0 >/dev/null # WM_WTSSESSION_CHANGE: locked
 sleep 0.3
-check "locked: the resolution given back, no timer" "raised 0, timers 0" "$(timer_state)"
+locked=$(timer_state)
 cd_traffic 0 2
 sleep 0.6
 check "locked: D stays dark while it writes" "000000 000000" "$(pixels "${upper[@]}" "${lower[@]}")"
 wininfo post Blinkbar 0x2B1 8 0 >/dev/null # unlocked
 check "unlocked: D lights at once" "000000 FF2626" "$(wait_pixels "000000 FF2626")"
-check "unlocked: raised again, the poll running again" "raised 1, timers 1" "$(timer_state)"
+check "the resolution raised and the poll running; locked: neither; unlocked: both again" \
+  "raised 1, timers 1 / raised 0, timers 0 / raised 1, timers 1" "$monitoring / $locked / $(timer_state)"
 cd_traffic 0 0
 
 echo "-- a drive that comes while the program runs lights once Windows announces it"
@@ -93,15 +94,6 @@ echo "-- hovering over C shows what it is doing, and its last minute"
 # edges, 20 rows each way from the middle. Read: the newest second below and above the middle, the
 # oldest at and below it.
 chart() { tip_chart 4 2 20  59 3  59 -1  0 0  0 3; }
-wait_chart() { # expected, within 4 s
-  local seen=""
-  for _ in $(seq 40); do
-    seen=$(chart)
-    [ "$seen" == "$1" ] && break
-    sleep 0.1
-  done
-  echo "$seen"
-}
 cd_traffic 2 0
 sleep 1.5
 xdotool mousemove 405 15
@@ -114,13 +106,13 @@ import -window root "$dir/tooltip-writing.png"
 tip() { wininfo tip | tr -d '\r'; }
 check_match "the tooltip shows C writing, busy half the time (the test build's clock)" \
   '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
-check "the chart: the newest second written, the oldest empty (before the unlock's new base)" \
-  "FF2626 000000 000000 000000" "$(wait_chart "FF2626 000000 000000 000000")"
+eventually "the chart: the newest second written, the oldest empty (before the unlock's new base)" \
+  "FF2626 000000 000000 000000" chart
 cd_traffic 1 0 # now C reads instead: the text follows within about a second
 sleep 2.5
 check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
-check "the chart follows: the newest second read, scaled to the written peak" \
-  "000000 00D800 000000 000000" "$(wait_chart "000000 00D800 000000 000000")"
+eventually "the chart follows: the newest second read, scaled to the written peak" \
+  "000000 00D800 000000 000000" chart
 import -window root "$dir/tooltip-reading.png"
 xdotool mousemove 600 400
 cd_traffic 0 0

@@ -139,15 +139,11 @@ TEST(SessionWatch, MonitoringPausesWhileAnyReasonHolds) {
     EXPECT_EQ(PauseReasonsAfterDisplayState(reasons, 1), 0);
 }
 
-// The screen of this session, not the console's: a Remote Desktop user's bar must not stop
-// because the office monitor went to sleep.
-TEST(SessionWatch, TheDisplayWatchedIsTheSessionsWhereWindowsReportsIt) {
-    EXPECT_EQ(DisplayNoticeFor(5, 1), DisplayNotice::None);         // XP
-    EXPECT_EQ(DisplayNoticeFor(6, 0), DisplayNotice::MonitorPower); // Vista
-    EXPECT_EQ(DisplayNoticeFor(6, 1), DisplayNotice::MonitorPower); // 7
-    EXPECT_EQ(DisplayNoticeFor(6, 2),
-              DisplayNotice::SessionDisplay); // 8, and 8.1 and 10 unmanifested
-    EXPECT_EQ(DisplayNoticeFor(10, 0), DisplayNotice::SessionDisplay);
+// This session's screen where Windows reports it (8 and later), not the console's, which a Remote
+// Desktop user does not see; Vista and 7 report only the monitors' power.
+TEST(SessionWatch, TheScreenWatchedIsThisSessionsFromWindows8On) {
+    EXPECT_EQ(DisplayNoticeFor(6, 1), DisplayNotice::MonitorPower);
+    EXPECT_EQ(DisplayNoticeFor(6, 2), DisplayNotice::SessionDisplay);
 }
 
 } // namespace
