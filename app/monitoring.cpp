@@ -19,7 +19,9 @@ bool gPaused = false; // window's thread only
 // The even 50 ms pace needs the fine resolution, and only the poll needs it.
 void StartTimers() {
     TimerService::RaiseResolution();
-    TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, PollActivity);
+    // Without a poll nothing needs the fine resolution: give it back at once.
+    if (!TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, PollActivity))
+        TimerService::RestoreResolution();
     TimerService::Start(Num::RescanTimerSlot, RescanPeriodMs(AppState.HddDetectInterval),
                         ScanFixedDrives);
 }
@@ -35,6 +37,7 @@ void StopTimers() {
 void StopMonitoring() {
     AppState.MonitorActive.store(0);
     StopTimers();
+    RestartRates();
 }
 
 void StartMonitoring() {

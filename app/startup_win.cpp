@@ -155,6 +155,9 @@ void StartProgram() {
 }
 
 void ReleaseProgramResources() {
+    // Stopped first: a pause that ends inside the last Shell_NotifyIcon call (which may take the
+    // session's messages) must not start timers after the service has closed.
+    StopMonitoring();
     TimerService::Close();
     gInstanceMutex.reset();
     RemoveTrayIcon();

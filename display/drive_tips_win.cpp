@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <climits>
+
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/win_handles.h"
@@ -18,9 +20,24 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 0x7A2;
 HWND gTips = nullptr;
-char gText[512];
-int gShownSlot = 0;      // the LED whose tip is up, 0 when none
-VolumeFacts gShownFacts; // asked once when that tip opened
+char gText[512]; // what the tip was last given to show
+
+// The tip on show. The minute is read once per refresh: the text's peak line and the chart come
+// from the same read.
+struct ShownTip {
+    int Slot = 0;       // the LED whose tip is up, 0 when none
+    VolumeFacts Facts;  // asked once when the tip opened
+    char Decimal[4];    // the user's decimal separator, asked then too
+    bool Chart = false; // a chart below the text
+    DriveMinute Minute;
+};
+ShownTip gShown;
+
+// As Explorer writes sizes: the separator of the user's own settings, "." where none is set.
+void AskDecimalSeparator(char (&decimal)[4]) {
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal) < 2)
+        lstrcpynA(decimal, ".", sizeof decimal);
+}
 
 VolumeFacts AskVolumeFacts(int slot) {
     VolumeFacts facts;
@@ -91,7 +108,7 @@ void DrawChart(HDC dc, const RECT& client, const DriveMinute& minute) {
     SetDCBrushColor(dc, GetSysColor(COLOR_INFOTEXT));
     FillRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     Fill(dc, c.Inner, AppState.BackRgb);
-    const uint32_t peak = MinutePeak(minute);
+    const uint64_t peak = MinutePeak(minute);
     const int middle = c.Inner.top + c.Half;
     for (int i = 0; i < MinuteSeconds; ++i) {
         const HistorySecond& s = minute.Seconds[i];
@@ -105,14 +122,14 @@ void DrawChart(HDC dc, const RECT& client, const DriveMinute& minute) {
     }
 }
 
-bool gChartShown = false; // the shown tip has a chart below its text
-
-// The text of slot's tip, and whether a chart goes below it.
-std::string TipFor(int slot, const VolumeFacts& facts, bool* hasChart) {
+// The text of the shown tip now; reads the rates, and the minute where a chart goes below.
+std::string ShownTipText() {
+    const int slot = gShown.Slot;
     const DriveRates rates = ReadDriveRates(slot);
-    *hasChart = TipHasChart(facts, rates);
-    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates,
-                          *hasChart ? MinutePeak(ReadDriveMinute(slot)) : 0);
+    gShown.Chart = TipHasChart(gShown.Facts, rates);
+    if (gShown.Chart) gShown.Minute = ReadDriveMinute(slot);
+    return FormatDriveTip(AppState.DriveLetters[slot - 1], gShown.Facts, rates,
+                          gShown.Chart ? MinutePeak(gShown.Minute) : 0, gShown.Decimal);
 }
 
 // The tooltip's own procedure, and ours in front of it: the chart goes on top of what the tip
@@ -120,16 +137,42 @@ std::string TipFor(int slot, const VolumeFacts& facts, bool* hasChart) {
 // have none: an owned topmost window would keep the bar from being made topmost again.)
 WNDPROC gTipsProc = nullptr;
 
+// The tip and its chart are painted off the screen and copied onto it at once: no erase shows
+// between the tip's paint and the chart's, also on a desktop that nothing composes.
+void PaintTipWithChart(HWND tips) {
+    PAINTSTRUCT paint;
+    const HDC screen = BeginPaint(tips, &paint);
+    if (!screen) return;
+    RECT client{};
+    GetClientRect(tips, &client);
+    UniqueDc memory(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(memory ? CreateCompatibleBitmap(screen, client.right, client.bottom)
+                               : nullptr);
+    if (bitmap) {
+        SelectGuard select(memory.get(), bitmap.get());
+        CallWindowProcA(gTipsProc, tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()),
+                        PRF_CLIENT | PRF_ERASEBKGND);
+        DrawChart(memory.get(), client, gShown.Minute);
+        BitBlt(screen, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    } else { // no memory for the copy: straight onto the screen
+        CallWindowProcA(gTipsProc, tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(screen),
+                        PRF_CLIENT | PRF_ERASEBKGND);
+        DrawChart(screen, client, gShown.Minute);
+    }
+    EndPaint(tips, &paint);
+}
+
 LRESULT CALLBACK ChartingTipProc(HWND tips, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool chart = gShown.Chart && gShown.Slot;
+    if (message == WM_PAINT && chart) {
+        PaintTipWithChart(tips);
+        return 0;
+    }
     const LRESULT result = CallWindowProcA(gTipsProc, tips, message, wParam, lParam);
-    if ((message == WM_PAINT || message == WM_PRINTCLIENT) && gChartShown && gShownSlot) {
+    if (message == WM_PRINTCLIENT && chart) {
         RECT client{};
         GetClientRect(tips, &client);
-        if (message == WM_PRINTCLIENT) {
-            DrawChart(reinterpret_cast<HDC>(wParam), client, ReadDriveMinute(gShownSlot));
-        } else if (WindowDc dc(tips); dc.get()) {
-            DrawChart(dc.get(), client, ReadDriveMinute(gShownSlot));
-        }
+        DrawChart(reinterpret_cast<HDC>(wParam), client, gShown.Minute);
     }
     return result;
 }
@@ -137,7 +180,7 @@ LRESULT CALLBACK ChartingTipProc(HWND tips, UINT message, WPARAM wParam, LPARAM 
 // The margin that makes room for the chart, or none, before the tip takes its size from the text.
 void MakeRoomForChart(const char* text) {
     RECT margin{0, 0, 0, 0};
-    if (gChartShown) margin = ChartMargin(gTips, text);
+    if (gShown.Chart) margin = ChartMargin(gTips, text);
     SendMessageA(gTips, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
 }
 
@@ -154,8 +197,12 @@ int SlotOfTool(UINT_PTR tool) {
 
 std::string DriveTipText(int slot) {
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return std::string();
-    bool hasChart = false;
-    return TipFor(slot, AskVolumeFacts(slot), &hasChart);
+    char decimal[4];
+    AskDecimalSeparator(decimal);
+    const VolumeFacts facts = AskVolumeFacts(slot);
+    const DriveRates rates = ReadDriveRates(slot);
+    const uint64_t peak = TipHasChart(facts, rates) ? MinutePeak(ReadDriveMinute(slot)) : 0;
+    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates, peak, decimal);
 }
 
 void CreateDriveTips() {
@@ -170,6 +217,9 @@ void CreateDriveTips() {
     gTipsProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(gTips, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChartingTipProc)));
     SendMessageA(gTips, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(400, AppState.Dpi)); // several lines
+    // Shown as long as Windows allows while the pointer rests: a minute's chart is read at leisure
+    // (by default the tip would close after about five seconds).
+    SendMessageA(gTips, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(SHRT_MAX, 0));
     ApplyTooltipFont(gTips);
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
         TOOLINFOA tool{};
@@ -205,20 +255,31 @@ void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam
 void DestroyDriveTips() {
     if (gTips) DestroyWindow(gTips);
     gTips = nullptr;
-    gShownSlot = 0;
+    gShown.Slot = 0;
 }
 
 bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_TIMER && wParam == kRefreshTimer) {
-        if (gShownSlot) {
-            CopyText(TipFor(gShownSlot, gShownFacts, &gChartShown));
-            MakeRoomForChart(gText);
-            TOOLINFOA tool{};
-            tool.cbSize = TTTOOLINFOA_V1_SIZE;
-            tool.hwnd = bar;
-            tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(bar, gShownSlot));
-            tool.lpszText = gText;
-            SendMessageA(gTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+        if (gShown.Slot) {
+            const std::string text = ShownTipText();
+            if (text.compare(0, sizeof gText - 1, gText) != 0) {
+                CopyText(text);
+                MakeRoomForChart(gText);
+                TOOLINFOA tool{};
+                tool.cbSize = TTTOOLINFOA_V1_SIZE;
+                tool.hwnd = bar;
+                tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(bar, gShown.Slot));
+                tool.lpszText = gText;
+                SendMessageA(gTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+            }
+            // The chart moves every second, also under a text that did not change, which
+            // Windows need not repaint.
+            if (gShown.Chart) {
+                RECT client{};
+                GetClientRect(gTips, &client);
+                const RECT chart = PlaceChart(client).Inner;
+                InvalidateRect(gTips, &chart, FALSE);
+            }
         }
         *result = 0;
         return true;
@@ -230,12 +291,13 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
     switch (header->code) {
     case TTN_GETDISPINFOA: {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-        if (slot != gShownSlot) {
-            gShownFacts = slot ? AskVolumeFacts(slot) : VolumeFacts();
-            gShownSlot = slot;
+        if (slot != gShown.Slot) {
+            gShown.Facts = slot ? AskVolumeFacts(slot) : VolumeFacts();
+            AskDecimalSeparator(gShown.Decimal);
+            gShown.Slot = slot;
         }
-        gChartShown = false;
-        CopyText(slot ? TipFor(slot, gShownFacts, &gChartShown) : std::string());
+        gShown.Chart = false;
+        CopyText(slot ? ShownTipText() : std::string());
         MakeRoomForChart(gText);
         info->lpszText = gText;
         break;
@@ -252,7 +314,7 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
         tool.uId = header->idFrom;
         tool.lpszText = LPSTR_TEXTCALLBACKA;
         SendMessageA(gTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-        gShownSlot = 0;
+        gShown.Slot = 0;
         break;
     }
     default:

@@ -23,6 +23,10 @@ wait_pixels() { # expected "UPPER LOWER"[, another LED's upper and lower x y x y
 
 # No rescan of the drives while the test runs: a drive that comes must be announced.
 prepare blink "[settings]\nHDD Detect Interval=100000\nMinimize Button=1\n" "$helper_dir/blinkbar_e2e.exe"
+# The tooltip's figures follow the user's decimal separator: a comma for this run, put back after.
+decimal() { wine_run reg add 'HKCU\Control Panel\International' /v sDecimal /d "$1" /f >/dev/null 2>&1; }
+decimal ,
+trap 'end_started; decimal .' EXIT
 cd_traffic 0 0
 # Libraries lie beside the program, and Wine is told to prefer such copies to its own, as Windows
 # does for any library outside its known ones: the timers must still come from the system's
@@ -94,29 +98,77 @@ echo "-- hovering over C shows what it is doing, and its last minute"
 # edges, 20 rows each way from the middle. Read: the newest second below and above the middle, the
 # oldest at and below it.
 chart() { tip_chart 4 2 20  59 3  59 -1  0 0  0 3; }
+hover_c() {
+  xdotool mousemove 405 15
+  sleep 0.3
+  xdotool mousemove 407 17
+}
 cd_traffic 2 0
 sleep 1.5
-xdotool mousemove 405 15
-sleep 0.3
-xdotool mousemove 407 17
+hover_c
 tip_shown() { wininfo list | grep -c 'visible=1 class=tooltips_class32'; }
 eventually "a tooltip shows over C" "1" tip_shown
 sleep 0.5
 import -window root "$dir/tooltip-writing.png"
 tip() { wininfo tip | tr -d '\r'; }
+# Figures with the user's decimal separator, set to a comma for this run.
 check_match "the tooltip shows C writing, busy half the time (the test build's clock)" \
-  '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
+  '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1,0 MB/s$' "$(tip)"
 eventually "the chart: the newest second written, the oldest empty (before the unlock's new base)" \
   "FF2626 000000 000000 000000" chart
+check "the tip stays while the pointer rests: the longest auto-pop delay" "32767" "$(wininfo tip-autopop)"
 cd_traffic 1 0 # now C reads instead: the text follows within about a second
 sleep 2.5
-check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [^,]*[1-9][^,]*, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1\.0 MB/s$' "$(tip)"
+check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1,0 MB/s$' "$(tip)"
 eventually "the chart follows: the newest second read, scaled to the written peak" \
   "000000 00D800 000000 000000" chart
 import -window root "$dir/tooltip-reading.png"
-xdotool mousemove 600 400
+
+# Quiet now: the text stands still, and the chart still moves a column a second by itself.
+newest_read() { # the column of the newest second with a read, counted from the right
+  local points=() seen
+  for back in 0 1 2 3 4 5 6 7; do points+=($((59 - back)) -1); done
+  seen=$(tip_chart 4 2 20 "${points[@]}")
+  echo "$seen" | awk '{for (i = 1; i <= NF; i++) if ($i == "00D800") {print i - 1; exit} print "none"}'
+}
 cd_traffic 0 0
-echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png"
+sleep 2.2
+text_before=$(tip) before=$(newest_read)
+sleep 1
+after=$(newest_read)
+[ "$(tip)" == "$text_before" ] && text=unchanged || text=changed
+# Moved left: by one column, or two where the readings themselves took a second.
+[[ $before =~ ^[0-9]$ ]] && [[ $after =~ ^[0-9]$ ]] && ((after > before && after <= before + 2)) &&
+  moved="moved left" || moved="$before -> $after"
+check "quiet: the last reads move left with the seconds under an unchanged text" \
+  "moved left, text unchanged" "$moved, text $text"
+
+echo "-- the fastest drives: gigabytes a second, each at its own height"
+cd_traffic 5 0 # 8 GB/s
+sleep 4
+cd_traffic 6 0 # 5 GB/s
+sleep 2.5
+check_match "the tip in GB/s" '\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$' "$(tip)"
+check "the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13" "FF2626 000000 FF2626" \
+  "$(tip_chart 4 2 20  55 19  59 16  59 10)"
+import -window root "$dir/tooltip-fast.png"
+
+echo "-- back from the notification area, the minute shows the time away as empty"
+xdotool mousemove 600 400
+sleep 0.3
+pick 16 # Minimize To Tray, while C writes
+eventually "in the notification area" "0" bar_visible
+cd_traffic 0 0
+sleep 8
+from_tray
+eventually "back" "1" bar_visible
+hover_c
+eventually "a tooltip shows over C again" "1" tip_shown
+# Eight empty columns, a second each, then the seconds since the return: the newest is no write.
+check "the newest columns are the time away, not C's writes before it" \
+  "000000 000000 000000 000000 000000" "$(tip_chart 4 2 20  51 0  52 3  53 0  53 3  59 3)"
+xdotool mousemove 600 400
+echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png $dir/tooltip-fast.png"
 
 echo "-- delay from a counter change to the pixels (20 changes)"
 result=$(/usr/bin/python3 "$root/e2e/pixels.py" blink "$dir/traffic.txt" \

@@ -80,10 +80,8 @@ stop_bar
 
 echo "-- tray mode"
 tray_icon() { pixels 12 32; } # red, in the lower half of the icon in Wine's own tray window
-bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
 bar_state() { echo "$(bar_visible) $(geometry)"; }
 hidden_with_icon() { echo "$(bar_visible) $(tray_icon)"; }
-from_tray() { xdotool mousemove 12 32 click --repeat 2 --delay 80 1; } # a double-click on the icon
 prepare tray '[Settings]\r\nMinimize Button=1\r\nWinX=300\r\nWinY=200\r\n' "$helper_dir/blinkbar_e2e.exe"
 traffic 0
 start_bar

@@ -197,6 +197,9 @@ pixels() { /usr/bin/python3 "$root/e2e/pixels.py" get "$@"; }
 
 exists() { [ -e "$1" ] && echo yes || echo no; }
 
+from_tray() { xdotool mousemove 12 32 click --repeat 2 --delay 80 1; } # a double-click on the icon
+bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
+
 # tip_chart PAD COLUMN HALF [SECOND ROW]...: pixels of the chart in the visible LED tooltip, which
 # stands PAD pixels and a one-pixel frame from the bottom-left of the tip's client area, a column
 # of COLUMN pixels a second (0 the oldest, 59 the newest) and HALF rows each way from its middle

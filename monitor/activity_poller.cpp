@@ -23,6 +23,8 @@ RateSampler gSamplers[Num::LastDriveSlot + 1];
 std::atomic<bool> gPaused{false};
 // Set by a pause (and by a tick skipped for one): the next tick that asks takes a new base.
 std::atomic<bool> gRebase{false};
+// Set when monitoring stopped: the next active tick starts the rates from a new base.
+std::atomic<bool> gRestartRates{false};
 constexpr uint32_t kAllSlots = (1u << Num::DriveSlotCount) - 1;
 // The letters worth asking (set by the window's thread), and those the last tick asked.
 std::atomic<uint32_t> gAskedSlots{kAllSlots};
@@ -55,6 +57,10 @@ void SetPollingPaused(bool paused) {
     gPaused.store(paused);
 }
 
+void RestartRates() {
+    gRestartRates.store(true);
+}
+
 bool PollingPaused() {
     return gPaused.load();
 }
@@ -75,6 +81,10 @@ void PollActivity() {
     // After a pause the counters moved while nobody asked: this tick only takes them as the new
     // base, shows every LED idle and starts the rates afresh, so the pause shows as no activity.
     const bool rebase = gRebase.exchange(false);
+    // Taken only by a tick that runs: one that a stop cut short leaves it to the next start.
+    if (AppState.MonitorActive.load() == 1 && gRestartRates.exchange(false)) {
+        for (RateSampler& sampler : gSamplers) sampler.Restart = true;
+    }
     const uint32_t asked = gAskedSlots.load();
     const uint32_t joined = asked & ~gAskedBefore;
     gAskedBefore = asked;
@@ -95,7 +105,11 @@ void PollActivity() {
             BuildVolumePath(s, path);
             state = ActivityProbe(path, s, &reading);
         }
-        if (rebase || (joined & bit)) {
+        if (rebase) {
+            state = LedIdle;
+            gSamplers[s].Restart = true;
+        }
+        if (joined & bit) {
             state = LedIdle;
             gSamplers[s] = RateSampler();
         }
@@ -103,11 +117,12 @@ void PollActivity() {
         if (SampleRates(gSamplers[s], reading, kTicksPerSecond, static_cast<int>(Num::PollPeriodMs),
                         &rates)) {
             PublishDriveRates(s, rates);
-            // A new base or a drive gone: the seconds before are not this drive's minute.
             if (rates.Status == RateStatus::Known)
                 RecordSecond(s, rates);
+            else if (rates.MissedSeconds >= 0)
+                RecordMissedSeconds(s, rates.MissedSeconds); // a stop or a gap: empty columns
             else
-                ForgetMinute(s);
+                ForgetMinute(s); // a new drive or one gone: the seconds before are not its
         }
         AppState.LedStateNow[s] = state;
         if (AppState.LedStateShown[s] == state) continue;
@@ -143,4 +158,5 @@ void ClearLedSwitches() {
     gAskedSlots.store(kAllSlots);
     gAskedBefore = kAllSlots;
     gRebase.store(false);
+    gRestartRates.store(true); // and the rates from new bases
 }

@@ -15,6 +15,11 @@ void PollActivity();
 void SetPollingPaused(bool paused);
 bool PollingPaused(); // as last set
 
+// Any thread, after monitoring stopped: the next tick that runs takes each drive's counters as a
+// new base for its rates and minute, so that nothing done during the stop lands in one second.
+// The LEDs keep their history: what a drive did meanwhile shows once on that tick.
+void RestartRates();
+
 // Any thread: the slots whose letters the tick asks, bit s-1 for slot s, published whole. Every
 // other slot reads as a letter without a drive (idle, "no drive") and nothing is opened for it.
 // A slot that joins takes its first counters as a base, so it shows no activity it did not see.
@@ -31,8 +36,8 @@ void ApplyLedSwitches();
 // active tick then sends every slot's current state once.
 void ResyncLedSwitches();
 
-// Forgets recorded switches that were never applied and asks every letter again (for tests and
-// for a fresh start).
+// Forgets recorded switches that were never applied, asks every letter again and starts the
+// rates afresh (for tests and for a fresh start).
 void ClearLedSwitches();
 
 // Platform side, chosen at link time.

@@ -26,6 +26,7 @@ struct DiskCounters {
     // does not report them.
     uint64_t IdleTime = 0;
     uint64_t QueryTime = 0;
+    uint32_t QueueDepth = 0; // requests in flight when asked
 };
 
 enum class VolumeQuery {
@@ -41,7 +42,7 @@ struct ProbeReading {
 };
 
 // BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, IdleTime at 32, ReadCount
-// and WriteCount at 40 and 44, QueryTime at 56, all little-endian.
+// and WriteCount at 40 and 44, QueueDepth at 48, QueryTime at 56, all little-endian.
 DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]);
 
 // Compares the counters with the index's history, stores what moved and returns the LED state.

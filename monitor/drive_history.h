@@ -11,8 +11,8 @@ inline constexpr int MinuteSeconds = 60;
 
 struct HistorySecond {
     bool Known = false; // false before the drive was asked, or when its counters went backwards
-    uint32_t ReadBytes = 0;
-    uint32_t WriteBytes = 0;
+    uint64_t ReadBytes = 0;
+    uint64_t WriteBytes = 0;
 };
 
 struct DriveMinute {
@@ -22,14 +22,17 @@ struct DriveMinute {
 // Timer thread. A finished second (RateStatus::Known) of slot 1..24 joins its minute, the oldest
 // leaves; one whose counters went backwards joins as an unknown second.
 void RecordSecond(int slot, const DriveRates& finished);
-// Timer thread: the drive is asked afresh (start, arrival, the end of a pause) or is gone; the
-// seconds before are not its.
+// Timer thread: `seconds` (up to a minute) went by unmeasured, monitoring stopped or the ticks
+// held up; they join as empty seconds, so that every column stays one second of the clock.
+void RecordMissedSeconds(int slot, int seconds);
+// Timer thread: the drive is asked afresh (start, arrival) or is gone, or no clock tells how long
+// it went unmeasured; the seconds before are not its.
 void ForgetMinute(int slot);
 // Window's thread.
 DriveMinute ReadDriveMinute(int slot);
 
 // The chart's scale: the largest read or write of the minute; 0 for a quiet or unknown minute.
-uint32_t MinutePeak(const DriveMinute& minute);
+uint64_t MinutePeak(const DriveMinute& minute);
 // Height in pixels of a column of `value` where `peak` fills `full`: 0 for nothing, at least 1
 // for anything, rounded.
-int ColumnHeight(uint32_t value, uint32_t peak, int full);
+int ColumnHeight(uint64_t value, uint64_t peak, int full);

@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int kFields = 6; // status, the four rates, busy
+// Status, the byte rates in two halves each, the operation rates, busy.
+constexpr int kFields = 8;
 
 struct PublishedRates {
     std::atomic<uint32_t> Sequence{0};
@@ -15,9 +16,16 @@ struct PublishedRates {
 };
 PublishedRates gPublished[Num::LastDriveSlot + 1];
 
-uint32_t PerSecond(uint64_t delta, int ticks, int tickMs) {
-    const uint64_t perSecond = delta * 1000 / (static_cast<uint64_t>(ticks) * tickMs);
-    return perSecond > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(perSecond);
+// `delta` over `elapsed` clock units, per second. Divides first where the product would not fit,
+// which only a figure far beyond any drive needs.
+uint64_t PerSecond(uint64_t delta, uint64_t elapsed) {
+    if (elapsed == 0) return 0;
+    if (delta <= UINT64_MAX / ClockSecond) return delta * ClockSecond / elapsed;
+    return delta / elapsed * ClockSecond;
+}
+
+uint32_t Clamp32(uint64_t value) {
+    return value > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
 }
 
 // A 32-bit count's difference; more than half the range back means it restarted, not wrapped.
@@ -28,14 +36,28 @@ bool CountDelta(uint32_t now, uint32_t before, uint64_t* delta) {
 }
 
 // The share of the window with work in flight: 1 - idle / elapsed, from the clock the query itself
-// reports. Unknown where the drive reports no idle time or either clock went backwards.
-uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now) {
+// reports. Unknown where the drive reports no idle time or either clock went backwards; where the
+// clock and the ticks disagree by more than a quarter (the system time was set inside the window);
+// and where the idle time stood still while no request completed or waited (a drive that never
+// counts its idle time would otherwise read 100 % for ever).
+uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now, uint64_t tickClock,
+                   uint64_t operations) {
     if (now.IdleTime == 0 || now.QueryTime <= base.QueryTime || now.IdleTime < base.IdleTime)
         return BusyUnknown;
     const uint64_t elapsed = now.QueryTime - base.QueryTime;
-    const uint64_t idle =
-        now.IdleTime - base.IdleTime < elapsed ? now.IdleTime - base.IdleTime : elapsed;
+    if (elapsed * 4 < tickClock * 3 || elapsed * 4 > tickClock * 5) return BusyUnknown;
+    const uint64_t idleDelta = now.IdleTime - base.IdleTime;
+    if (idleDelta == 0 && operations == 0 && now.QueueDepth == 0) return BusyUnknown;
+    const uint64_t idle = idleDelta < elapsed ? idleDelta : elapsed;
     return static_cast<uint32_t>(((elapsed - idle) * 100 + elapsed / 2) / elapsed);
+}
+
+// The seconds of the drive's clock from the start of the unfinished second to `now`, for the
+// minute to leave empty; -1 where no clock tells.
+int SecondsSince(const DiskCounters& base, const DiskCounters& now) {
+    if (base.QueryTime == 0 || now.QueryTime < base.QueryTime) return -1;
+    const uint64_t seconds = (now.QueryTime - base.QueryTime) / ClockSecond;
+    return seconds > 60 ? 60 : static_cast<int>(seconds);
 }
 
 } // namespace
@@ -53,25 +75,42 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
         return true;
     }
     const DiskCounters& now = reading.Counters;
-    if (!sampler.HasBase) {
-        sampler = RateSampler{now, 0, true, RateStatus::Measuring};
+    const bool clocked = now.QueryTime != 0 && sampler.LastClock != 0;
+    const bool gap = clocked && (now.QueryTime < sampler.LastClock ||
+                                 now.QueryTime - sampler.LastClock > ClockGap);
+    if (!sampler.HasBase || sampler.Restart || gap) {
+        // Whatever the drive did since the last reading was not watched tick by tick: it belongs
+        // to no second, and the next second is measured from here.
+        const int missed = sampler.HasBase ? SecondsSince(sampler.Base, now) : -1;
+        sampler = RateSampler{now, now.QueryTime, 0, true, false, RateStatus::Measuring};
         *rates = DriveRates{RateStatus::Measuring};
+        rates->MissedSeconds = missed;
         return true;
     }
-    if (++sampler.Ticks < windowTicks) return false;
+    sampler.LastClock = now.QueryTime;
+    ++sampler.Ticks;
     const DiskCounters& base = sampler.Base;
+    const uint64_t tickClock = static_cast<uint64_t>(sampler.Ticks) * tickMs * 10000;
+    const bool clockSecond =
+        now.QueryTime != 0 && base.QueryTime != 0 && now.QueryTime >= base.QueryTime;
+    const uint64_t elapsed = clockSecond ? now.QueryTime - base.QueryTime : tickClock;
+    // A clock that stands still must not hold the second open for ever.
+    if (clockSecond ? elapsed < ClockSecond && sampler.Ticks < 2 * windowTicks
+                    : sampler.Ticks < windowTicks)
+        return false;
     uint64_t reads = 0, writes = 0;
     const bool sane = now.BytesRead >= base.BytesRead && now.BytesWritten >= base.BytesWritten &&
                       CountDelta(now.ReadCount, base.ReadCount, &reads) &&
                       CountDelta(now.WriteCount, base.WriteCount, &writes);
+    const uint64_t divisor = elapsed != 0 ? elapsed : tickClock;
     *rates = DriveRates{RateStatus::Known};
     rates->Counted = sane;
     if (sane) {
-        rates->ReadBytes = PerSecond(now.BytesRead - base.BytesRead, sampler.Ticks, tickMs);
-        rates->WriteBytes = PerSecond(now.BytesWritten - base.BytesWritten, sampler.Ticks, tickMs);
-        rates->Reads = PerSecond(reads, sampler.Ticks, tickMs);
-        rates->Writes = PerSecond(writes, sampler.Ticks, tickMs);
-        rates->Busy = BusyShare(base, now);
+        rates->ReadBytes = PerSecond(now.BytesRead - base.BytesRead, divisor);
+        rates->WriteBytes = PerSecond(now.BytesWritten - base.BytesWritten, divisor);
+        rates->Reads = Clamp32(PerSecond(reads, divisor));
+        rates->Writes = Clamp32(PerSecond(writes, divisor));
+        rates->Busy = BusyShare(base, now, tickClock, reads + writes);
     }
     sampler.Base = now;
     sampler.Ticks = 0;
@@ -83,8 +122,10 @@ void PublishDriveRates(int slot, const DriveRates& rates) {
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return;
     PublishedRates& p = gPublished[slot];
     const uint32_t values[kFields] = {static_cast<uint32_t>(rates.Status),
-                                      rates.ReadBytes,
-                                      rates.WriteBytes,
+                                      static_cast<uint32_t>(rates.ReadBytes),
+                                      static_cast<uint32_t>(rates.ReadBytes >> 32),
+                                      static_cast<uint32_t>(rates.WriteBytes),
+                                      static_cast<uint32_t>(rates.WriteBytes >> 32),
                                       rates.Reads,
                                       rates.Writes,
                                       rates.Busy};
@@ -100,16 +141,28 @@ DriveRates ReadDriveRates(int slot) {
     ReadWhole(p.Sequence, [&] {
         for (int i = 0; i < kFields; ++i) v[i] = p.Fields[i].load(std::memory_order_relaxed);
     });
-    return DriveRates{static_cast<RateStatus>(v[0]), v[1], v[2], v[3], v[4], v[5]};
+    return DriveRates{static_cast<RateStatus>(v[0]),
+                      v[1] | uint64_t{v[2]} << 32,
+                      v[3] | uint64_t{v[4]} << 32,
+                      v[5],
+                      v[6],
+                      v[7]};
 }
 
-std::string FormatByteRate(uint32_t bytesPerSecond) {
+std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal) {
     if (bytesPerSecond < 1024) return std::to_string(bytesPerSecond) + " B/s";
     // Tenths, rounded, in whole numbers: no floating point and no printf in the program.
-    const uint64_t unit = bytesPerSecond < 1024u * 1024u ? 1024 : 1024 * 1024;
-    const uint64_t tenths = (uint64_t{bytesPerSecond} * 10 + unit / 2) / unit;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
-           (unit == 1024 ? " KB/s" : " MB/s");
+    static const char* const kUnits[] = {" KB/s", " MB/s", " GB/s"};
+    uint64_t unit = 1024;
+    int u = 0;
+    uint64_t tenths = 0;
+    for (;; unit *= 1024, ++u) {
+        // Half a tenth added before dividing, in a form that cannot overflow.
+        const uint64_t whole = bytesPerSecond / unit, rest = bytesPerSecond % unit;
+        tenths = whole * 10 + (rest * 10 + unit / 2) / unit;
+        if (tenths < 10240 || u == 2) break;
+    }
+    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10) + kUnits[u];
 }
 
 bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
@@ -118,7 +171,7 @@ bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
 }
 
 std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
-                           uint32_t chartPeak) {
+                           uint64_t chartPeak, const std::string& decimal) {
     std::string tip(1, letter);
     tip += ":";
     if (facts.DriveType == 1) return tip + " no drive"; // the system knows no such root
@@ -132,9 +185,9 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
     tip += kKinds[kind];
     switch (rates.Status) {
     case RateStatus::Known:
-        tip += "\nRead: " + FormatByteRate(rates.ReadBytes) + ", " + std::to_string(rates.Reads) +
-               " ops/s";
-        tip += "\nWrite: " + FormatByteRate(rates.WriteBytes) + ", " +
+        tip += "\nRead: " + FormatByteRate(rates.ReadBytes, decimal) + ", " +
+               std::to_string(rates.Reads) + " ops/s";
+        tip += "\nWrite: " + FormatByteRate(rates.WriteBytes, decimal) + ", " +
                std::to_string(rates.Writes) + " ops/s";
         if (rates.Busy <= 100) tip += "\nBusy " + std::to_string(rates.Busy) + " %";
         break;
@@ -145,6 +198,6 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         tip += "\nactivity not available";
         break;
     }
-    if (chartPeak > 0) tip += "\npeak " + FormatByteRate(chartPeak);
+    if (chartPeak > 0) tip += "\npeak " + FormatByteRate(chartPeak, decimal);
     return tip;
 }

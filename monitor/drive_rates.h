@@ -19,31 +19,46 @@ inline constexpr uint32_t BusyUnknown = 255;
 
 struct DriveRates {
     RateStatus Status = RateStatus::NoDrive;
-    uint32_t ReadBytes = 0; // per second
-    uint32_t WriteBytes = 0;
+    // Per second, in 64 bits: the fastest drives move more than 4 GB a second.
+    uint64_t ReadBytes = 0;
+    uint64_t WriteBytes = 0;
     uint32_t Reads = 0;
     uint32_t Writes = 0;
     // Percent of the second with work in flight, as task managers show "active time";
-    // BusyUnknown where the drive reports no idle time.
+    // BusyUnknown where the drive reports no idle time or the figure cannot be trusted.
     uint32_t Busy = BusyUnknown;
-    // False when the counters went backwards: the zeros are no measurement of that second. (The
-    // timer thread's; not published.)
+    // The timer thread's, not published. False when the counters went backwards: the zeros are
+    // no measurement of that second.
     bool Counted = true;
+    // With Measuring after a stop or a gap: the whole seconds of the drive's clock since the last
+    // finished second that nobody measured, for the minute to show as empty; -1 when the minute
+    // starts afresh (a new drive, or no clock to tell).
+    int MissedSeconds = -1;
     bool operator==(const DriveRates&) const = default;
 };
+
+// The drive's query clock, in its 100 ns units.
+inline constexpr uint64_t ClockSecond = 10000000;
+// Two readings further apart than this were not one run of ticks (a stop, a sleep, a stalled
+// timer, a step of the clock): the next second starts from a new base.
+inline constexpr uint64_t ClockGap = 2 * ClockSecond;
 
 // One slot's state on the timer thread: the counters at the start of the current second.
 struct RateSampler {
     DiskCounters Base;
+    uint64_t LastClock = 0; // the query clock of the last reading
     int Ticks = 0;
     bool HasBase = false;
+    bool Restart = false; // monitoring stopped since the last reading: take a new base
     RateStatus Status = RateStatus::NoDrive;
 };
 
-// One tick of one slot. True when `rates` holds something new to publish: a finished averaging
-// window of `windowTicks` ticks of `tickMs` each, or a change of status. A counter that went
-// backwards (the volume came back, or a 64-bit count restarted) gives 0 for that window; a 32-bit
-// operation count that wrapped still gives its true difference.
+// One tick of one slot. True when `rates` holds something new to publish: a finished second, or a
+// change of status. A second is one second of the drive's own query clock where it reports one
+// (rates divide by the time that really passed, whatever the ticks did), else `windowTicks`
+// ticks of `tickMs`. A counter that went backwards (the volume came back, or a 64-bit count
+// restarted) gives 0 for that second; a 32-bit operation count that wrapped still gives its
+// true difference.
 bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTicks, int tickMs,
                  DriveRates* rates);
 
@@ -52,8 +67,10 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
 void PublishDriveRates(int slot, const DriveRates& rates);
 DriveRates ReadDriveRates(int slot);
 
-// "512 B/s", "1.5 KB/s", "12.0 MB/s" (1 KB = 1024 bytes).
-std::string FormatByteRate(uint32_t bytesPerSecond);
+// "512 B/s", "1.5 KB/s", "12.0 MB/s", "7.1 GB/s" (1 KB = 1024 bytes), tenths rounded half up and
+// written with the user's decimal separator; a figure that rounds to 1024 of a unit is the next
+// unit's 1.0.
+std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal = ".");
 
 // What the system says of a drive's root, asked on the window's thread when a tooltip opens.
 struct VolumeFacts {
@@ -66,6 +83,6 @@ struct VolumeFacts {
 // busy it was, and the scale of the chart below (`chartPeak`, for a tip that has a chart; left out
 // when 0); only "no drive" where the system knows no such root.
 std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
-                           uint32_t chartPeak = 0);
+                           uint64_t chartPeak = 0, const std::string& decimal = ".");
 // Whether the tooltip of a drive in this state has the minute's chart below its text.
 bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates);

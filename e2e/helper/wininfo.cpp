@@ -16,11 +16,13 @@
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
 //   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
+//   wininfo tip-autopop     how long the visible tooltip stays while the pointer rests, in ms
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 
 #include <windows.h>
 #include <dbt.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -354,6 +356,17 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+        return 0;
+    }
+    if (argc >= 2 && !std::strcmp(argv[1], "tip-autopop")) {
+        HWND tip = FindVisibleWindowOfClass("tooltips_class32");
+        DWORD_PTR delay = 0;
+        if (!tip || !SendMessageTimeoutA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0, SMTO_ABORTIFHUNG,
+                                         2000, &delay)) {
+            std::printf("no tip\n");
+            return 1;
+        }
+        std::printf("%lu\n", static_cast<unsigned long>(delay));
         return 0;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "load")) {

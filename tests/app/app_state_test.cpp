@@ -80,8 +80,13 @@ TEST(Monitoring, TimersAndTheFineResolutionRunOnlyWhileSomeoneCanSeeTheBar) {
     EXPECT_EQ(log(), "kill 3; kill 4; end 1; ");
     PauseMonitoring(true);
     PauseMonitoring(false);
-    TimerService::Close();
     EXPECT_EQ(log(), "") << "stopped: the pause only remembered, nothing left to restore";
+    gFake.PeriodMin = 100; // the poll's timer refused
+    StartMonitoring();
+    EXPECT_EQ(log(), "begin 1; set 50 slot 0; end 1; set 10000 slot 1; ")
+        << "nothing polls: the resolution goes back at once";
+    StopMonitoring();
+    TimerService::Close();
 }
 
 } // namespace

@@ -260,6 +260,76 @@ TEST_F(ActivityPollerTest, TheTooltipsMinuteKeepsWhatTheTickSaw) {
     EXPECT_EQ(ColumnHeight(1, 20000, 20), 1) << "anything shows";
 }
 
+// The rates and the minute against the drive's own clock, along a user's afternoon: C writes 8
+// GB/s; the bar goes to the tray for a minute in which C writes a gigabyte; back, then a timer held
+// up for five seconds with no notice; a step of the system clock; a drive whose idle time stands.
+constexpr uint64_t kTick = 500000, kGiB = 1ull << 30; // a tick: 50 ms of the drive's clock
+
+TEST_F(ActivityPollerTest, RatesFollowTheDrivesClockAcrossEveryStopAndGap) {
+    FakeVolume& c = FakeVolumeFor('C');
+    c.Counters.QueryTime = 1000 * ClockSecond;
+    c.Counters.IdleTime = 1;
+    const auto ticks = [&](int count, uint64_t written, uint64_t clock = kTick) {
+        for (int tick = 0; tick < count; ++tick) {
+            c.Counters.BytesWritten += written;
+            c.Counters.WriteCount += written ? 1 : 0;
+            c.Counters.QueryTime += clock;
+            c.Counters.IdleTime += clock / 2;
+            PollActivity();
+        }
+    };
+    const auto newest = [](int back) {
+        return ReadDriveMinute(1).Seconds[MinuteSeconds - 1 - back];
+    };
+    SetPollingPaused(true); // whatever earlier cases left: start from a new base
+    SetPollingPaused(false);
+    ticks(1, 0);
+    ticks(20, 8 * kGiB / 20);
+    EXPECT_EQ(ReadDriveRates(1).WriteBytes, 8 * kGiB / 20 * 20) << "beyond 32 bits";
+    EXPECT_EQ(ReadDriveRates(1).Busy, 50u);
+    EXPECT_EQ(FormatByteRate(ReadDriveRates(1).WriteBytes), "8.0 GB/s");
+    ticks(10, 8 * kGiB / 20); // half of the next second
+
+    StopMonitoring();
+    c.Counters.BytesWritten += kGiB;
+    c.Counters.WriteCount += 1000;
+    c.Counters.QueryTime += 60 * ClockSecond;
+    StartMonitoring();
+    EXPECT_EQ(LastImages(TickAndApply()).at(1), 49) << "the LED shows the stop's writes once";
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring) << "a new base, not a gigabyte";
+    EXPECT_EQ(MinutePeak(ReadDriveMinute(1)), 0u) << "the minute went by unmeasured";
+    ticks(20, 52429);
+    EXPECT_EQ(ReadDriveRates(1).WriteBytes, 1048580u) << "then true rates";
+    EXPECT_TRUE(newest(0).Known);
+    EXPECT_FALSE(newest(1).Known);
+
+    StopMonitoring(); // a dialog, open for a second
+    c.Counters.QueryTime += ClockSecond;
+    StartMonitoring();
+    ticks(1, 0);
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring) << "a short stop too";
+    ticks(1, 0, 5 * ClockSecond); // the timer held up, no notice
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring);
+    ticks(20, 0);
+    EXPECT_EQ(newest(7).WriteBytes, 1048580u) << "the measured second, then six empty";
+    for (int back = 1; back <= 6; ++back) EXPECT_FALSE(newest(back).Known) << back;
+    EXPECT_TRUE(newest(0).Known);
+
+    ticks(10, 0);
+    ticks(1, 0, ClockSecond); // the system time set a second on inside the window
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Known);
+    EXPECT_EQ(ReadDriveRates(1).Busy, BusyUnknown);
+    EXPECT_EQ(FormatDriveTip('C', VolumeFacts{3, "", ""}, ReadDriveRates(1)),
+              "C:\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 0 B/s, 0 ops/s")
+        << "no busy line";
+
+    for (int tick = 0; tick < 20; ++tick) { // the idle time stands, nothing completes
+        c.Counters.QueryTime += kTick;
+        PollActivity();
+    }
+    EXPECT_EQ(ReadDriveRates(1).Busy, BusyUnknown) << "not 100 % for ever";
+}
+
 // A locked session: no volume is asked while paused, and what the disks did meanwhile is not shown
 // as activity afterwards; the next real activity lights as ever.
 TEST_F(ActivityPollerTest, APauseAsksNothingAndIsNotShownAsActivityAfterwards) {

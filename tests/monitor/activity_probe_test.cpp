@@ -102,6 +102,8 @@ TEST(DiskPerformanceRecord, CountersAreReadLittleEndianAtTheirOffsets) {
     const unsigned char clock[8] = {0x20, 0, 0, 0, 0, 0, 0, 0x02};
     std::memcpy(record + 32, idle, 8);
     std::memcpy(record + 56, clock, 8);
+    const unsigned char queue[4] = {3, 0, 0, 0};
+    std::memcpy(record + 48, queue, 4);
     const DiskCounters counters = CountersFromDiskPerformance(record);
     EXPECT_EQ(counters.IdleTime, 0x0100000000000010u);
     EXPECT_EQ(counters.QueryTime, 0x0200000000000020u);
@@ -109,6 +111,7 @@ TEST(DiskPerformanceRecord, CountersAreReadLittleEndianAtTheirOffsets) {
     EXPECT_EQ(counters.WriteCount, 0x80000001u);
     EXPECT_EQ(counters.BytesRead, 0x8807060504030201u);
     EXPECT_EQ(counters.BytesWritten, 0x1000000FFu);
+    EXPECT_EQ(counters.QueueDepth, 3u);
 }
 
 } // namespace

@@ -80,18 +80,21 @@ TEST(DriveRates, WrapVanishAndReturnNeverGiveAbsurdFigures) {
 }
 
 // The share of a second with work in flight, from the idle time and the query's own clock (100 ns
-// units): what task managers show as "active time".
+// units): what task managers show as "active time". Unknown where it cannot be trusted.
 TEST(DriveRates, BusyIsTheShareOfTheSecondNotIdle) {
     const struct {
         uint64_t IdleBefore, IdleAfter, ClockBefore, ClockAfter;
+        uint32_t Reads, Queue;
         uint32_t Busy;
     } rows[] = {
-        {1000, 1000 + 6300000, 5000, 5000 + 10000000, 37}, // 0.63 s idle in 1 s
-        {1000, 1000, 5000, 5000 + 10000000, 100},          // never idle
-        {1000, 1000 + 12000000, 5000, 5000 + 10000000, 0}, // idle beyond the clock: none busy
-        {0, 0, 5000, 5000 + 10000000, BusyUnknown},        // the drive reports no idle time
-        {1000, 2000, 5000, 5000, BusyUnknown},             // nor a clock
-        {9000, 1000, 5000, 5000 + 10000000, BusyUnknown},  // idle time went backwards
+        {1000, 1000 + 6300000, 5000, 5000 + 10000000, 1, 0, 37}, // 0.63 s idle in 1 s
+        {1000, 1000, 5000, 5000 + 10000000, 1, 0, 100},          // never idle, working
+        {1000, 1000, 5000, 5000 + 10000000, 0, 1, 100},          // a request that stalls
+        {1000, 1000, 5000, 5000 + 10000000, 0, 0, BusyUnknown},  // an idle time that never moves
+        {1000, 1000 + 12000000, 5000, 5000 + 10000000, 0, 0, 0}, // idle beyond the clock
+        {0, 0, 5000, 5000 + 10000000, 1, 0, BusyUnknown},        // no idle time reported
+        {9000, 1000, 5000, 5000 + 10000000, 1, 0, BusyUnknown},  // idle time went backwards
+        {1000, 1000 + 6000000, 5000, 5000 + 15000000, 1, 0, BusyUnknown}, // the clock was set on
     };
     for (const auto& row : rows) {
         RateSampler sampler;
@@ -102,14 +105,17 @@ TEST(DriveRates, BusyIsTheShareOfTheSecondNotIdle) {
         SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates);
         now.IdleTime = row.IdleAfter;
         now.QueryTime = row.ClockAfter;
+        now.ReadCount = row.Reads;
+        now.QueueDepth = row.Queue;
         ASSERT_TRUE(
             SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates));
-        EXPECT_EQ(rates.Busy, row.Busy) << row.IdleBefore << " " << row.IdleAfter;
+        EXPECT_EQ(rates.Busy, row.Busy)
+            << row.IdleAfter << " " << row.ClockAfter << " " << row.Reads << " " << row.Queue;
     }
 }
 
 TEST(DriveRates, PublishedRatesReadBackWhole) {
-    const DriveRates rates{RateStatus::Known, 1, 2, 3, 4, 37};
+    const DriveRates rates{RateStatus::Known, 1, 9ull << 32 | 2, 3, 4, 37};
     PublishDriveRates(7, rates);
     EXPECT_EQ(ReadDriveRates(7), rates);
     EXPECT_EQ(ReadDriveRates(0), DriveRates{}) << "no slot 0";
@@ -122,7 +128,14 @@ TEST(DriveTips, UnitsAndTexts) {
     EXPECT_EQ(FormatByteRate(1023), "1023 B/s");
     EXPECT_EQ(FormatByteRate(1536), "1.5 KB/s");
     EXPECT_EQ(FormatByteRate(1048580), "1.0 MB/s");
-    EXPECT_EQ(FormatByteRate(UINT32_MAX), "4096.0 MB/s");
+    EXPECT_EQ(FormatByteRate(1126), "1.1 KB/s") << "1.0996 up";
+    EXPECT_EQ(FormatByteRate(1075), "1.0 KB/s") << "1.0498 down";
+    EXPECT_EQ(FormatByteRate(1076), "1.1 KB/s") << "1.0508: a half and more rounds up";
+    EXPECT_EQ(FormatByteRate(1048575), "1.0 MB/s") << "not 1024.0 KB/s";
+    EXPECT_EQ(FormatByteRate(1073689396), "1.0 GB/s") << "1023.95 MB/s";
+    EXPECT_EQ(FormatByteRate(UINT32_MAX), "4.0 GB/s");
+    EXPECT_EQ(FormatByteRate(7623566950ull, ","), "7,1 GB/s") << "the user's separator";
+    EXPECT_EQ(FormatByteRate(UINT64_MAX), "17179869184.0 GB/s");
 
     const VolumeFacts system{3, "System", "NTFS"};
     EXPECT_EQ(FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40}),
@@ -143,6 +156,10 @@ TEST(DriveTips, UnitsAndTexts) {
         << "an optical drive without media";
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "Temp", "FAT"}, DriveRates{RateStatus::Measuring}),
               "R: Temp (FAT)\nRAM disk\nmeasuring...");
+    EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "", ""},
+                             DriveRates{RateStatus::Known, 1536, 8ull << 30, 1, 20}, 8ull << 30,
+                             ","),
+              "R:\nRAM disk\nRead: 1,5 KB/s, 1 ops/s\nWrite: 8,0 GB/s, 20 ops/s\npeak 8,0 GB/s");
 }
 
 } // namespace

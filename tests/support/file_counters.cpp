@@ -1,10 +1,13 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
-// '3' both, '4' both on every other query, so that its LED switches on every tick, '-' no such
-// volume: its letter names no drive at the next scan). While a letter's traffic flows, its counters
-// move on every query, and the drive's clock runs 50 ms a query: idle all of it while quiet, half
-// of it while reading or writing, none of it for both. Linked instead of the device query; the
-// shipped program never contains it.
+// '3' both, '4' both on every other query, so that its LED switches on every tick, '5' writing
+// 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '-' no such volume: its letter names no
+// drive at the next scan). As on a real drive, bytes, operations and the drive's clock move with
+// the time that passes, asked or not, so a stop of monitoring or a slow tick shows as it would on
+// Windows; while traffic flows, each query also sees at least one more operation, so that the LED
+// lights on every tick. The clock is the system time, as the device's own; it is idle all of the
+// time while quiet, half of it while reading or writing, none of it for both. Linked instead of
+// the device query; the shipped program never contains it.
 #include <windows.h>
 
 #include "monitor/activity_probe.h"
@@ -12,19 +15,61 @@
 
 namespace {
 
-// At 20 queries a second: reading 80 KB/s, writing 1 MB/s (1,048,580 bytes).
-constexpr uint64_t kBytesPerRead = 4096;
-constexpr uint64_t kBytesPerWrite = 52429;
+constexpr int64_t kSecond = 10000000;          // 100 ns units
+constexpr int64_t kLongestStep = 60 * kSecond; // keeps the fastest flow within 64 bits
+
+struct Flow {
+    uint64_t ReadBytes, WriteBytes; // a second
+    int Reads, Writes;              // operations a second
+    int IdleHalves;                 // idle share of the time, in halves
+};
+
+Flow FlowOf(char traffic) {
+    constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
+    switch (traffic) {
+    case '1':
+        return {81920, 0, 20, 0, 1}; // 80 KB/s
+    case '2':
+        return {0, 1048580, 0, 20, 1}; // 1 MB/s
+    case '3':
+        return {81920, 1048580, 20, 20, 0};
+    case '4':
+        return {81920, 1048580, 0, 0, 1}; // operations by the query, below
+    case '5':
+        return {0, 8 * kGiB, 0, 20, 1};
+    case '6':
+        return {0, 5 * kGiB, 0, 20, 1};
+    default:
+        return {0, 0, 0, 0, 2};
+    }
+}
+
+// A count that grows at `perSecond` over `step`, carrying the fraction in `rest`; `atLeastOne`
+// takes one in advance where the time alone would give none (and the rest pays it back).
+uint64_t Grow(uint64_t perSecond, int64_t step, int64_t& rest, bool atLeastOne = false) {
+    rest += static_cast<int64_t>(perSecond) * step;
+    int64_t whole = rest / kSecond;
+    if (whole < 0) whole = 0; // a debt left when the flow stopped: counts never go back
+    if (whole < 1 && atLeastOne) whole = 1;
+    rest -= whole * kSecond;
+    return static_cast<uint64_t>(whole);
+}
+
+struct Drive {
+    DiskCounters Counters;
+    int64_t LastQuery = 0; // system time of the last query
+    int64_t Rest[5] = {};  // fractions of bytes read, written, reads, writes, idle
+    bool OddQuery = false;
+};
 
 char gTraffic[24];
-uint32_t gReads[24];
-uint32_t gWrites[24];
-uint64_t gBytesRead[24];
-uint64_t gBytesWritten[24];
-bool gOddQuery[24];
-uint64_t gIdle[24];
-uint64_t gClock[24];
-constexpr uint64_t kQueryClock = 500000; // 50 ms in 100 ns units
+Drive gDrives[24];
+
+int64_t SystemTime() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<int64_t>(uint64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime);
+}
 
 using TrafficPath = wchar_t[MAX_PATH * 2];
 TrafficPath gPath;   // the timer thread's
@@ -75,20 +120,25 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     gLastAsked = i;
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
-    gOddQuery[i] = !gOddQuery[i];
-    const bool both = traffic == '3' || (traffic == '4' && gOddQuery[i]);
-    if (traffic == '1' || both) {
-        ++gReads[i];
-        gBytesRead[i] += kBytesPerRead;
+    Drive& d = gDrives[i];
+    const int64_t now = SystemTime();
+    int64_t step = d.LastQuery ? now - d.LastQuery : 0;
+    step = step < 0 ? 0 : step > kLongestStep ? kLongestStep : step;
+    d.LastQuery = now;
+    const Flow flow = FlowOf(traffic);
+    DiskCounters& c = d.Counters;
+    c.BytesRead += Grow(flow.ReadBytes, step, d.Rest[0]);
+    c.BytesWritten += Grow(flow.WriteBytes, step, d.Rest[1]);
+    c.ReadCount += static_cast<uint32_t>(Grow(flow.Reads, step, d.Rest[2], flow.Reads > 0));
+    c.WriteCount += static_cast<uint32_t>(Grow(flow.Writes, step, d.Rest[3], flow.Writes > 0));
+    d.OddQuery = !d.OddQuery;
+    if (traffic == '4' && d.OddQuery) {
+        ++c.ReadCount;
+        ++c.WriteCount;
     }
-    if (traffic == '2' || both) {
-        ++gWrites[i];
-        gBytesWritten[i] += kBytesPerWrite;
-    }
-    const bool reading = traffic == '1' || both, writing = traffic == '2' || both;
-    gClock[i] += kQueryClock;
-    gIdle[i] += reading && writing ? 0 : reading || writing ? kQueryClock / 2 : kQueryClock;
-    *counters = DiskCounters{gReads[i],        gWrites[i],   gBytesRead[i],
-                             gBytesWritten[i], gIdle[i] + 1, gClock[i]};
+    c.IdleTime += Grow(static_cast<uint64_t>(flow.IdleHalves) * kSecond / 2, step, d.Rest[4]);
+    c.QueryTime = static_cast<uint64_t>(now);
+    *counters = c;
+    counters->IdleTime += 1; // 0 would say the drive reports no idle time
     return VolumeQuery::Answered;
 }
