@@ -15,3 +15,6 @@ inline constexpr const char* kUninstallerSwitches = " /NORESTART /SILENT";
 
 // Platform side: runs menu item 1..19; Exit and Uninstall may end the process.
 void RunCommand(int item);
+// Platform side: the session ends, or an installer closes the program to replace it (as Windows'
+// Restart Manager does): what Exit does once the user said yes. Does not return.
+void ExitWithoutAsking();

@@ -73,9 +73,7 @@ void ExitBlinkbar() {
         StartMonitoring();
         return;
     }
-    SaveSettings(); // while the bar still stands where the user left it
-    CloseBarWindow();
-    EndProgram();
+    ExitWithoutAsking();
 }
 
 void UninstallBlinkbar() {
@@ -88,14 +86,22 @@ void UninstallBlinkbar() {
     const std::string folder = ProgramDirectory();
     AppState.SettingsPath = folder + kSettingsFileName;
     DeleteFileW(WidePathFromUtf8(AppState.SettingsPath).c_str());
-    // A replacement left by a cut-off save would otherwise bring the settings back.
+    // A replacement or copy left by a cut-off save would otherwise bring the settings back.
     DeleteFileW(WidePathFromUtf8(AppState.SettingsPath + ".tmp").c_str());
+    DeleteFileW(WidePathFromUtf8(AppState.SettingsPath + ".new").c_str());
     Sleep(300);
     LaunchProgram("\"" + folder + kUninstallerName + "\"", kUninstallerSwitches, folder);
     EndProgram();
 }
 
 } // namespace
+
+void ExitWithoutAsking() {
+    StopMonitoring();
+    SaveSettings(); // while the bar still stands where the user left it
+    CloseBarWindow();
+    EndProgram();
+}
 
 void RunCommand(int item) {
     HWND bar = AppState.WindowHandle;

@@ -53,13 +53,30 @@ int LaunchProgram(const std::string& file, const std::string& parameters,
     return 1;
 }
 
+namespace {
+
+// The Windows folder's own Explorer, named by its full path: a bare name is looked for in this
+// program's folder first, and a download folder may hold an "explorer.exe" of anyone's. The
+// shared Windows folder, not a Terminal Server user's private one.
+std::string ExplorerPath() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    std::wstring path(folder, length);
+    if (path.back() != L'\\') path += L'\\';
+    return Utf8FromWidePath(path + L"explorer.exe");
+}
+
+} // namespace
+
 void RunMainLoop() {
     HWND bar = AppState.WindowHandle;
     for (;;) {
         const int code = WaitEvent();
         const int object = EventObject();
         if (IsDriveDoubleClick(code, object, AppState.Drives)) {
-            LaunchProgram("explorer.exe", DriveRootParameter(object, AppState.DriveLetters), "");
+            if (const std::string explorer = ExplorerPath(); !explorer.empty())
+                LaunchProgram(explorer, DriveRootParameter(object, AppState.DriveLetters), "");
         }
         // The thread's own view of the button, which follows swapped buttons.
         const bool leftHeld = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "app/monitoring.h"
 #include "app/session_watch.h"
 #include "app/system_library_win.h"
@@ -117,6 +118,12 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
                           intptr_t* result) {
     if (!window || window != AppState.WindowHandle) return false;
     switch (message) {
+    case WM_ENDSESSION:
+        // Sign-out, shutdown, or an installer replacing the program (ENDSESSION_CLOSEAPP): the
+        // settings are saved as Exit saves them, where the bar stands now.
+        if (wParam) ExitWithoutAsking();
+        *result = 0;
+        return true;
     case WM_DISPLAYCHANGE: // also when a monitor comes or goes
         KeepBarReachable();
         *result = 0;

@@ -2,13 +2,13 @@
 #include <windows.h>
 
 #include "app/system_library_win.h"
-#include "app/win_handles.h"
 #include "dialogs/transparency.h"
 
 int ApplyTransparency(HWND window, int alpha) {
     using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-    UniqueLibrary user32(LoadLibraryA("user32.dll"));
-    const auto setLayered = FindFunction<SetLayeredFn>(user32.get(), "SetLayeredWindowAttributes");
+    // user32 is loaded already (the bar is its window): asked by handle, never searched for.
+    const auto setLayered =
+        FindFunction<SetLayeredFn>(GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes");
     // A layered window without attributes is never drawn: stay layered only when the alpha can
     // be set. The bar stays layered even when opaque, so every later call looks the same.
     if (setLayered) {

@@ -90,6 +90,9 @@ sleep 0.3
 xdotool mousemove 720 420
 sleep 0.3
 check "click and release: the bar stays put" "500,70 431x18" "$(geometry)"
+# An explorer.exe lies beside the program, as anything may in a download folder: a stand-in that
+# leaves a record when it runs. Windows looks for a bare program name there first.
+cp "$helper_dir/fake_uninstaller.exe" "$dir/explorer.exe"
 xdotool mousemove 505 75 click --repeat 2 --delay 80 1
 found=""
 for _ in $(seq 50); do
@@ -99,6 +102,12 @@ for _ in $(seq 50); do
 done
 check_match "double-click on C opens its root folder" 'ExplorerWClass' "$found"
 wininfo close " (C:)" >/dev/null
+planted_ran=$(exists "$dir/uninstall-record.txt")
+cp "$helper_dir/wininfo.exe" "$dir/bare.exe" # the positive control: a bare name from that folder
+wine_run "$dir/bare.exe" start 'explorer.exe C:\' >/dev/null 2>&1
+check "the explorer.exe beside it never ran; a bare name started from there runs it" \
+  "no yes" "$planted_ran $(exists "$dir/uninstall-record.txt")"
+rm -f "$dir/explorer.exe" "$dir/bare.exe" "$dir/uninstall-record.txt"
 check "start-up and all of that wrote no settings file" "none" "$(file_hash "$dir/Blinkbar.ini")"
 
 echo "-- a close request"

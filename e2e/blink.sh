@@ -112,14 +112,14 @@ sleep 0.5
 import -window root "$dir/tooltip-writing.png"
 tip() { wininfo tip | tr -d '\r'; }
 # Figures with the user's decimal separator, set to a comma for this run.
-check_match "the tooltip shows C writing, busy half the time (the test build's clock)" \
-  '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1,0 MB/s$' "$(tip)"
+eventually_match "the tooltip shows C writing, busy half the time (the test build's clock)" \
+  '^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|Busy 50 %\|peak 1,0 MB/s$' tip
 eventually "the chart: the newest second written, the oldest empty (before the unlock's new base)" \
   "FF2626 000000 000000 000000" chart
 check "the tip stays while the pointer rests: the longest auto-pop delay" "32767" "$(wininfo tip-autopop)"
 cd_traffic 1 0 # now C reads instead: the text follows within about a second
 sleep 2.5
-check_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1,0 MB/s$' "$(tip)"
+eventually_match "the tooltip, still shown, follows the rates" '^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|Busy 50 %\|peak 1,0 MB/s$' tip
 eventually "the chart follows: the newest second read, scaled to the written peak" \
   "000000 00D800 000000 000000" chart
 import -window root "$dir/tooltip-reading.png"
@@ -136,7 +136,8 @@ sleep 2.2
 text_before=$(tip) before=$(newest_read)
 sleep 1
 after=$(newest_read)
-[ "$(tip)" == "$text_before" ] && text=unchanged || text=changed
+text_after=$(tip)
+[ "$text_after" == "$text_before" ] && text=unchanged || text="changed from '$text_before' to '$text_after'"
 # Moved left: by one column, or two where the readings themselves took a second.
 [[ $before =~ ^[0-9]$ ]] && [[ $after =~ ^[0-9]$ ]] && ((after > before && after <= before + 2)) &&
   moved="moved left" || moved="$before -> $after"
@@ -148,7 +149,7 @@ cd_traffic 5 0 # 8 GB/s
 sleep 4
 cd_traffic 6 0 # 5 GB/s
 sleep 2.5
-check_match "the tip in GB/s" '\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$' "$(tip)"
+eventually_match "the tip in GB/s" '\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$' tip
 check "the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13" "FF2626 000000 FF2626" \
   "$(tip_chart 4 2 20  55 19  59 16  59 10)"
 import -window root "$dir/tooltip-fast.png"

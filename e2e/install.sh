@@ -114,8 +114,24 @@ check "Finish started Blinkbar" "yes" "$([ -n "$win" ] && echo yes)"
 check "interactive install: files and both shortcuts" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe yes yes" "$(installed_files) $(exists "$start_menu_link") $(exists "$startup_link")"
 
 echo "-- installing while Blinkbar runs"
+# A package manager's silent upgrade: the bar, moved and not yet saved, is closed as the end of a
+# session closes it (its settings saved as Exit saves them), and runs again after the install.
+pick 8 # icon size 2, saved at once
+xdotool mousemove 405 15 mousedown 1
+sleep 0.2
+for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 6)); sleep 0.04; done
+xdotool mouseup 1
+sleep 0.4
+old_window=$win
+code=$(run_to_end "$setup" /S)
+win=$(wait_for_window '^Blinkbar$')
+check "a silent install over a running Blinkbar ends with code 0, and Blinkbar runs again" \
+  "0 yes" "$code $([ -n "$win" ] && [ "$win" != "$old_window" ] && echo yes)"
+check "its settings saved on the way, where the bar was moved to" "2 500 70" \
+  "$(ini IconSize) $(ini WinX) $(ini WinY)"
+check "the new program in place, started where the bar was" "$(file_hash "$dist/blinkbar.exe") 500,70 575x24" \
+  "$(file_hash "$install_dir/blinkbar.exe") $(geometry)"
 before=$(file_hash "$install_dir/unins000.exe")
-check "a silent install gives up with code 2" "2" "$(run_to_end "$setup" /S)"
 start_program "$setup" setup.log
 setup_pid=$bg_pid
 box_window "Blinkbar Setup" >/dev/null
@@ -131,7 +147,7 @@ check "an uninstall started by hand says at once that Blinkbar must be closed" "
   "$([ -n "$(box_window "Blinkbar Uninstall")" ] && wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Uninstall"
 # End the bar the installer started, as a user does.
-pick 18 405 15
+pick 18 505 75
 answer y
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
 
@@ -183,5 +199,48 @@ check "installs into a chosen folder, then without one, both end with code 0; th
   "0 0 blinkbar.exe yes no $elsewhere_win" \
   "$chosen $later $(cd "$elsewhere" && ls blinkbar.exe) $(grep -q 'WinX=77' "$elsewhere/Blinkbar.ini" && echo yes) $(exists "$install_dir") $(reg_value InstallLocation)"
 run_to_end "$elsewhere/unins000.exe" /S >/dev/null
+
+echo "-- kept by Scoop: the settings survive a change, an update and a reinstall"
+# Scoop's documented steps for the zip, modelled: the archive's folder extracted into
+# apps\blinkbar\VERSION, the manifest's pre_install, then "persist": an item already in
+# persist\blinkbar replaces the app's copy, else the app's copy moves there, and with neither a
+# folder is made; a file is then hard-linked into the app's folder (New-Item -ItemType HardLink).
+scoop_manifest=$dist/manifests/scoop/blinkbar.json
+scoop=$work/scoop
+persisted=$scoop/persist/blinkbar/Blinkbar.ini
+rm -rf "$scoop"
+scoop_install() { # version folder; sets dir
+  dir=$scoop/apps/blinkbar/$1
+  mkdir -p "$dir" "$scoop/persist/blinkbar"
+  unzip -qo "$(ls "$dist"/Blinkbar-*-portable.zip | head -n 1)" -d "$dir.zip" && mv "$dir.zip"/Blinkbar/* "$dir" && rm -rf "$dir.zip"
+  # pre_install, where the manifest has the line that makes an empty settings file
+  if grep -qF 'New-Item \"$dir\\Blinkbar.ini\" -ItemType File' "$scoop_manifest" && [ ! -e "$persisted" ]; then
+    : >"$dir/Blinkbar.ini"
+  fi
+  if [ -e "$persisted" ]; then rm -rf "$dir/Blinkbar.ini"
+  elif [ -e "$dir/Blinkbar.ini" ]; then mv "$dir/Blinkbar.ini" "$persisted"
+  else mkdir "$persisted"; fi
+  if [ -d "$persisted" ]; then mkdir -p "$dir/Blinkbar.ini"; else ln "$persisted" "$dir/Blinkbar.ini"; fi
+}
+persisted_state() { # the persisted icon size and how many names the file has
+  echo "$(grep -m1 '^IconSize = ' "$persisted" 2>/dev/null | tr -d '\r' | sed 's/.* = //') $(stat -c %h "$persisted" 2>/dev/null)"
+}
+scoop_install 1.02
+start_bar
+pick 8 # icon size 2, saved at once
+pick 18
+answer y
+wait_exit "$pid"
+check "installed by Scoop: a setting changed, Exit, and the persisted file has it, still linked" \
+  "2 2" "$(persisted_state)"
+scoop_install 1.02-update # an update: a new version folder, the persisted file linked in
+start_bar
+check "after an update the bar starts with the setting" "575x24" "$(geometry | sed 's/.* //')"
+stop_bar
+rm -rf "$scoop/apps" # uninstalled, the persist folder kept; then installed again
+scoop_install 1.02
+start_bar
+check "after an uninstall and a reinstall too" "575x24 2 2" "$(geometry | sed 's/.* //') $(persisted_state)"
+stop_bar
 
 summary

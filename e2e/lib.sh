@@ -32,6 +32,18 @@ eventually() {
   check "$name" "$want" "$got"
 }
 
+# eventually_match NAME REGEX COMMAND...: the same for a text that must match, for up to 8 s.
+eventually_match() {
+  local name=$1 want=$2 got="" until=$((SECONDS + 8))
+  shift 2
+  while :; do
+    got=$("$@")
+    [[ $got =~ $want ]] || ((SECONDS >= until)) && break
+    sleep 0.1
+  done
+  check_match "$name" "$want" "$got"
+}
+
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 
 # wininfo ARGS...: its output (run into a file: Wine's servers inherit pipes).

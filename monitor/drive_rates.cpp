@@ -37,7 +37,8 @@ bool CountDelta(uint32_t now, uint32_t before, uint64_t* delta) {
 
 // The share of the window with work in flight: 1 - idle / elapsed, from the clock the query itself
 // reports. Unknown where the drive reports no idle time or either clock went backwards; where the
-// clock and the ticks disagree by more than a quarter (the system time was set inside the window);
+// clock and the ticks disagree by half or more (the system time was set inside the window: a tick
+// held up by a busy machine rarely loses half a second's ticks);
 // and where the idle time stood still while no request completed or waited (a drive that never
 // counts its idle time would otherwise read 100 % for ever).
 uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now, uint64_t tickClock,
@@ -45,7 +46,7 @@ uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now, uint64_t t
     if (now.IdleTime == 0 || now.QueryTime <= base.QueryTime || now.IdleTime < base.IdleTime)
         return BusyUnknown;
     const uint64_t elapsed = now.QueryTime - base.QueryTime;
-    if (elapsed * 4 < tickClock * 3 || elapsed * 4 > tickClock * 5) return BusyUnknown;
+    if (elapsed * 2 < tickClock || elapsed > tickClock * 2) return BusyUnknown;
     const uint64_t idleDelta = now.IdleTime - base.IdleTime;
     if (idleDelta == 0 && operations == 0 && now.QueueDepth == 0) return BusyUnknown;
     const uint64_t idle = idleDelta < elapsed ? idleDelta : elapsed;

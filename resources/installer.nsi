@@ -19,7 +19,9 @@ Name "Blinkbar"
 OutFile "${OUTFILE}"
 !ifdef SIGN_UNINSTALLER
   ; Signed before it is packed, so the installed unins000.exe carries the signature too.
-  !uninstfinalize '${SIGN_UNINSTALLER} "%1"'
+  ; "= 0": NSIS ignores the command's exit code unless told to compare it, and an unsigned
+  ; uninstaller must never ship inside a signed installer.
+  !uninstfinalize '${SIGN_UNINSTALLER} "%1"' = 0
 !endif
 InstallDir "$LOCALAPPDATA\Programs\Blinkbar"
 ; An upgrade or reinstall goes where the program already is, not into a second copy.
@@ -52,7 +54,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 !insertmacro MUI_LANGUAGE "English"
 
 ; Blinkbar holds a mutex named "Blinkbar" while it runs. Its executable cannot be replaced or
-; removed meanwhile, so the user is asked to close it; Cancel (and a silent run) gives up.
+; removed meanwhile, so the user is asked to close it, and Cancel gives up; a silent run closes it
+; itself (below).
 !macro WAIT_FOR_BLINKBAR_TO_CLOSE un
 Function ${un}BlinkbarRunning ; pushes 1 when the mutex exists
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Blinkbar") p .r0'
@@ -67,12 +70,42 @@ FunctionEnd
 !insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE ""
 !insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE "un."
 
+; A package manager upgrades silently, and Blinkbar starts at sign-in, so it is usually running
+; then: a silent install closes it the way the end of a session does (Blinkbar saves its settings as
+; Exit does), and starts it again once the new version is in place.
+Var Restart
+
 Function .onInit
+  StrCpy $Restart 0
   ${Do}
     Call BlinkbarRunning
     Pop $0
     ${If} $0 == 0
       Return
+    ${EndIf}
+    ${If} ${Silent}
+    ${AndIf} $Restart == 0
+      StrCpy $Restart 1
+      FindWindow $1 "BlinkbarBar"
+      ${If} $1 <> 0
+        ; WM_QUERYENDSESSION, then WM_ENDSESSION, both with ENDSESSION_CLOSEAPP.
+        SendMessage $1 0x0011 0 1 /TIMEOUT=5000
+        SendMessage $1 0x0016 1 1 /TIMEOUT=5000
+      ${EndIf}
+      ; The mutex goes as the program ends, its image a moment later.
+      StrCpy $R2 0
+      ${Do}
+        Call BlinkbarRunning
+        Pop $0
+        ${If} $0 == 0
+        ${OrIf} $R2 >= 100
+          ${Break}
+        ${EndIf}
+        Sleep 100
+        IntOp $R2 $R2 + 1
+      ${Loop}
+      Sleep 500
+      ${Continue}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "${RUNNING_TEXT}" \
@@ -82,6 +115,12 @@ Function .onInit
 cancelled:
   SetErrorLevel 2
   Quit
+FunctionEnd
+
+Function .onInstSuccess
+  ${If} $Restart == 1
+    Exec '"$INSTDIR\blinkbar.exe"'
+  ${EndIf}
 FunctionEnd
 
 Section "Blinkbar" SecProgram
@@ -172,6 +211,7 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Blinkbar.ini"
   Delete "$INSTDIR\Blinkbar.ini.tmp"
+  Delete "$INSTDIR\Blinkbar.ini.new"
   Delete "$INSTDIR\unins000.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Blinkbar.lnk"

@@ -14,7 +14,9 @@ uninstaller before NSIS packs it, and the installer, each with SHA-256 (osslsign
 password is read from the file BLINKBAR_SIGN_PASSWORD_FILE names, never from a command line;
 BLINKBAR_TIMESTAMP_URL adds a timestamp. The checksums are made after signing. Without a
 certificate nothing is signed, and the downloads stay the same bytes for the same commit.
-BLINKBAR_RELEASE_URL is the address the downloads will be published under, for the manifests.
+BLINKBAR_HOMEPAGE, BLINKBAR_PUBLISHER_URL and BLINKBAR_RELEASE_URL (with "$version" where the version
+goes) are the addresses the manifests and signatures name; placeholders, said to be such, stand
+for those not given.
 
 usage: package.py EXE ICON SOURCE_DIR OUT_DIR
        package.py --sign FILE     (signs FILE in place; NSIS calls it for the uninstaller)"""
@@ -47,8 +49,23 @@ def write_sha256(path):
         f.write(f"{digest}  {os.path.basename(path)}\n")
 
 
-HOMEPAGE = "https://blinkbar.example.org"
-PLACEHOLDER_URL = "https://downloads.blinkbar.example.org/releases"  # no release address given
+PLACEHOLDER_HOME = "https://blinkbar.example.org"
+PLACEHOLDER_RELEASE = "https://downloads.blinkbar.example.org/releases/$version"
+
+
+def addresses():
+    """The project's addresses as the build was given them (BLINKBAR_HOMEPAGE, BLINKBAR_PUBLISHER_URL,
+    BLINKBAR_RELEASE_URL: where a version's downloads are published, "$version" standing for the
+    version, else added as the last folder), placeholders where one was not, and the names of those
+    that were not."""
+    home = os.environ.get("BLINKBAR_HOMEPAGE", "")
+    publisher = os.environ.get("BLINKBAR_PUBLISHER_URL", "") or home
+    release = os.environ.get("BLINKBAR_RELEASE_URL", "").rstrip("/")
+    if release and "$version" not in release:
+        release += "/$version"
+    missing = [name for name, value in (("BLINKBAR_HOMEPAGE", home),
+                                         ("BLINKBAR_RELEASE_URL", release)) if not value]
+    return home or PLACEHOLDER_HOME, publisher or PLACEHOLDER_HOME, release or PLACEHOLDER_RELEASE, missing
 
 
 def sign(path):
@@ -62,7 +79,7 @@ def sign(path):
         cmd = ["osslsigncode", "sign", "-certs", cert, "-key", os.environ["BLINKBAR_SIGN_KEY"]]
     if os.environ.get("BLINKBAR_SIGN_PASSWORD_FILE"):
         cmd += ["-readpass", os.environ["BLINKBAR_SIGN_PASSWORD_FILE"]]
-    cmd += ["-h", "sha256", "-n", "Blinkbar", "-i", HOMEPAGE]
+    cmd += ["-h", "sha256", "-n", "Blinkbar", "-i", addresses()[0]]
     if os.environ.get("BLINKBAR_TIMESTAMP_URL"):
         cmd += ["-ts", os.environ["BLINKBAR_TIMESTAMP_URL"]]
     signed = path + ".signed"
@@ -100,10 +117,10 @@ def yaml_file(path, fields, note):
 
 
 def write_manifests(out_dir, version, publisher, setup_path, zip_path):
-    base = os.environ.get("BLINKBAR_RELEASE_URL", "").rstrip("/")
-    note = "" if base else ("The download addresses below are placeholders: no release address "
-                            "(BLINKBAR_RELEASE_URL) was given to the build.")
-    base = base or PLACEHOLDER_URL
+    home, publisher_url, release, missing = addresses()
+    note = ("These addresses are placeholders: " + " and ".join(missing) +
+            " not given to the build.") if missing else ""
+    download = release.replace("$version", version)
     ident = "Blinkbar.Blinkbar"
     head = [("PackageIdentifier", ident), ("PackageVersion", version)]
     winget = os.path.join(out_dir, "manifests", "winget")
@@ -117,33 +134,45 @@ def write_manifests(out_dir, version, publisher, setup_path, zip_path):
         # What the installer really takes: NSIS's /S, and /D= last, without quotes.
         ("InstallerSwitches", {"Silent": "/S", "SilentWithProgress": "/S",
                                "InstallLocation": "/D=<INSTALLPATH>"}),
+        # A silent install closes a running Blinkbar and starts it again; 2 is left for one that
+        # would not close, 1 for a user's Cancel.
+        ("ExpectedReturnCodes", [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"},
+                                 {"InstallerReturnCode": 2, "ReturnResponse": "packageInUse"}]),
         ("UpgradeBehavior", "install"),
         # The key of its entry in the installed programs, which the uninstaller removes.
         ("ProductCode", "Blinkbar"),
         ("Installers", [{
             "Architecture": "x86",
-            "InstallerUrl": f"{base}/{version}/{os.path.basename(setup_path)}",
+            "InstallerUrl": f"{download}/{os.path.basename(setup_path)}",
             "InstallerSha256": sha256_of(setup_path).upper()}]),
         ("ManifestType", "installer"), ("ManifestVersion", "1.10.0")], note)
     yaml_file(os.path.join(winget, f"{ident}.locale.en-US.yaml"), head + [
-        ("PackageLocale", "en-US"), ("Publisher", publisher), ("PublisherUrl", HOMEPAGE),
-        ("PackageName", "Blinkbar"), ("PackageUrl", HOMEPAGE), ("License", "MIT"),
+        ("PackageLocale", "en-US"), ("Publisher", publisher), ("PublisherUrl", publisher_url),
+        ("PackageName", "Blinkbar"), ("PackageUrl", home), ("License", "MIT"),
         ("ShortDescription", "A disk-activity indicator: one LED per drive letter, always on top."),
-        ("ManifestType", "defaultLocale"), ("ManifestVersion", "1.10.0")], "")
+        ("ManifestType", "defaultLocale"), ("ManifestVersion", "1.10.0")], note)
     scoop = os.path.join(out_dir, "manifests", "scoop")
     os.makedirs(scoop, exist_ok=True)
+    zip_name = os.path.basename(zip_path)
     manifest = {
         "version": version,
         "description": "A disk-activity indicator: one LED per drive letter, always on top.",
-        "homepage": HOMEPAGE,
+        "homepage": home,
         "license": "MIT",
-        "url": f"{base}/{version}/{os.path.basename(zip_path)}",
+        "url": f"{download}/{zip_name}",
         "hash": sha256_of(zip_path),
         "extract_dir": "Blinkbar",
-        "bin": "blinkbar.exe",
+        # A window program: a Start-menu shortcut, no console shim.
         "shortcuts": [["blinkbar.exe", "Blinkbar"]],
-        # The settings live beside the program: an update keeps them.
+        # The settings live beside the program, kept in Scoop's persist folder and linked in. The
+        # zip has no such file, and Scoop would make a folder of that name: an empty file is made
+        # first (Blinkbar reads it as the defaults and saves into it through the link).
+        "pre_install": ['if (!(Test-Path "$persist_dir\\Blinkbar.ini")) {',
+                        '    New-Item "$dir\\Blinkbar.ini" -ItemType File | Out-Null',
+                        '}'],
         "persist": "Blinkbar.ini",
+        "checkver": {"url": home, "regex": "Blinkbar-([\\d.]+)-portable\\.zip"},
+        "autoupdate": {"url": f"{release}/{zip_name.replace(version, '$version')}"},
     }
     if note:
         manifest = {"##": note, **manifest}

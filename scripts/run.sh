@@ -7,7 +7,7 @@ cd "$root"
 
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target blinkbar -j "$(nproc)"
+cmake --build --preset windows --target stamp_blinkbar -j "$(nproc)"
 exe=build/windows/blinkbar.exe
 
 if [ -n "${DISPLAY:-}" ]; then

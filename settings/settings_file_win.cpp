@@ -1,7 +1,8 @@
 // The settings file on kernel32, through the wide-character calls so that no folder name is lost
 // to the code page. A save goes to a temporary file beside the real one and replaces it in one
 // step, so a failed save never leaves an empty or half-written "Blinkbar.ini"; only where nothing
-// new can be made beside it is the file rewritten in place.
+// new can be made beside it, or where the file has a second name (a hard link, as Scoop keeps it
+// in its persist folder) that a replace would cut off, is the file rewritten in place.
 #include <windows.h>
 
 #include <string>
@@ -25,6 +26,12 @@ std::wstring TempPathFor(const std::wstring& path) {
     return path + L".tmp";
 }
 
+// The whole new text of a save that writes a linked file in place, kept under this name until
+// that write is done: a start that finds it reads it instead of a file that may be cut short.
+std::wstring CopyPathFor(const std::wstring& path) {
+    return path + L".new";
+}
+
 UniqueFile CreateTemp(const std::wstring& tempPath) {
     return UniqueFile(CreateFileW(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -46,17 +53,27 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 // Rewrites `path` where it stands: what the program did before it had a temporary file, and the
 // only way left where the folder takes no new file but the file itself may be written. Nothing is
 // changed unless the file opens for writing.
-void RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+bool RewriteInPlace(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return;
-    if (WriteAll(file.get(), bytes)) SetEndOfFile(file.get());
-    FlushFileBuffers(file.get());
+    if (!file) return false;
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return false;
+    const bool written = WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
+    return FlushFileBuffers(file.get()) && written;
 }
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Whether the file has another name besides this one.
+bool HasOtherNames(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return file && GetFileInformationByHandle(file.get(), &info) && info.nNumberOfLinks > 1;
 }
 
 // Writes `bytes` into the prepared temporary file and puts it in place of `path`: ReplaceFileW
@@ -75,7 +92,7 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         return;
     }
     if (!temp) {
-        RewriteInPlace(path, bytes);
+        if (RewriteInPlace(path, bytes)) DeleteFileW(CopyPathFor(path).c_str());
         return;
     }
     const std::wstring tempPath = TempPathFor(path);
@@ -86,17 +103,33 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         DeleteFileW(tempPath.c_str());
         return;
     }
-    if (Exists(path)) {
-        if (ReplaceFileW(path.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
-                         nullptr, nullptr))
+    if (HasOtherNames(path)) {
+        // A replace would give this name a new file and leave the other name the old settings
+        // (the next "scoop update" would bring them back). Write the file where it stands, with
+        // the whole new text kept first: a write cut off at any byte loses nothing.
+        const std::wstring copyPath = CopyPathFor(path);
+        if (!MoveFileExW(tempPath.c_str(), copyPath.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileW(tempPath.c_str());
             return;
-        // Where the old file was already taken away, the new one still has to be put there.
-        if (!Exists(path) && MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-            return;
-    } else if (MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        }
+        if (RewriteInPlace(path, bytes)) DeleteFileW(copyPath.c_str());
         return;
     }
-    DeleteFileW(tempPath.c_str());
+    bool replaced = false;
+    if (Exists(path)) {
+        replaced = ReplaceFileW(path.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                                nullptr, nullptr) ||
+                   // Where the old file was already taken away, the new one still has to go there.
+                   (!Exists(path) &&
+                    MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
+    } else {
+        replaced = MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    if (replaced)
+        DeleteFileW(CopyPathFor(path).c_str()); // the text of an older cut-off save, if any
+    else
+        DeleteFileW(tempPath.c_str());
 }
 
 void ReadRest(HANDLE file, DWORD size, std::string& bytes) {
@@ -123,14 +156,21 @@ bool Open(const std::string& path) {
         gFile.Handle.reset(CreateFileW(gFile.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
+    const DWORD openError = gFile.Handle ? ERROR_SUCCESS : GetLastError();
     HANDLE source = gFile.Handle.get();
-    UniqueFile leftOver;
-    if (!gFile.Handle) {
+    // A save into a linked file that was cut off: its whole text waits beside it, and the next
+    // save puts it in place.
+    UniqueFile leftOver(CreateFileW(CopyPathFor(gFile.Path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (leftOver) {
+        source = leftOver.get();
+    } else if (!gFile.Handle) {
         // A save cut off inside the replace (ReplaceFileW takes the old file away before it moves
         // the new one in, on Windows as under Wine) leaves only the replacement, written and
         // flushed before the replace began. Read that, or the user's settings would fall back to
         // the defaults; the next save puts the file back in its place.
-        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        if (openError != ERROR_FILE_NOT_FOUND) return false;
         leftOver.reset(CreateFileW(TempPathFor(gFile.Path).c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

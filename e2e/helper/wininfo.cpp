@@ -18,6 +18,7 @@
 //   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
 //   wininfo tip-autopop     how long the visible tooltip stays while the pointer rests, in ms
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
+//   wininfo start LINE      starts a program by the command line, bare names searched as Windows does
 
 #include <windows.h>
 #include <dbt.h>
@@ -367,6 +368,21 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("%lu\n", static_cast<unsigned long>(delay));
+        return 0;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "start")) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, argv[2], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            std::printf("failed\n");
+            return 1;
+        }
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        std::printf("started\n");
         return 0;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "load")) {

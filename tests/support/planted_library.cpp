@@ -1,5 +1,5 @@
-// A library planted beside the program, as a download folder may hold one: built as winmm.dll,
-// winspool.drv and compstui.dll, it writes "NAME-loaded.txt" beside itself when any process loads
+// A library planted beside the program, as a download folder may hold one: built as winmm.dll
+// and winspool.drv, it writes "NAME-loaded.txt" beside itself when any process loads
 // it, and refuses every timer. The program must never load it.
 #define WIN32_LEAN_AND_MEAN // keeps mmsystem.h out
 #include <windows.h>
