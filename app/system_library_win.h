@@ -8,8 +8,10 @@
 
 // First thing at start-up: every library loaded from now on, and those it imports, comes from the
 // system folder only (SetDefaultDllDirectories: Windows 8, and 7 with its loader update). Where
-// kernel32 lacks it, the current folder leaves the search (SetDllDirectoryW(L"")) and
-// LoadSystemLibrary has each library's imports looked for beside it instead.
+// kernel32 lacks it (XP, Vista, 7 without KB2533623), only the current folder leaves the search
+// (SetDllDirectoryW(L"")) and LoadSystemLibrary has each library's imports looked for beside it
+// instead; a system library that later loads another by bare name on its own still looks in the
+// program's folder first there, which nothing in this process can change.
 void RestrictLibrarySearch();
 
 // The library of that file name in the system folder, loaded for the life of the process; null

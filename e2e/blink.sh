@@ -132,7 +132,8 @@ newest_read() { # the column of the newest second with a read, counted from the 
   echo "$seen" | awk '{for (i = 1; i <= NF; i++) if ($i == "00D800") {print i - 1; exit} print "none"}'
 }
 cd_traffic 0 0
-sleep 2.2
+eventually_match "quiet: the tip says so" '\|Read: 0 B/s, 0 ops/s\|Write: 0 B/s, 0 ops/s\|Busy 0 %\|' tip
+sleep 1 # the chart too: the quiet second is drawn
 text_before=$(tip) before=$(newest_read)
 sleep 1
 after=$(newest_read)
