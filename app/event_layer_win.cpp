@@ -86,7 +86,8 @@ void AttachLedControl(HWND control) {
 
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
-    if (HandleDpiMessage(window, message, wParam, lParam)) return 0;
+    if (LRESULT result = 0; HandleDpiMessage(window, message, wParam, lParam, &result))
+        return result;
     if (HandleTrayMessage(message, wParam)) return 0;
     if (intptr_t result = 0; HandleSessionMessage(window, message, wParam, lParam, &result))
         return result;

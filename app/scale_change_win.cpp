@@ -3,7 +3,9 @@
 // moves can carry the bar back over the seam: run there, the change would call itself until the
 // stack ran out. So a change never runs inside a layout or inside another change. What comes then
 // is kept, the last one counting (it is the scale Windows now holds the window at), and runs once
-// the running work is done.
+// the running work is done. After a change the bar lies mostly on the monitor whose scale it took:
+// grown or shrunk from its corner it could otherwise lie mostly on the other one, which would ask
+// for the old scale back, and so on for ever.
 #include "app/scale_change_win.h"
 
 #include "app/app_state.h"
@@ -11,27 +13,56 @@
 #include "app/numbering.h"
 #include "app/tray_mode.h"
 #include "dialogs/dialogs_win.h"
+#include "display/bar_layout.h"
 #include "display/bar_layout_win.h"
 #include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "display/monitor_area_win.h"
 #include "display/screen_scale_win.h"
 
 namespace {
 
-constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED, Windows 8.1 and later
+constexpr UINT kDpiChanged = 0x02E0;       // WM_DPICHANGED, Windows 8.1 and later
+constexpr UINT kGetDpiScaledSize = 0x02E4; // WM_GETDPISCALEDSIZE, Windows 10 1703 and later
 
 struct ScaleRequest {
     int Dpi = 0;
     bool HasPlace = false;
-    POINT Place{};
+    RECT Place{}; // where Windows suggests, place and size
+    bool HasMonitor = false;
+    RECT Monitor{}; // the monitor holding most of the bar when the request came: whose scale it is
 };
+
+ScreenArea AreaOf(const RECT& r) {
+    return ScreenArea{r.left, r.top, r.right, r.bottom};
+}
+
+// The bar's outer size at a scale, laid out as LayoutBar lays it out.
+SIZE BarSizeAt(int dpi) {
+    LedMetrics metrics;
+    if (!LedMetricsForSize(AppState.IconSize, &metrics, dpi)) return SIZE{0, 0};
+    const BarGeometry geometry = ComputeBarLayout(AppState.Drives, metrics.IconPixels,
+                                                  ScaleForDpi(AppState.MinimizeButton, dpi));
+    HWND bar = AppState.WindowHandle;
+    RECT frame{0, 0, geometry.ClientWidth, geometry.ClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(bar, GWL_EXSTYLE)));
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
 ScaleRequest gRequest;
 bool gPending = false;
 bool gChanging = false;
 
 void ChangeScale(const ScaleRequest& request) {
     HWND bar = AppState.WindowHandle;
+    constexpr UINT kMoveOnly = SWP_NOZORDER | SWP_NOACTIVATE;
+    // Where Windows suggests, place and size: the layout then grows the bar from the corner
+    // Windows chose, which keeps it under a pointer that drags it across.
+    if (request.HasPlace) {
+        const RECT& r = request.Place;
+        SetWindowPos(bar, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, kMoveOnly);
+    }
     if (request.Dpi > 0 && request.Dpi != AppState.Dpi) {
         const bool monitoring = AppState.MonitorActive.load() == 1;
         if (monitoring) StopMonitoring();
@@ -52,25 +83,41 @@ void ChangeScale(const ScaleRequest& request) {
         ApplyMinimizeButtonTipFont();
         if (monitoring) StartMonitoring();
     }
-    // Where Windows suggests: the bar then stays under the pointer that dragged it across.
-    if (request.HasPlace) {
-        SetWindowPos(bar, nullptr, request.Place.x, request.Place.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Most of the bar back on the monitor whose scale it now has, the shortest way.
+    RECT now{};
+    if (request.HasMonitor && GetWindowRect(bar, &now)) {
+        int x = now.left, y = now.top;
+        KeepMostOn(AreaOf(now), AreaOf(request.Monitor), &x, &y);
+        if (x != now.left || y != now.top)
+            SetWindowPos(bar, nullptr, x, y, 0, 0, SWP_NOSIZE | kMoveOnly);
     }
 }
 
 } // namespace
 
-bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kDpiChanged || !bar || bar != AppState.WindowHandle) return false;
+bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (!bar || bar != AppState.WindowHandle) return false;
+    if (message == kGetDpiScaledSize) {
+        auto* size = reinterpret_cast<SIZE*>(lParam);
+        const SIZE exact = BarSizeAt(LOWORD(wParam));
+        if (!size || exact.cx <= 0) return false; // Windows scales the size itself
+        *size = exact;
+        *result = TRUE;
+        return true;
+    }
+    if (message != kDpiChanged) return false;
     gRequest.Dpi = LOWORD(wParam);
     // A later request's place wins; one without a place keeps the earlier one.
     if (const auto* place = reinterpret_cast<const RECT*>(lParam)) {
         gRequest.HasPlace = true;
-        gRequest.Place = POINT{place->left, place->top};
+        gRequest.Place = *place;
     }
+    // Windows sends this when most of the bar has come onto a monitor of that scale.
+    RECT now{};
+    gRequest.HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &gRequest.Monitor);
     gPending = true;
     RunPendingScaleChange();
+    *result = 0;
     return true;
 }
 
@@ -87,4 +134,15 @@ void RunPendingScaleChange() {
         ChangeScale(request);
     }
     gChanging = false;
+}
+
+void TakeWindowScale() {
+    HWND bar = AppState.WindowHandle;
+    const int dpi = WindowDpi(bar);
+    if (gPending || dpi == AppState.Dpi) return; // a message that came says more: its place
+    gRequest = ScaleRequest();
+    gRequest.Dpi = dpi;
+    RECT now{};
+    gRequest.HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &gRequest.Monitor);
+    gPending = true;
 }

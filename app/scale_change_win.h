@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
-// For the bar's procedure: WM_DPICHANGED. True when handled.
-bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+// For the bar's procedure: WM_GETDPISCALEDSIZE (the bar's exact size at a scale, so that what
+// Windows suggests already has it) and WM_DPICHANGED. True when handled, with the answer.
+bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 // Runs a change of scale that came while it could not run (inside a layout, inside another change,
 // in tray mode). The event layer calls it before every wait; tray mode when the bar comes back.
 void RunPendingScaleChange();
+// Tray mode, as the bar comes back: Windows may have sent no message while it was hidden, so the
+// scale it holds the bar at now is asked and taken where it differs.
+void TakeWindowScale();

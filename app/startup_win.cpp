@@ -20,6 +20,7 @@
 #include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "display/monitor_area_win.h"
 #include "display/screen_scale_win.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"

@@ -101,6 +101,7 @@ void EnterTrayMode() {
         Sleep(1);
     } while (EventClickType() != DoubleClickLeft);
     gInTray = false;
+    TakeWindowScale();
     RunPendingScaleChange(); // a scale that came while the bar was hidden
     ShowWindow(bar, IsZoomed(bar) ? SW_MAXIMIZE : IsIconic(bar) ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     LayoutBar();

@@ -22,3 +22,14 @@ struct BarGeometry {
 // With no LED and no button the bar would be -1 pixels wide, which no window can be: it keeps the
 // width of one LED instead, so that there is still something to right-click.
 BarGeometry ComputeBarLayout(const std::string& drives, int iconPixels, int minimizeButton);
+
+// A rectangle of the screen, in pixels.
+struct ScreenArea {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// Where the corner of a bar at `bar` goes so that more than half of it lies on `monitor` along
+// each axis: moved the shortest way where it does not already, else left where it is. After a
+// change of scale the bar belongs to the monitor whose scale it took; grown or shrunk from its
+// corner it may otherwise lie mostly on the other one, which would ask for the old scale back.
+void KeepMostOn(const ScreenArea& bar, const ScreenArea& monitor, int* x, int* y);

@@ -45,9 +45,13 @@ void LayoutBar() {
     RefreshAskedSlots(); // a hidden LED's letter is not asked
 
     SetWindowLongA(bar, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
-    SetWindowPos(bar, HWND_TOP, 0, 0, 8, edge, SWP_NOMOVE | SWP_SHOWWINDOW);
+    // Shown and on top at the size it has: a step through another size could carry a bar that
+    // straddles two monitors onto the other one and back, each a change of scale on Windows.
+    // None of the layout's moves takes the activation from an open dialog.
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     // Topmost again, whatever "Disable WindowOnTop" did.
-    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     RECT place{};
     GetWindowRect(bar, &place);

@@ -6,7 +6,6 @@
 
 namespace {
 
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
@@ -41,10 +40,13 @@ int SystemDpi() {
     return dpi > 0 ? dpi : DesignDpi;
 }
 
-int WindowDpi(HWND window) {
-    static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const int dpi = forWindow && window ? static_cast<int>(forWindow(window)) : 0;
-    return dpi > 0 ? dpi : SystemDpi();
+bool SystemMonitorArea(const RECT& r, RECT* area) {
+    HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfoA(monitor, &info)) return false;
+    *area = info.rcMonitor;
+    return true;
 }
 
 void ApplyTooltipFont(HWND tooltip) {

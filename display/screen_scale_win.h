@@ -6,10 +6,12 @@
 
 #include "app/win_handles.h"
 
-// Dots per inch of the system (the primary monitor at start-up) and of the monitor a window is
-// on: GetDpiForWindow where Windows has it (10 and later), the system's figure elsewhere.
+// Dots per inch of the system (the primary monitor at start-up). A window's own scale is
+// WindowDpi (display/monitor_area_win.h).
 int SystemDpi();
-int WindowDpi(HWND window);
+// The whole area of the monitor holding most of `r` (the nearest one where none does), as Windows
+// reports it; programs ask through MonitorAreaHolding (display/monitor_area_win.h).
+bool SystemMonitorArea(const RECT& r, RECT* area);
 
 // The tooltips' font at the bar's scale, when that differs from the system's (whose font the
 // tooltips take on their own).

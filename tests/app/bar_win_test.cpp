@@ -24,6 +24,7 @@
 #include "monitor/timer_service.h"
 #include "settings/settings_store.h"
 #include "support/counting_timers.h"
+#include "support/modelled_monitors.h"
 #include "support/win_test_window.h"
 
 namespace {
@@ -137,24 +138,35 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
     expectBar(40, 30, 439, 18, 8);
 }
 
-// Two monitors side by side, 96 dpi left of x = 1024 and 144 dpi right of it. Windows sends a
+// Two monitors of different scale, side by side or stacked, in either order. Windows sends a
 // per-monitor-v2 window WM_DPICHANGED synchronously from inside the SetWindowPos that moves most of
-// it onto a monitor of another scale ("WM_DPICHANGED" and "High DPI Desktop Application
-// Development on Windows", Microsoft Learn); Wine sends none, so this hook does, after each
-// WM_WINDOWPOSCHANGED of the bar, with the place Windows suggests: same corner, size scaled.
+// it onto a monitor of another scale, with a suggested rectangle whose size it first asks the
+// window for with WM_GETDPISCALEDSIZE where the window answers ("WM_DPICHANGED",
+// "WM_GETDPISCALEDSIZE" and "High DPI Desktop Application Development on Windows", Microsoft
+// Learn). Wine has one monitor and sends neither: this hook does, after each WM_WINDOWPOSCHANGED
+// of the bar, and the program's monitor lookup answers from the same model.
 struct ScaleModel {
     int Dpi = 96;          // the scale Windows holds the bar at
     int Depth = 0;         // WM_DPICHANGED being sent now, one inside another
     bool Runaway = false;  // the changes kept calling themselves
     int NestedChanges = 0; // changes of AppState.Dpi made inside another WM_DPICHANGED
+    int SizeAnswers = 0;   // WM_GETDPISCALEDSIZE answered
+    int Changes = 0;       // changes of AppState.Dpi seen since the step began
+    int SeenDpi = 0;
 };
 ScaleModel gModel;
 
+void ModelMonitors(RECT first, int firstDpi, RECT second, int secondDpi) {
+    gModelledMonitors = ModelledMonitors{2, {first, second}, {firstDpi, secondDpi}};
+}
+
 int MonitorDpiHoldingMost(const RECT& r) {
-    const long left = std::min(std::max(r.left, 0L), 1024L),
-               right = std::max(std::min(r.right, 1024L), 0L);
-    const long onLeft = std::max(right - left, 0L);
-    return onLeft * 2 >= r.right - r.left ? 96 : 144;
+    return gModelledMonitors.Dpi[ModelledMonitorHolding(r)];
+}
+
+void NoteScale() {
+    if (gModel.SeenDpi && AppState.Dpi != gModel.SeenDpi) ++gModel.Changes;
+    gModel.SeenDpi = AppState.Dpi;
 }
 
 LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
@@ -164,10 +176,14 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
         RECT r{};
         GetWindowRect(sent->hwnd, &r);
         const int dpi = MonitorDpiHoldingMost(r);
+        if (!gModel.SeenDpi) gModel.SeenDpi = AppState.Dpi; // what start-up took
         if (dpi != gModel.Dpi && gModel.Depth >= 8) gModel.Runaway = true;
         if (dpi != gModel.Dpi && gModel.Depth < 8) {
-            RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, gModel.Dpi),
-                           r.top + MulDiv(r.bottom - r.top, dpi, gModel.Dpi)};
+            SIZE size{MulDiv(r.right - r.left, dpi, gModel.Dpi),
+                      MulDiv(r.bottom - r.top, dpi, gModel.Dpi)};
+            if (SendMessageA(sent->hwnd, 0x02E4, dpi, reinterpret_cast<LPARAM>(&size)))
+                ++gModel.SizeAnswers;
+            RECT suggested{r.left, r.top, r.left + size.cx, r.top + size.cy};
             gModel.Dpi = dpi;
             const int before = AppState.Dpi;
             ++gModel.Depth;
@@ -175,26 +191,36 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
                          reinterpret_cast<LPARAM>(&suggested));
             --gModel.Depth;
             if (gModel.Depth > 0 && AppState.Dpi != before) ++gModel.NestedChanges;
+            NoteScale();
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// After each step the bar is at one scale, the one of the monitor holding most of it.
+// After each step, and ten waits for events after it, the bar has changed its scale at most once
+// and rests at one scale, the one of the monitor holding most of it.
 void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) {
     SCOPED_TRACE(step);
-    // The step is done: what came inside it runs before the next event.
-    PostMessageA(AppState.WindowHandle, WM_NULL, 0, 0);
-    WaitEvent();
+    for (int wait = 0; wait < 10; ++wait) {
+        // What came inside the step runs before the next event; a program that keeps changing
+        // would change again in each of these waits.
+        PostMessageA(AppState.WindowHandle, WM_NULL, 0, 0);
+        WaitEvent();
+        NoteScale();
+    }
+    EXPECT_LE(gModel.Changes, 1) << "one change of scale, then the program rests";
+    gModel.Changes = 0;
     EXPECT_FALSE(gModel.Runaway);
     EXPECT_EQ(gModel.NestedChanges, 0);
     RECT bar{}, led{}, minimize{};
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(MonitorDpiHoldingMost(bar), dpi);
     EXPECT_EQ(AppState.Dpi, dpi);
+    EXPECT_EQ(gModel.Dpi, dpi);
     EXPECT_EQ(bar.right - bar.left, width);
     GetWindowRect(GetDlgItem(AppState.WindowHandle, 24), &led);
     EXPECT_EQ(led.right - led.left, edge);
+    EXPECT_EQ(bar.bottom - bar.top, edge);
     BITMAP image{};
     GetObjectA(ImageBitmap(LedImageNumber(24, LedIdle)), sizeof image, &image);
     EXPECT_EQ(image.bmWidth, edge);
@@ -206,26 +232,97 @@ void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) 
     }
 }
 
-TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
+// The bar built at (x, y) under the model: Windows makes a window at the scale of the monitor it
+// opens on, and the program asks for that scale.
+HHOOK StartModel(int x, int y) {
     PrepareBarSettings();
-    AppState.WinX = 824; // 200 of its 431 pixels on the left monitor: most of it on the right
+    AppState.WinX = x;
+    AppState.WinY = y;
     gModel = ScaleModel();
+    gModel.Dpi = MonitorDpiHoldingMost(RECT{x, y, x + 8, y + 18});
     HHOOK hook =
         SetWindowsHookExA(WH_CALLWNDPROCRET, SendDpiLikeWindows, nullptr, GetCurrentThreadId());
-    ASSERT_TRUE(hook);
     BuildBar(GetModuleHandleA(nullptr));
+    return hook;
+}
+
+void EndModel(HHOOK hook) {
+    if (hook) UnhookWindowsHookEx(hook);
+    CloseBarWindow();
+    DestroyPopupMenu();
+    gModelledMonitors = ModelledMonitors();
+}
+
+void MoveBar(int x, int y) {
+    SetWindowPos(AppState.WindowHandle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// Built across the seam, dragged over and back, the button shown: 96 dpi left of x = 1024.
+TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
+    ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 144);
+    HHOOK hook = StartModel(824, 30); // 200 of its 431 pixels on the left: most on the right
+    ASSERT_TRUE(hook);
     ExpectOneScale("a saved place across the seam", 144, 647, 27, 0);
-    SetWindowPos(AppState.WindowHandle, nullptr, 100, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_GT(gModel.SizeAnswers, 0) << "the exact size told before each change";
+    MoveBar(100, 30);
     ExpectOneScale("dragged onto the left monitor", 96, 431, 18, 0);
-    SetWindowPos(AppState.WindowHandle, nullptr, 824, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    MoveBar(824, 30);
     ExpectOneScale("dragged back across the seam", 144, 647, 27, 0);
     CreateMinimizeButton();
     AppState.MinimizeButton = 8; // as "Show Minimize Button" does
     LayoutBar();
     ExpectOneScale("the button shown", 144, 659, 27, 12);
-    UnhookWindowsHookEx(hook);
-    CloseBarWindow();
-    DestroyPopupMenu();
+    EndModel(hook);
+}
+
+// The laptop at 150 % on the left, or above: at neither scale would most of a bar dropped across
+// the seam stay on the monitor of that scale where it stands, so the bar moves onto it.
+TEST(TwoMonitorsOfDifferentScale, NoScaleFitsWhereTheBarStandsSoItMovesOntoItsMonitor) {
+    ModelMonitors({0, 0, 1024, 768}, 144, {1024, 0, 2048, 768}, 96);
+    HHOOK hook = StartModel(774, 30); // opens on the left; laid out at 150 %, 250 of 647 there
+    ASSERT_TRUE(hook);
+    ExpectOneScale("the laptop on the left: built across the seam", 96, 431, 18, 0);
+    RECT bar{};
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(bar.left, 1024 - 215) << "moved the shortest way: 216 of 431 on the right";
+    MoveBar(1024 - 300, 30); // 300 of 431 on the left; at 150 %, 300 of 647
+    ExpectOneScale("dragged to the left", 144, 647, 27, 0);
+    MoveBar(1024 - 240, 30);
+    ExpectOneScale("and back", 96, 431, 18, 0);
+    EndModel(hook);
+
+    ModelMonitors({0, 0, 1024, 768}, 144, {0, 768, 1024, 1536}, 96);
+    hook = StartModel(100, 768 - 10); // opens above; laid out at 150 %, 10 of 27 rows there
+    ASSERT_TRUE(hook);
+    ExpectOneScale("the laptop above: built across the seam", 96, 431, 18, 0);
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(bar.top, 768 - 8) << "moved the shortest way: 10 of 18 rows below";
+    MoveBar(100, 768 - 13); // 13 of 18 rows above; at 150 %, 13 of 27
+    ExpectOneScale("dragged up", 144, 647, 27, 0);
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(bar.top, 768 - 14);
+    EndModel(hook);
+}
+
+// Back from the notification area on a monitor of another scale, though Windows sent no message
+// while the bar was hidden (the monitors changed meanwhile): the bar takes that monitor's scale.
+void CALLBACK MonitorsChangeInTray(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    ModelMonitors({0, 0, 1024, 768}, 144, {1024, 0, 2048, 768}, 144);
+    PostMessageA(AppState.WindowHandle, MsgControlClick, 1, DoubleClickLeft); // as the icon's
+}
+
+TEST(TwoMonitorsOfDifferentScale, BackFromTheTrayTheBarTakesItsMonitorsScaleUnasked) {
+    PrepareBarSettings();
+    BuildBar(GetModuleHandleA(nullptr));
+    ASSERT_EQ(AppState.Dpi, 96);
+    SetTimer(nullptr, 0, 50, MonitorsChangeInTray);
+    EnterTrayMode();
+    RECT bar{};
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_EQ(AppState.Dpi, 144);
+    EXPECT_EQ(bar.right - bar.left, 647);
+    EndModel(nullptr);
 }
 
 // A day of the bar on a laptop, through the program's own message handlers: monitored, locked,
@@ -239,6 +336,7 @@ struct WhileAway {
     TimerCalls InTray;
     bool BarVisible = true;
     bool DialogFontAlive = false;
+    bool DialogKeptFocus = false;
     int FrameHeight = 0;
     DWORD Style = 0, ExStyle = 0;
 };
@@ -267,8 +365,11 @@ void CALLBACK ScaleWithDialogOpen(HWND, UINT, UINT_PTR id, DWORD) {
     gAway.ExStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
     HWND label = GetDlgItem(dialog, Num::FirstTransparencyLabel);
     const auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0));
+    SetFocus(GetDlgItem(dialog, Num::TransparencySlider));
     SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(96, 96), 0);
     gAway.DialogFontAlive = font && GetObjectType(font) == OBJ_FONT;
+    gAway.DialogKeptFocus =
+        GetActiveWindow() == dialog && GetFocus() == GetDlgItem(dialog, Num::TransparencySlider);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
@@ -310,6 +411,7 @@ TEST_F(BarOnWine, ALaptopDayHoldsTheTimerOnlyForASeenBarAndTakesEveryScaleChange
     SetTimer(nullptr, 0, 50, ScaleWithDialogOpen);
     TransparencyDialog();
     EXPECT_TRUE(gAway.DialogFontAlive) << "the open dialog's font was deleted";
+    EXPECT_TRUE(gAway.DialogKeptFocus) << "the layout took the activation from the dialog";
     RECT frame{0, 0, 100, 100};
     const auto forDpi =
         reinterpret_cast<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(reinterpret_cast<void*>(
