@@ -7,16 +7,11 @@ bool MonitorAreaHolding(const RECT& r, RECT* area) {
     return SystemMonitorArea(r, area);
 }
 
-int WindowDpi(HWND window) {
+int WindowDpiFrom(HWND window, DpiForWindowFn forWindow, DpiForMonitorFn forMonitor) {
     if (!window) return SystemDpi();
-    static const auto forWindow =
-        FindFunction<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     if (const int dpi = forWindow ? static_cast<int>(forWindow(window)) : 0; dpi > 0) return dpi;
     // Windows 8.1 and 10 before 1607 know a monitor's scale only: a bar that starts on a second
     // monitor would otherwise be drawn at the first one's.
-    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto forMonitor =
-        FindFunction<ForMonitorFn>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (forMonitor &&
         SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
@@ -24,4 +19,15 @@ int WindowDpi(HWND window) {
         x > 0)
         return static_cast<int>(x);
     return SystemDpi();
+}
+
+int WindowDpi(HWND window) {
+    static const auto forWindow =
+        FindFunction<DpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+    // shcore is looked for only where user32 cannot answer.
+    static const auto forMonitor =
+        forWindow
+            ? nullptr
+            : FindFunction<DpiForMonitorFn>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    return WindowDpiFrom(window, forWindow, forMonitor);
 }

@@ -11,6 +11,8 @@
 #include "app/win_handles.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"
+#include "display/monitor_area_win.h"
+#include "display/screen_scale_win.h"
 #include "monitor/activity_poller.h"
 #include "support/win_test_window.h"
 
@@ -210,6 +212,27 @@ TEST_F(LedImagesOnWine, WritesTheImagesOfOneSlotForAPersonToSee) {
             EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
         }
     }
+}
+
+// Windows 8.1 and 10 before 1607 have no GetDpiForWindow: the scale comes from the window's monitor
+// ("GetDpiForMonitor", Microsoft Learn), here a stand-in that says 144 for it.
+HRESULT WINAPI MonitorAt144(HMONITOR monitor, int kind, UINT* x, UINT* y) {
+    if (!monitor || kind != 0) return E_INVALIDARG;
+    *x = *y = 144;
+    return S_OK;
+}
+UINT WINAPI WindowAt120(HWND) {
+    return 120;
+}
+
+TEST(WindowScale, FromTheWindowWhereWindowsTellsElseFromItsMonitorElseTheSystem) {
+    HWND window = CreateWindowExA(0, "STATIC", "scale", WS_POPUP, 10, 10, 50, 20, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(WindowDpiFrom(window, WindowAt120, MonitorAt144), 120);
+    EXPECT_EQ(WindowDpiFrom(window, nullptr, MonitorAt144), 144) << "Windows 8.1";
+    EXPECT_EQ(WindowDpiFrom(window, nullptr, nullptr), SystemDpi()) << "Vista to 8";
+    DestroyWindow(window);
 }
 
 } // namespace
