@@ -146,10 +146,11 @@ answer y "Blinkbar Uninstall" # Remove Blinkbar? Yes
 check "an uninstall started by hand says at once that Blinkbar must be closed" "yes" \
   "$([ -n "$(box_window "Blinkbar Uninstall")" ] && wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Uninstall"
-# End the bar the installer started, as a user does.
-pick 18 505 75
+# End the bar the installer started with its Exit command.
+wininfo command Blinkbar 18 >/dev/null
 answer y
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
+check "Exit ends the bar the installer started" "0" "$(window_count Blinkbar)"
 
 echo "-- reinstall keeps the settings"
 printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
