@@ -76,7 +76,7 @@ void ChangeScale(const ScaleRequest& request) {
             SendMessageA(button, WM_SETFONT,
                          reinterpret_cast<WPARAM>(NumberedFont(Num::SmallButtonFont)), FALSE);
         }
-        LayoutBar();
+        LayoutBar(true);
         // Both tooltips still show the old font until each has taken the new one.
         const UniqueFont previous = ReleaseTooltipFont();
         ApplyDriveTipFont();

@@ -24,7 +24,7 @@ bool LayingOutBar() {
     return gLayingOut;
 }
 
-void LayoutBar() {
+void LayoutBar(bool keepActivation) {
     gLayingOut = true;
     HWND bar = AppState.WindowHandle;
     const int edge = AppState.IconPixels;
@@ -47,11 +47,10 @@ void LayoutBar() {
     SetWindowLongA(bar, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     // Shown and on top at the size it has: a step through another size could carry a bar that
     // straddles two monitors onto the other one and back, each a change of scale on Windows.
-    // None of the layout's moves takes the activation from an open dialog.
-    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    const UINT activation = keepActivation ? SWP_NOACTIVATE : 0;
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | activation);
     // Topmost again, whatever "Disable WindowOnTop" did.
-    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | activation);
 
     RECT place{};
     GetWindowRect(bar, &place);
