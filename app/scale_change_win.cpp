@@ -38,17 +38,10 @@ ScreenArea AreaOf(const RECT& r) {
     return ScreenArea{r.left, r.top, r.right, r.bottom};
 }
 
-// The bar's outer size at a scale, laid out as LayoutBar lays it out.
-SIZE BarSizeAt(int dpi) {
-    LedMetrics metrics;
-    if (!LedMetricsForSize(AppState.IconSize, &metrics, dpi)) return SIZE{0, 0};
-    const BarGeometry geometry = ComputeBarLayout(AppState.Drives, metrics.IconPixels,
-                                                  ScaleForDpi(AppState.MinimizeButton, dpi));
-    HWND bar = AppState.WindowHandle;
-    RECT frame{0, 0, geometry.ClientWidth, geometry.ClientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(bar, GWL_EXSTYLE)));
-    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+// The monitor holding most of the bar now: the one whose scale a request is.
+void NoteBarMonitor(HWND bar, ScaleRequest* request) {
+    RECT now{};
+    request->HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &request->Monitor);
 }
 ScaleRequest gRequest;
 bool gPending = false;
@@ -99,7 +92,11 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRES
     if (!bar || bar != AppState.WindowHandle) return false;
     if (message == kGetDpiScaledSize) {
         auto* size = reinterpret_cast<SIZE*>(lParam);
-        const SIZE exact = BarSizeAt(LOWORD(wParam));
+        LedMetrics metrics;
+        const int dpi = LOWORD(wParam);
+        const SIZE exact = LedMetricsForSize(AppState.IconSize, &metrics, dpi)
+                               ? BarOuterSize(metrics.IconPixels, dpi)
+                               : SIZE{0, 0};
         if (!size || exact.cx <= 0) return false; // Windows scales the size itself
         *size = exact;
         *result = TRUE;
@@ -113,8 +110,7 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRES
         gRequest.Place = *place;
     }
     // Windows sends this when most of the bar has come onto a monitor of that scale.
-    RECT now{};
-    gRequest.HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &gRequest.Monitor);
+    NoteBarMonitor(bar, &gRequest);
     gPending = true;
     RunPendingScaleChange();
     *result = 0;
@@ -142,7 +138,6 @@ void TakeWindowScale() {
     if (gPending || dpi == AppState.Dpi) return; // a message that came says more: its place
     gRequest = ScaleRequest();
     gRequest.Dpi = dpi;
-    RECT now{};
-    gRequest.HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &gRequest.Monitor);
+    NoteBarMonitor(bar, &gRequest);
     gPending = true;
 }

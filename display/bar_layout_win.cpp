@@ -20,6 +20,16 @@ HWND gButtonTip = nullptr;
 bool gLayingOut = false;
 } // namespace
 
+SIZE BarOuterSize(int edge, int dpi) {
+    const BarGeometry geometry =
+        ComputeBarLayout(AppState.Drives, edge, ScaleForDpi(AppState.MinimizeButton, dpi));
+    HWND bar = AppState.WindowHandle;
+    RECT frame{0, 0, geometry.ClientWidth, geometry.ClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(bar, GWL_EXSTYLE)));
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
 bool LayingOutBar() {
     return gLayingOut;
 }
@@ -54,11 +64,9 @@ void LayoutBar(bool keepActivation) {
 
     RECT place{};
     GetWindowRect(bar, &place);
-    RECT frame{0, 0, geometry.ClientWidth, geometry.ClientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(bar, GWL_EXSTYLE)));
-    SetWindowPos(bar, nullptr, place.left, place.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = BarOuterSize(edge, AppState.Dpi);
+    SetWindowPos(bar, nullptr, place.left, place.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 
     if (HWND minimize = GetDlgItem(bar, Num::MinimizeButtonControl)) {
         if (button == 8) {

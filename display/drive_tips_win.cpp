@@ -138,7 +138,8 @@ std::string ShownTipText() {
 WNDPROC gTipsProc = nullptr;
 
 // The tip and its chart are painted off the screen and copied onto it at once: no erase shows
-// between the tip's paint and the chart's, also on a desktop that nothing composes.
+// between the tip's paint and the chart's, also on a desktop that nothing composes. (Without memory
+// for the copy, straight onto the screen.)
 void PaintTipWithChart(HWND tips) {
     PAINTSTRUCT paint;
     const HDC screen = BeginPaint(tips, &paint);
@@ -148,16 +149,13 @@ void PaintTipWithChart(HWND tips) {
     UniqueDc memory(CreateCompatibleDC(screen));
     UniqueBitmap bitmap(memory ? CreateCompatibleBitmap(screen, client.right, client.bottom)
                                : nullptr);
-    if (bitmap) {
-        SelectGuard select(memory.get(), bitmap.get());
-        CallWindowProcA(gTipsProc, tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()),
-                        PRF_CLIENT | PRF_ERASEBKGND);
-        DrawChart(memory.get(), client, gShown.Minute);
-        BitBlt(screen, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    } else { // no memory for the copy: straight onto the screen
-        CallWindowProcA(gTipsProc, tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(screen),
-                        PRF_CLIENT | PRF_ERASEBKGND);
-        DrawChart(screen, client, gShown.Minute);
+    const HDC target = bitmap ? memory.get() : screen;
+    {
+        SelectGuard select(bitmap ? memory.get() : nullptr, bitmap.get());
+        // The tip's own paint and the chart over it, through ChartingTipProc.
+        SendMessageA(tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        if (bitmap) BitBlt(screen, 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
     }
     EndPaint(tips, &paint);
 }

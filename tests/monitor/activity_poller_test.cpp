@@ -287,7 +287,6 @@ TEST_F(ActivityPollerTest, RatesFollowTheDrivesClockAcrossEveryStopAndGap) {
     ticks(20, 8 * kGiB / 20);
     EXPECT_EQ(ReadDriveRates(1).WriteBytes, 8 * kGiB / 20 * 20) << "beyond 32 bits";
     EXPECT_EQ(ReadDriveRates(1).Busy, 50u);
-    EXPECT_EQ(FormatByteRate(ReadDriveRates(1).WriteBytes), "8.0 GB/s");
     ticks(10, 8 * kGiB / 20); // half of the next second
 
     StopMonitoring();
@@ -319,9 +318,6 @@ TEST_F(ActivityPollerTest, RatesFollowTheDrivesClockAcrossEveryStopAndGap) {
     ticks(1, 0, ClockSecond); // the system time set a second on inside the window
     EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Known);
     EXPECT_EQ(ReadDriveRates(1).Busy, BusyUnknown);
-    EXPECT_EQ(FormatDriveTip('C', VolumeFacts{3, "", ""}, ReadDriveRates(1)),
-              "C:\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 0 B/s, 0 ops/s")
-        << "no busy line";
 
     for (int tick = 0; tick < 20; ++tick) { // the idle time stands, nothing completes
         c.Counters.QueryTime += kTick;
