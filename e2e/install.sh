@@ -44,6 +44,13 @@ installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 
 
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
+# Holds a file or a mutex from the background for some seconds (wininfo hold|hold-mutex).
+hold() { # command, name, seconds
+  rm -f "$work/hold.out"
+  wine_run "$helper_dir/wininfo.exe" "$@" >"$work/hold.out" 2>/dev/null &
+  started_pids+=($!)
+  for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+}
 # Starts a program in the background from the work folder and remembers it. Sets bg_pid.
 start_program() { # program file, log name
   (cd "$work" && exec "$root/scripts/wine-run.sh" "$1" >"$work/$2" 2>&1) &
@@ -156,8 +163,13 @@ echo "-- reinstall keeps the settings"
 printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
 settings=$(file_hash "$install_dir/Blinkbar.ini")
 rm -f "$install_dir/blinkbar.exe" # the reinstall must write it again
+# A bar ending after its Exit (its window gone, its mutex not yet) was not running for the user:
+# the silent install waits for it and does not start it again.
+hold hold-mutex Blinkbar 2
 check "a reinstall ends with code 0 and puts the program back" "0 $(file_hash "$dist/blinkbar.exe")" \
   "$(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe")"
+check "a bar that was ending (its mutex held, no window) is not started again" "held" \
+  "$(tr -d '\r' <"$work/hold.out")$(wait_for_window '^Blinkbar$')"
 check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
 
 echo "-- the uninstaller started by hand"
@@ -175,10 +187,7 @@ un_pid=$bg_pid
 box_window "Blinkbar Uninstall" >/dev/null
 # The program's image stays locked for a moment after its mutex went, as when the menu's
 # uninstall starts this just before the program ends: held here for two seconds.
-rm -f "$work/hold.out"
-wine_run "$helper_dir/wininfo.exe" hold "$windir\\blinkbar.exe" 3 >"$work/hold.out" 2>/dev/null &
-started_pids+=($!)
-for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+hold hold "$windir\\blinkbar.exe" 3
 check "the program's file is held" "held" "$(tr -d '\r' <"$work/hold.out" 2>/dev/null)"
 answer y "Blinkbar Uninstall"
 wait_exit "$un_pid"

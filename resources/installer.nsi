@@ -85,9 +85,12 @@ Function .onInit
     ${EndIf}
     ${If} ${Silent}
     ${AndIf} $Restart == 0
-      StrCpy $Restart 1
+      ; Only a bar with its window was running for the user. One without it is ending (its
+      ; Exit closed the window a moment ago): wait for it, but do not start it again.
+      StrCpy $Restart 2
       FindWindow $1 "BlinkbarBar"
       ${If} $1 <> 0
+        StrCpy $Restart 1
         ; WM_QUERYENDSESSION, then WM_ENDSESSION, both with ENDSESSION_CLOSEAPP.
         SendMessage $1 0x0011 0 1 /TIMEOUT=5000
         SendMessage $1 0x0016 1 1 /TIMEOUT=5000

@@ -18,7 +18,8 @@
 //   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
 //   wininfo tip-autopop     how long the visible tooltip stays while the pointer rests, in ms
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
-//   wininfo start LINE      starts a program by the command line, bare names searched as Windows does
+//   wininfo start LINE      starts a program by the command line, bare names searched as Windows
+//   does
 
 #include <windows.h>
 #include <dbt.h>
@@ -278,6 +279,21 @@ int Hold(const char* file, int seconds) {
     return 0;
 }
 
+// A program's single-instance mutex without its window, as a bar has it in its last moments
+// after Exit closed the window.
+int HoldMutex(const char* name, int seconds) {
+    HANDLE h = CreateMutexA(nullptr, FALSE, name);
+    if (!h || GetLastError() == ERROR_ALREADY_EXISTS) {
+        std::printf("not made: %lu\n", GetLastError());
+        return 1;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(h);
+    return 0;
+}
+
 // What Explorer's properties show: the version strings, the fixed version and the icons.
 int Version(const char* file) {
     DWORD ignored = 0, size = GetFileVersionInfoSizeA(file, &ignored);
@@ -408,6 +424,8 @@ int main(int argc, char** argv) {
                     std::strtoul(argv[4], nullptr, 0),
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
     if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(argv[2], std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "hold-mutex"))
+        return HoldMutex(argv[2], std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
         return VolumeArrival(argv[2], argv[3][0]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
