@@ -6,6 +6,10 @@
 // the running work is done. After a change the bar lies mostly on the monitor whose scale it took:
 // grown or shrunk from its corner it could otherwise lie mostly on the other one, which would ask
 // for the old scale back, and so on for ever.
+// During a drag Windows' own move loop moves the bar, keeping the pointer's spot on it, and our
+// event loop does not run: a change then takes Windows' place whole and only one round, what
+// comes inside it waits for the next move or the drop, and the drop settles the bar where it was
+// dropped, not where Windows suggested while it was on its way.
 #include "app/scale_change_win.h"
 
 #include "app/app_state.h"
@@ -32,6 +36,7 @@ struct ScaleRequest {
     RECT Place{}; // where Windows suggests, place and size
     bool HasMonitor = false;
     RECT Monitor{}; // the monitor holding most of the bar when the request came: whose scale it is
+    RECT BarWas{};  // the bar when the request came: moved since, the place and monitor are old
 };
 
 ScreenArea AreaOf(const RECT& r) {
@@ -40,12 +45,24 @@ ScreenArea AreaOf(const RECT& r) {
 
 // The monitor holding most of the bar now: the one whose scale a request is.
 void NoteBarMonitor(HWND bar, ScaleRequest* request) {
-    RECT now{};
-    request->HasMonitor = GetWindowRect(bar, &now) && MonitorAreaHolding(now, &request->Monitor);
+    request->HasMonitor = GetWindowRect(bar, &request->BarWas) &&
+                          MonitorAreaHolding(request->BarWas, &request->Monitor);
 }
 ScaleRequest gRequest;
 bool gPending = false;
 bool gChanging = false;
+bool gDragging = false; // inside Windows' move loop
+
+// A request that waited while the bar was moved (a drag went on, or ended elsewhere) is for the
+// bar where it is now: the scale stays the one Windows holds it at, the place it suggested then
+// does not.
+void ForWhereTheBarIs(HWND bar, ScaleRequest* request) {
+    RECT now{};
+    if (!request->HasMonitor || !GetWindowRect(bar, &now)) return;
+    if (now.left == request->BarWas.left && now.top == request->BarWas.top) return;
+    request->HasPlace = false;
+    NoteBarMonitor(bar, request);
+}
 
 void ChangeScale(const ScaleRequest& request) {
     HWND bar = AppState.WindowHandle;
@@ -76,9 +93,10 @@ void ChangeScale(const ScaleRequest& request) {
         ApplyMinimizeButtonTipFont();
         if (monitoring) StartMonitoring();
     }
-    // Most of the bar back on the monitor whose scale it now has, the shortest way.
+    // Most of the bar back on the monitor whose scale it now has, the shortest way; during a drag
+    // the pointer holds it, and the drop settles it.
     RECT now{};
-    if (request.HasMonitor && GetWindowRect(bar, &now)) {
+    if (!gDragging && request.HasMonitor && GetWindowRect(bar, &now)) {
         int x = now.left, y = now.top;
         KeepMostOn(AreaOf(now), AreaOf(request.Monitor), &x, &y);
         if (x != now.left || y != now.top)
@@ -90,6 +108,10 @@ void ChangeScale(const ScaleRequest& request) {
 
 bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (!bar || bar != AppState.WindowHandle) return false;
+    if (message == WM_ENTERSIZEMOVE || message == WM_EXITSIZEMOVE) {
+        gDragging = message == WM_ENTERSIZEMOVE;
+        return false; // noted only
+    }
     if (message == kGetDpiScaledSize) {
         auto* size = reinterpret_cast<SIZE*>(lParam);
         LedMetrics metrics;
@@ -123,10 +145,13 @@ void RunPendingScaleChange() {
     gChanging = true;
     // Each round's layout and move may bring one more message; a few rounds settle any bar that
     // does not straddle the seam exactly, and what is still left waits for the next event.
-    for (int round = 0; gPending && round < 3; ++round) {
-        const ScaleRequest request = gRequest;
+    // During a drag one round a move: the next move or the drop brings the rest.
+    const int rounds = gDragging ? 1 : 3;
+    for (int round = 0; gPending && round < rounds; ++round) {
+        ScaleRequest request = gRequest;
         gRequest = ScaleRequest();
         gPending = false;
+        ForWhereTheBarIs(AppState.WindowHandle, &request);
         ChangeScale(request);
     }
     gChanging = false;

@@ -153,6 +153,8 @@ struct ScaleModel {
     int SizeAnswers = 0;   // WM_GETDPISCALEDSIZE answered
     int Changes = 0;       // changes of AppState.Dpi seen since the step began
     int SeenDpi = 0;
+    bool Dragging = false; // inside the move loop of a drag
+    POINT Pointer{};       // where the pointer is while dragging
 };
 ScaleModel gModel;
 
@@ -184,6 +186,12 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
             if (SendMessageA(sent->hwnd, 0x02E4, dpi, reinterpret_cast<LPARAM>(&size)))
                 ++gModel.SizeAnswers;
             RECT suggested{r.left, r.top, r.left + size.cx, r.top + size.cy};
+            if (gModel.Dragging) { // the pointer keeps its spot on the bar
+                const POINT p = gModel.Pointer;
+                const int left = p.x - MulDiv(p.x - r.left, size.cx, r.right - r.left);
+                const int top = p.y - MulDiv(p.y - r.top, size.cy, r.bottom - r.top);
+                suggested = RECT{left, top, left + size.cx, top + size.cy};
+            }
             gModel.Dpi = dpi;
             const int before = AppState.Dpi;
             ++gModel.Depth;
@@ -257,6 +265,46 @@ void MoveBar(int x, int y) {
     SetWindowPos(AppState.WindowHandle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// A drag as Windows runs it: WM_NCLBUTTONDOWN on the caption enters a modal move loop of its own
+// (WM_ENTERSIZEMOVE to WM_EXITSIZEMOVE, "WM_ENTERSIZEMOVE", Microsoft Learn) that moves the bar
+// with the pointer and dispatches what comes meanwhile: the program's WaitEvent runs again only
+// after the drop. The pointer keeps its spot on the bar, in proportion where the bar changes size
+// ("WM_GETDPISCALEDSIZE": the window keeps its position relative to the cursor).
+// At every move: at most one change of scale, and the bar still under the pointer.
+void DragBar(POINT from, std::initializer_list<POINT> path, const char* what) {
+    SCOPED_TRACE(what);
+    HWND bar = AppState.WindowHandle;
+    SendMessageA(bar, WM_ENTERSIZEMOVE, 0, 0);
+    RECT r{};
+    GetWindowRect(bar, &r);
+    const POINT grip{from.x - r.left, from.y - r.top};
+    const SIZE start{r.right - r.left, r.bottom - r.top};
+    gModel.Dragging = true;
+    POINT leg = from;
+    for (const POINT to : path) {
+        for (int step = 1; step <= 12; ++step) {
+            const POINT p{leg.x + (to.x - leg.x) * step / 12, leg.y + (to.y - leg.y) * step / 12};
+            gModel.Pointer = p;
+            GetWindowRect(bar, &r);
+            const int changes = gModel.Changes;
+            SetWindowPos(bar, nullptr, p.x - MulDiv(grip.x, r.right - r.left, start.cx),
+                         p.y - MulDiv(grip.y, r.bottom - r.top, start.cy), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER);
+            MSG message{};
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            NoteScale();
+            GetWindowRect(bar, &r);
+            EXPECT_LE(gModel.Changes - changes, 1) << "changes of scale in one move, at x " << p.x;
+            EXPECT_TRUE(PtInRect(&r, p))
+                << "the bar left the pointer at x " << p.x << ": " << r.left << ".." << r.right;
+        }
+        leg = to;
+    }
+    gModel.Dragging = false;
+    gModel.Changes = 0; // the drop's own are counted by ExpectOneScale
+    SendMessageA(bar, WM_EXITSIZEMOVE, 0, 0);
+}
+
 // Built across the seam, dragged over and back, the button shown: 96 dpi left of x = 1024.
 TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
     ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 144);
@@ -272,6 +320,8 @@ TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
     AppState.MinimizeButton = 8; // as "Show Minimize Button" does
     LayoutBar();
     ExpectOneScale("the button shown", 144, 659, 27, 12);
+    DragBar({824 + 329, 40}, {{300, 40}}, "dragged by its middle onto the left monitor");
+    ExpectOneScale("dropped there", 96, 439, 18, 8);
     EndModel(hook);
 }
 
@@ -289,6 +339,14 @@ TEST(TwoMonitorsOfDifferentScale, NoScaleFitsWhereTheBarStandsSoItMovesOntoItsMo
     ExpectOneScale("dragged to the left", 144, 647, 27, 0);
     MoveBar(1024 - 240, 30);
     ExpectOneScale("and back", 96, 431, 18, 0);
+    // By its left end into the seam, where no scale fits, and back onto the laptop: the change
+    // that could not run inside the drag runs at the drop, where the bar was dropped.
+    MoveBar(100, 30);
+    ExpectOneScale("on the laptop", 144, 647, 27, 0);
+    DragBar({110, 40}, {{760, 40}, {110, 40}}, "by its end into the seam and back");
+    ExpectOneScale("dropped on the laptop", 144, 647, 27, 0);
+    GetWindowRect(AppState.WindowHandle, &bar);
+    EXPECT_TRUE(PtInRect(&bar, POINT{110, 40})) << "moved from the drop to " << bar.left;
     EndModel(hook);
 
     ModelMonitors({0, 0, 1024, 768}, 144, {0, 768, 1024, 1536}, 96);
