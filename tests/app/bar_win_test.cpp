@@ -207,15 +207,25 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
 
 // After each step, and ten waits for events after it, the bar has changed its scale at most once
 // and rests at one scale, the one of the monitor holding most of it.
+constexpr UINT kPosted = WM_APP + 0x51; // nobody's message: the bar's procedure passes it on
 void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) {
     SCOPED_TRACE(step);
     for (int wait = 0; wait < 10; ++wait) {
         // What came inside the step runs before the next event; a program that keeps changing
         // would change again in each of these waits.
-        PostMessageA(AppState.WindowHandle, WM_NULL, 0, 0);
+        PostMessageA(AppState.WindowHandle, kPosted, 0, 0);
         WaitEvent();
         NoteScale();
     }
+    // And what was posted to the bar comes back (each wait reads one message, the step's own
+    // paints and moves among them): the program reads its queue again.
+    MSG left{};
+    for (int wait = 0;
+         wait < 40 && PeekMessageA(&left, AppState.WindowHandle, kPosted, kPosted, PM_NOREMOVE);
+         ++wait)
+        WaitEvent();
+    EXPECT_FALSE(PeekMessageA(&left, AppState.WindowHandle, kPosted, kPosted, PM_NOREMOVE))
+        << "a posted message never came back";
     EXPECT_LE(gModel.Changes, 1) << "one change of scale, then the program rests";
     gModel.Changes = 0;
     EXPECT_FALSE(gModel.Runaway);
@@ -323,6 +333,13 @@ TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
     DragBar({824 + 329, 40}, {{300, 40}}, "dragged by its middle onto the left monitor");
     ExpectOneScale("dropped there", 96, 439, 18, 8);
     EndModel(hook);
+
+    ModelMonitors({0, 0, 1024, 768}, 96, {0, 768, 1024, 1536}, 144);
+    hook = StartModel(100, 768 - 8); // 8 of its 18 rows above: most below
+    ASSERT_TRUE(hook);
+    ExpectOneScale("stacked: built across the seam", 144, 647, 27, 0);
+    DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
+    ExpectOneScale("dropped on the upper monitor", 96, 431, 18, 0);
 }
 
 // The laptop at 150 % on the left, or above: at neither scale would most of a bar dropped across
