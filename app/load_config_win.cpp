@@ -5,6 +5,8 @@
 // field; start-up narrows the search for them as soon as the program runs.
 #include <windows.h>
 
+#include "app/newer_windows.h"
+
 namespace {
 
 // The first 64 bytes of IMAGE_LOAD_CONFIG_DIRECTORY32, all zero but its size and
@@ -23,4 +25,4 @@ static_assert(sizeof(LoadConfig64) == 64);
 
 // The linker finds the record by this name and points the PE header's directory at it.
 extern "C" __attribute__((used)) const LoadConfig64 _load_config_used = {
-    sizeof(LoadConfig64), {}, 0, 0x0800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */, {}};
+    sizeof(LoadConfig64), {}, 0, Newer::LoadLibrarySearchSystem32, {}};

@@ -41,6 +41,10 @@ inline constexpr unsigned PollTimerSlot = 0;
 inline constexpr unsigned RescanTimerSlot = 1;
 inline constexpr unsigned PollPeriodMs = 50;
 
+// The bar's own window timers (SetTimer identifiers).
+inline constexpr unsigned TrayRetryTimer = 0x7A1;  // only while adding the tray icon failed
+inline constexpr unsigned TipRefreshTimer = 0x7A2; // once a second while an LED's tip shows
+
 // Fonts.
 inline constexpr int LetterFont = 1;
 inline constexpr int SmallButtonFont = 2;

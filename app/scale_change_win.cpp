@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "app/monitoring.h"
+#include "app/newer_windows.h"
 #include "app/numbering.h"
 #include "app/tray_mode.h"
 #include "dialogs/dialogs_win.h"
@@ -27,8 +28,8 @@
 
 namespace {
 
-constexpr UINT kDpiChanged = 0x02E0;       // WM_DPICHANGED, Windows 8.1 and later
-constexpr UINT kGetDpiScaledSize = 0x02E4; // WM_GETDPISCALEDSIZE, Windows 10 1703 and later
+constexpr UINT kDpiChanged = Newer::WmDpiChanged;
+constexpr UINT kGetDpiScaledSize = Newer::WmGetDpiScaledSize;
 
 struct ScaleRequest {
     int Dpi = 0;
@@ -79,7 +80,7 @@ void ChangeScale(const ScaleRequest& request) {
         AppState.Dpi = request.Dpi;
         // Every font is made for a scale: the rendering makes the missing ones anew. An open
         // dialog's controls still draw with the old dialog font, which lives until it closes.
-        KeepDialogFontWhileOpen(UniqueFont(TakeNumberedFont(Num::DialogFont)));
+        KeepDialogFontWhileOpen(TakeNumberedFont(Num::DialogFont));
         SetNumberedFont(Num::SmallButtonFont, nullptr);
         RenderLedImages();
         if (HWND button = GetDlgItem(bar, Num::MinimizeButtonControl)) {

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/monitoring.h"
+#include "app/newer_windows.h"
 #include "app/session_watch.h"
 #include "app/system_library_win.h"
 #include "monitor/activity_poller.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-constexpr UINT kSessionChange = 0x02B1;        // WM_WTSSESSION_CHANGE
-constexpr WPARAM kPowerSettingChange = 0x8013; // PBT_POWERSETTINGCHANGE
-constexpr GUID kSessionDisplayStatus = {       // Windows 8 and later
+constexpr UINT kSessionChange = Newer::WmWtsSessionChange;
+constexpr WPARAM kPowerSettingChange = Newer::PbtPowerSettingChange;
+constexpr GUID kSessionDisplayStatus = { // Windows 8 and later
     0x2b84c20e,
     0xad23,
     0x4ddf,

@@ -1,5 +1,7 @@
 #include "app/system_library_win.h"
 
+#include "app/newer_windows.h"
+
 namespace {
 bool gSearchRestricted = false;
 } // namespace
@@ -7,7 +9,7 @@ bool gSearchRestricted = false;
 void RestrictLibrarySearch() {
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     if (auto restrict = FindFunction<BOOL(WINAPI*)(DWORD)>(kernel32, "SetDefaultDllDirectories")) {
-        gSearchRestricted = restrict(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */) != FALSE;
+        gSearchRestricted = restrict(Newer::LoadLibrarySearchSystem32) != FALSE;
     }
     if (gSearchRestricted) return;
     if (auto directory = FindFunction<BOOL(WINAPI*)(const wchar_t*)>(kernel32, "SetDllDirectoryW"))

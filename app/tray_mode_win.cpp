@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr UINT_PTR kRetryTimer = 0x7A1; // a window timer of the bar, only while an add failed
+constexpr UINT_PTR kRetryTimer = Num::TrayRetryTimer;
 bool gInTray = false;
 bool gIconShown = false;
 

@@ -1,6 +1,7 @@
 #pragma once
 // Owners for Windows handles: one move-only template parameterised by its close function, an alias
-// per kind, and guards for the paired calls (select/restore, GetDC/ReleaseDC).
+// per kind, and guards for the paired calls (select/restore, GetDC/ReleaseDC, BeginPaint/EndPaint,
+// SetErrorMode and back).
 
 #include <windows.h>
 
@@ -104,4 +105,31 @@ class WindowDc {
   private:
     HWND window_;
     HDC dc_;
+};
+
+// BeginPaint / EndPaint for a window's WM_PAINT; get() is null where there is nothing to paint on.
+class PaintDc {
+  public:
+    explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { EndPaint(window_, &paint_); }
+    HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// A thread's error mode for a while: SetErrorMode, and the previous mode back at the end of scope.
+class ErrorModeScope {
+  public:
+    explicit ErrorModeScope(UINT mode) : previous_(SetErrorMode(mode)) {}
+    ErrorModeScope(const ErrorModeScope&) = delete;
+    ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+    ~ErrorModeScope() { SetErrorMode(previous_); }
+
+  private:
+    UINT previous_;
 };

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "app/win_handles.h"
+
 // The bitmap of an image number, or null.
 HBITMAP ImageBitmap(int number);
 // Replaces the image under `number` (null allowed: the number is then empty).
@@ -11,7 +13,7 @@ void SetImageBitmap(int number, HBITMAP bitmap);
 HFONT NumberedFont(int number);
 void SetNumberedFont(int number, HFONT font);
 // Hands the font of a number over to the caller; the number is then empty.
-HFONT TakeNumberedFont(int number);
+UniqueFont TakeNumberedFont(int number);
 // Image 200, the program's icon (the notification icon shows it).
 HICON ProgramIconImage();
 void SetProgramIconImage(HICON icon);

@@ -92,10 +92,8 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
         *result = 1; // the image covers the whole control
         return true;
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(control, &paint);
-        CopyImage(dc, 0, 0, gShown[SlotOf(control)]);
-        EndPaint(control, &paint);
+        PaintDc dc(control);
+        if (dc.get()) CopyImage(dc.get(), 0, 0, gShown[SlotOf(control)]);
         *result = 0;
         return true;
     }

@@ -99,8 +99,8 @@ void SetNumberedFont(int number, HFONT font) {
         DeleteObject(font);
 }
 
-HFONT TakeNumberedFont(int number) {
-    return number >= 0 && number < Num::FontNumberLimit ? gFonts[number].release() : nullptr;
+UniqueFont TakeNumberedFont(int number) {
+    return number >= 0 && number < Num::FontNumberLimit ? std::move(gFonts[number]) : UniqueFont();
 }
 
 HICON ProgramIconImage() {

@@ -10,6 +10,7 @@
 #include "app/numbering.h"
 #include "app/event_layer.h"
 #include "app/monitoring.h"
+#include "app/newer_windows.h"
 #include "app/popup_menu.h"
 #include "app/session_watch.h"
 #include "app/startup.h"
@@ -47,6 +48,11 @@ void PrepareBarSettings() {
     AppState.TextRgb = {255, 255, 255};
 }
 
+// The bar's outer width: its 24 LEDs side by side, one pixel narrower, and the button's strip.
+int BarWidth(int edge, int button = 0) {
+    return 24 * edge - 1 + button;
+}
+
 class BarOnWine : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -64,7 +70,7 @@ TEST_F(BarOnWine, TheLayoutIsATopmostLayeredToolWindowOfTheRightSize) {
     GetWindowRect(AppState.WindowHandle, &r);
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.top, 30);
-    EXPECT_EQ(r.right - r.left, 431);
+    EXPECT_EQ(r.right - r.left, BarWidth(18));
     EXPECT_EQ(r.bottom - r.top, 18);
     EXPECT_TRUE(IsWindowVisible(AppState.WindowHandle));
     EXPECT_EQ(ExStyle() & (WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TOOLWINDOW),
@@ -114,7 +120,7 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
     CreateMinimizeButton();
     LayoutBar();
     const auto scaleTo = [](int dpi, RECT suggested) {
-        SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(dpi, dpi),
+        SendMessageA(AppState.WindowHandle, Newer::WmDpiChanged, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
     };
     const auto expectBar = [](int left, int top, int width, int edge, int button) {
@@ -124,7 +130,7 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         GetWindowRect(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), &minimize);
         EXPECT_EQ(bar.left, left);
         EXPECT_EQ(bar.top, top);
-        EXPECT_EQ(bar.right - bar.left, width);
+        EXPECT_EQ(bar.right - bar.left, BarWidth(edge, button));
         EXPECT_EQ(bar.bottom - bar.top, edge);
         EXPECT_EQ(led.right - led.left, edge);
         EXPECT_EQ(minimize.right - minimize.left, button);
@@ -133,9 +139,9 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         EXPECT_EQ(image.bmWidth, edge) << "drawn at the scale, not stretched";
     };
     scaleTo(144, RECT{300, 200, 0, 0});
-    expectBar(300, 200, 659, 27, 12);
+    expectBar(300, 200, BarWidth(27, 12), 27, 12);
     scaleTo(96, RECT{40, 30, 0, 0}); // and back, exactly as it was
-    expectBar(40, 30, 439, 18, 8);
+    expectBar(40, 30, BarWidth(18, 8), 18, 8);
 }
 
 // Two monitors of different scale, side by side or stacked, in either order. Windows sends a
@@ -183,7 +189,8 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
         if (dpi != gModel.Dpi && gModel.Depth < 8) {
             SIZE size{MulDiv(r.right - r.left, dpi, gModel.Dpi),
                       MulDiv(r.bottom - r.top, dpi, gModel.Dpi)};
-            if (SendMessageA(sent->hwnd, 0x02E4, dpi, reinterpret_cast<LPARAM>(&size)))
+            if (SendMessageA(sent->hwnd, Newer::WmGetDpiScaledSize, dpi,
+                             reinterpret_cast<LPARAM>(&size)))
                 ++gModel.SizeAnswers;
             RECT suggested{r.left, r.top, r.left + size.cx, r.top + size.cy};
             if (gModel.Dragging) { // the pointer keeps its spot on the bar
@@ -195,7 +202,7 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
             gModel.Dpi = dpi;
             const int before = AppState.Dpi;
             ++gModel.Depth;
-            SendMessageA(sent->hwnd, 0x02E0, MAKEWPARAM(dpi, dpi),
+            SendMessageA(sent->hwnd, Newer::WmDpiChanged, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(&suggested));
             --gModel.Depth;
             if (gModel.Depth > 0 && AppState.Dpi != before) ++gModel.NestedChanges;
@@ -208,7 +215,7 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
 // After each step, and ten waits for events after it, the bar has changed its scale at most once
 // and rests at one scale, the one of the monitor holding most of it.
 constexpr UINT kPosted = WM_APP + 0x51; // nobody's message: the bar's procedure passes it on
-void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) {
+void ExpectOneScale(const char* step, int dpi, int edge, int button) {
     SCOPED_TRACE(step);
     for (int wait = 0; wait < 10; ++wait) {
         // What came inside the step runs before the next event; a program that keeps changing
@@ -235,7 +242,7 @@ void ExpectOneScale(const char* step, int dpi, int width, int edge, int button) 
     EXPECT_EQ(MonitorDpiHoldingMost(bar), dpi);
     EXPECT_EQ(AppState.Dpi, dpi);
     EXPECT_EQ(gModel.Dpi, dpi);
-    EXPECT_EQ(bar.right - bar.left, width);
+    EXPECT_EQ(bar.right - bar.left, BarWidth(edge, button));
     GetWindowRect(GetDlgItem(AppState.WindowHandle, 24), &led);
     EXPECT_EQ(led.right - led.left, edge);
     EXPECT_EQ(bar.bottom - bar.top, edge);
@@ -320,26 +327,26 @@ TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
     ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 144);
     HHOOK hook = StartModel(824, 30); // 200 of its 431 pixels on the left: most on the right
     ASSERT_TRUE(hook);
-    ExpectOneScale("a saved place across the seam", 144, 647, 27, 0);
+    ExpectOneScale("a saved place across the seam", 144, 27, 0);
     EXPECT_GT(gModel.SizeAnswers, 0) << "the exact size told before each change";
     MoveBar(100, 30);
-    ExpectOneScale("dragged onto the left monitor", 96, 431, 18, 0);
+    ExpectOneScale("dragged onto the left monitor", 96, 18, 0);
     MoveBar(824, 30);
-    ExpectOneScale("dragged back across the seam", 144, 647, 27, 0);
+    ExpectOneScale("dragged back across the seam", 144, 27, 0);
     CreateMinimizeButton();
     AppState.MinimizeButton = 8; // as "Show Minimize Button" does
     LayoutBar();
-    ExpectOneScale("the button shown", 144, 659, 27, 12);
+    ExpectOneScale("the button shown", 144, 27, 12);
     DragBar({824 + 329, 40}, {{300, 40}}, "dragged by its middle onto the left monitor");
-    ExpectOneScale("dropped there", 96, 439, 18, 8);
+    ExpectOneScale("dropped there", 96, 18, 8);
     EndModel(hook);
 
     ModelMonitors({0, 0, 1024, 768}, 96, {0, 768, 1024, 1536}, 144);
     hook = StartModel(100, 768 - 8); // 8 of its 18 rows above: most below
     ASSERT_TRUE(hook);
-    ExpectOneScale("stacked: built across the seam", 144, 647, 27, 0);
+    ExpectOneScale("stacked: built across the seam", 144, 27, 0);
     DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
-    ExpectOneScale("dropped on the upper monitor", 96, 431, 18, 0);
+    ExpectOneScale("dropped on the upper monitor", 96, 18, 0);
 }
 
 // The laptop at 150 % on the left, or above: at neither scale would most of a bar dropped across
@@ -348,20 +355,20 @@ TEST(TwoMonitorsOfDifferentScale, NoScaleFitsWhereTheBarStandsSoItMovesOntoItsMo
     ModelMonitors({0, 0, 1024, 768}, 144, {1024, 0, 2048, 768}, 96);
     HHOOK hook = StartModel(774, 30); // opens on the left; laid out at 150 %, 250 of 647 there
     ASSERT_TRUE(hook);
-    ExpectOneScale("the laptop on the left: built across the seam", 96, 431, 18, 0);
+    ExpectOneScale("the laptop on the left: built across the seam", 96, 18, 0);
     RECT bar{};
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(bar.left, 1024 - 215) << "moved the shortest way: 216 of 431 on the right";
     MoveBar(1024 - 300, 30); // 300 of 431 on the left; at 150 %, 300 of 647
-    ExpectOneScale("dragged to the left", 144, 647, 27, 0);
+    ExpectOneScale("dragged to the left", 144, 27, 0);
     MoveBar(1024 - 240, 30);
-    ExpectOneScale("and back", 96, 431, 18, 0);
+    ExpectOneScale("and back", 96, 18, 0);
     // By its left end into the seam, where no scale fits, and back onto the laptop: the change
     // that could not run inside the drag runs at the drop, where the bar was dropped.
     MoveBar(100, 30);
-    ExpectOneScale("on the laptop", 144, 647, 27, 0);
+    ExpectOneScale("on the laptop", 144, 27, 0);
     DragBar({110, 40}, {{760, 40}, {110, 40}}, "by its end into the seam and back");
-    ExpectOneScale("dropped on the laptop", 144, 647, 27, 0);
+    ExpectOneScale("dropped on the laptop", 144, 27, 0);
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_TRUE(PtInRect(&bar, POINT{110, 40})) << "moved from the drop to " << bar.left;
     EndModel(hook);
@@ -369,11 +376,11 @@ TEST(TwoMonitorsOfDifferentScale, NoScaleFitsWhereTheBarStandsSoItMovesOntoItsMo
     ModelMonitors({0, 0, 1024, 768}, 144, {0, 768, 1024, 1536}, 96);
     hook = StartModel(100, 768 - 10); // opens above; laid out at 150 %, 10 of 27 rows there
     ASSERT_TRUE(hook);
-    ExpectOneScale("the laptop above: built across the seam", 96, 431, 18, 0);
+    ExpectOneScale("the laptop above: built across the seam", 96, 18, 0);
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(bar.top, 768 - 8) << "moved the shortest way: 10 of 18 rows below";
     MoveBar(100, 768 - 13); // 13 of 18 rows above; at 150 %, 13 of 27
-    ExpectOneScale("dragged up", 144, 647, 27, 0);
+    ExpectOneScale("dragged up", 144, 27, 0);
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(bar.top, 768 - 14);
     EndModel(hook);
@@ -396,7 +403,7 @@ TEST(TwoMonitorsOfDifferentScale, BackFromTheTrayTheBarTakesItsMonitorsScaleUnas
     RECT bar{};
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(AppState.Dpi, 144);
-    EXPECT_EQ(bar.right - bar.left, 647);
+    EXPECT_EQ(bar.right - bar.left, BarWidth(27));
     EndModel(nullptr);
 }
 
@@ -421,7 +428,7 @@ void CALLBACK ScaleInTray(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     gAway.InTray = CountedTimerCalls();
     RECT place{60, 50, 0, 0};
-    SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(144, 144),
+    SendMessageA(AppState.WindowHandle, Newer::WmDpiChanged, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&place));
     gAway.BarVisible = IsWindowVisible(AppState.WindowHandle) != FALSE;
     PostMessageA(AppState.WindowHandle, MsgControlClick, 1, DoubleClickLeft); // as the icon's
@@ -441,7 +448,7 @@ void CALLBACK ScaleWithDialogOpen(HWND, UINT, UINT_PTR id, DWORD) {
     HWND label = GetDlgItem(dialog, Num::FirstTransparencyLabel);
     const auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0));
     SetFocus(GetDlgItem(dialog, Num::TransparencySlider));
-    SendMessageA(AppState.WindowHandle, 0x02E0, MAKEWPARAM(96, 96), 0);
+    SendMessageA(AppState.WindowHandle, Newer::WmDpiChanged, MAKEWPARAM(96, 96), 0);
     gAway.DialogFontAlive = font && GetObjectType(font) == OBJ_FONT;
     gAway.DialogKeptFocus =
         GetActiveWindow() == dialog && GetFocus() == GetDlgItem(dialog, Num::TransparencySlider);
@@ -465,10 +472,10 @@ TEST_F(BarOnWine, ALaptopDayHoldsTheTimerOnlyForASeenBarAndTakesEveryScaleChange
     StartMonitoring();
     EXPECT_EQ(since(), "1 raised, 0 restored");
     EXPECT_GT(ticksOver(300), 2) << "monitoring";
-    SendMessageA(AppState.WindowHandle, 0x02B1 /* WM_WTSSESSION_CHANGE */, 7 /* locked */, 0);
+    SendMessageA(AppState.WindowHandle, Newer::WmWtsSessionChange, 7 /* locked */, 0);
     EXPECT_EQ(since(), "1 raised, 1 restored") << "locked";
     EXPECT_EQ(ticksOver(300), 0) << "a tick while locked";
-    SendMessageA(AppState.WindowHandle, 0x02B1, 8 /* unlocked */, 0);
+    SendMessageA(AppState.WindowHandle, Newer::WmWtsSessionChange, 8 /* unlocked */, 0);
     EXPECT_EQ(since(), "2 raised, 1 restored") << "unlocked";
 
     gAway = WhileAway();
@@ -480,7 +487,7 @@ TEST_F(BarOnWine, ALaptopDayHoldsTheTimerOnlyForASeenBarAndTakesEveryScaleChange
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(AppState.Dpi, 144);
     EXPECT_EQ(bar.left, 60);
-    EXPECT_EQ(bar.right - bar.left, 647);
+    EXPECT_EQ(bar.right - bar.left, BarWidth(27));
     EXPECT_EQ(since(), "3 raised, 2 restored") << "back from the tray";
 
     SetTimer(nullptr, 0, 50, ScaleWithDialogOpen);
@@ -663,7 +670,7 @@ TEST_F(BarOnWine, ThePollPausesWhileThisSessionsScreenIsOff) {
     } display = {console, sizeof(DWORD), 0};
     const auto power = [&display](const GUID& setting, DWORD state) {
         display = {setting, sizeof(DWORD), state};
-        SendMessageA(AppState.WindowHandle, WM_POWERBROADCAST, 0x8013,
+        SendMessageA(AppState.WindowHandle, WM_POWERBROADCAST, Newer::PbtPowerSettingChange,
                      reinterpret_cast<LPARAM>(&display));
         return PollingPaused();
     };
