@@ -19,6 +19,9 @@ struct BarGeometry {
     int ButtonX = 0; // meaningful when the button is shown
 };
 
+// The minimize button's tooltip.
+inline constexpr const char* kMinimizeButtonTip = "Click to minimize to tray";
+
 // With no LED and no button the bar would be -1 pixels wide, which no window can be: it keeps the
 // width of one LED instead, so that there is still something to right-click.
 BarGeometry ComputeBarLayout(const std::string& drives, int iconPixels, int minimizeButton);

@@ -3,8 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
-#include "app/popup_menu.h"
-#include "app/startup.h"
+#include "app/menu_checks.h"
 #include "display/bar_layout.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"

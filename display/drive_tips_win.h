@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 // One tooltip window with a tool per LED control (after the controls exist).
 void CreateDriveTips();
 void DestroyDriveTips();
@@ -14,5 +12,3 @@ void ApplyDriveTipFont();
 void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 // For the bar's procedure: the tooltip's notifications and its refresh timer. True when handled.
 bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-// The text of slot's tooltip now; asks the system about the drive's root (window's thread).
-std::string DriveTipText(int slot);

@@ -94,10 +94,9 @@ check "F, never announced, dark: no rescan lit E" "000000" "$(pixels 455 12)"
 cd_traffic 0 0
 
 echo "-- hovering over C shows what it is doing, and its last minute"
-# The chart below the text, at 100 %: 60 columns of 2 pixels inside a frame 4 pixels from the tip's
-# edges, 20 rows each way from the middle. Read: the newest second below and above the middle, the
-# oldest at and below it.
-chart() { tip_chart 4 2 20  59 3  59 -1  0 0  0 3; }
+# The chart below the text, at 100 %: 20 rows each way from its middle. Read: the newest second below
+# and above the middle, the oldest at and below it.
+chart() { tip_chart 59 3  59 -1  0 0  0 3; }
 hover_c() {
   xdotool mousemove 405 15
   sleep 0.3
@@ -128,7 +127,7 @@ import -window root "$dir/tooltip-reading.png"
 newest_read() { # the column of the newest second with a read, counted from the right
   local points=() seen
   for back in 0 1 2 3 4 5 6 7; do points+=($((59 - back)) -1); done
-  seen=$(tip_chart 4 2 20 "${points[@]}")
+  seen=$(tip_chart "${points[@]}")
   echo "$seen" | awk '{for (i = 1; i <= NF; i++) if ($i == "00D800") {print i - 1; exit} print "none"}'
 }
 cd_traffic 0 0
@@ -152,7 +151,7 @@ cd_traffic 6 0 # 5 GB/s
 sleep 2.5
 eventually_match "the tip in GB/s" '\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$' tip
 check "the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13" "FF2626 000000 FF2626" \
-  "$(tip_chart 4 2 20  55 19  59 16  59 10)"
+  "$(tip_chart 55 19  59 16  59 10)"
 import -window root "$dir/tooltip-fast.png"
 
 echo "-- back from the notification area, the minute shows the time away as empty"
@@ -168,7 +167,7 @@ hover_c
 eventually "a tooltip shows over C again" "1" tip_shown
 # Eight empty columns, a second each, then the seconds since the return: the newest is no write.
 check "the newest columns are the time away, not C's writes before it" \
-  "000000 000000 000000 000000 000000" "$(tip_chart 4 2 20  51 0  52 3  53 0  53 3  59 3)"
+  "000000 000000 000000 000000 000000" "$(tip_chart 51 0  52 3  53 0  53 3  59 3)"
 xdotool mousemove 600 400
 echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png $dir/tooltip-fast.png"
 

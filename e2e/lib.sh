@@ -212,19 +212,30 @@ exists() { [ -e "$1" ] && echo yes || echo no; }
 from_tray() { xdotool mousemove 12 32 click --repeat 2 --delay 80 1; } # a double-click on the icon
 bar_visible() { field "$(wininfo window Blinkbar)" window visible; }
 
-# tip_chart PAD COLUMN HALF [SECOND ROW]...: pixels of the chart in the visible LED tooltip, which
-# stands PAD pixels and a one-pixel frame from the bottom-left of the tip's client area, a column
-# of COLUMN pixels a second (0 the oldest, 59 the newest) and HALF rows each way from its middle
-# row. Each ROW counts from the middle, downwards positive.
-tip_chart() {
-  local pad=$1 column=$2 half=$3 at x y w h points=()
-  shift 3
+# The chart of the visible LED tooltip, found where a user sees it (the framed rectangle at the
+# bottom of the tip): prints LEFT TOP WIDTH HEIGHT inside its frame, or why it could not.
+tip_chart_area() {
+  local at x y w h found left top right bottom
   at=$(wininfo tip-client)
   read -r x y w h <<<"$at"
-  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable: $at"; return; }
-  local left=$((x + pad + 1)) middle=$((y + h - pad - 1 - half))
+  [[ "$x $y $w $h" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "unreadable tip: $at"; return; }
+  found=$(/usr/bin/python3 "$root/e2e/pixels.py" frame "$x" "$y" "$w" "$h")
+  read -r left top right bottom <<<"$found"
+  [[ "$found" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "no chart: $found"; return; }
+  echo "$((left + 1)) $((top + 1)) $((right - left - 1)) $((bottom - top - 1))"
+}
+# tip_chart [SECOND ROW]...: pixels of that chart: sixty equal columns (0 the oldest second, 59 the
+# newest) read up and down from its middle row. Each ROW counts from the middle, downwards
+# positive.
+tip_chart() {
+  local area left top width height column points=()
+  area=$(tip_chart_area)
+  read -r left top width height <<<"$area"
+  [[ "$area" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "$area"; return; }
+  column=$((width / 60))
+  ((column > 0 && width % 60 == 0)) || { echo "not sixty columns: $area"; return; }
   while [ $# -ge 2 ]; do
-    points+=($((left + $1 * column + column / 2)) $((middle + $2)))
+    points+=($((left + $1 * column + column / 2)) $((top + height / 2 + $2)))
     shift 2
   done
   pixels "${points[@]}"

@@ -20,16 +20,17 @@ traffic 03
 eventually "D reads and writes: each half in its colour, a two-column separator" \
   "00D800 00D800 FF2626 FF2626 FF2626 FFFFFF FFFFFF" pixels 328 10 350 22 328 23 350 36 351 30 352 30 353 30
 import -window root -crop 657x37+295+5 +repage "$dir/bar-150.png"
-# C's tooltip and its minute (C is a drive in every prefix): columns of 3 pixels inside a frame
-# 6 pixels from the tip's edges, 30 rows each way from the middle. Printed: the newest column
-# above and below the middle, the oldest at the middle (before the program ran: empty).
+# C's tooltip and its minute (C is a drive in every prefix), half as large again as at 100 %.
+# Printed: the newest column above and below the middle, the oldest at the middle (before the
+# program ran: empty).
 traffic 30
 xdotool mousemove 310 20
 sleep 0.3
 xdotool mousemove 312 22
-chart() { tip_chart 6 3 30  59 -1  59 4  0 0; }
+chart() { tip_chart 59 -1  59 4  0 0; }
 eventually "C's tooltip: both halves of the newest second, nothing in the oldest" \
   "00D800 FF2626 000000" chart
+check "C's chart at 1.5 times the 120 x 40 of 100 %" "180 60" "$(tip_chart_area | cut -d' ' -f3-)"
 import -window root "$dir/tooltip-150.png"
 echo "screenshot: $dir/tooltip-150.png"
 xdotool mousemove 600 400

@@ -93,15 +93,3 @@ uint64_t MinutePeak(const DriveMinute& minute) {
     }
     return peak;
 }
-
-int ColumnHeight(uint64_t value, uint64_t peak, int full) {
-    if (value == 0 || peak == 0 || full <= 0) return 0;
-    // Figures beyond any drive lose their low bits first, so that the product fits.
-    while (value > UINT64_MAX / static_cast<uint64_t>(full) / 2) {
-        value >>= 8;
-        peak >>= 8;
-    }
-    if (peak == 0) return full;
-    const uint64_t height = (value * static_cast<uint64_t>(full) + peak / 2) / peak;
-    return height < 1 ? 1 : height > static_cast<uint64_t>(full) ? full : static_cast<int>(height);
-}

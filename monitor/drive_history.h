@@ -33,6 +33,3 @@ DriveMinute ReadDriveMinute(int slot);
 
 // The chart's scale: the largest read or write of the minute; 0 for a quiet or unknown minute.
 uint64_t MinutePeak(const DriveMinute& minute);
-// Height in pixels of a column of `value` where `peak` fills `full`: 0 for nothing, at least 1
-// for anything, rounded.
-int ColumnHeight(uint64_t value, uint64_t peak, int full);

@@ -7,7 +7,7 @@ namespace {
 TEST(BarLayout, TheCasesAUserSees) {
     const std::string all(24, '1');
     BarGeometry bar = ComputeBarLayout(all, 18, 0);
-    EXPECT_EQ(bar.ClientWidth, 431) << "one pixel narrower than its LEDs";
+    EXPECT_EQ(bar.ClientWidth, 24 * 18 - 1) << "one pixel narrower than its LEDs";
     EXPECT_EQ(bar.ClientHeight, 18);
     EXPECT_EQ(bar.LedX[24], 414);
 

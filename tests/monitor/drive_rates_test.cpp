@@ -122,42 +122,4 @@ TEST(DriveRates, PublishedRatesReadBackWhole) {
     EXPECT_EQ(ReadDriveRates(25), DriveRates{});
 }
 
-TEST(DriveTips, UnitsAndTexts) {
-    EXPECT_EQ(FormatByteRate(0), "0 B/s");
-    EXPECT_EQ(FormatByteRate(1023), "1023 B/s");
-    EXPECT_EQ(FormatByteRate(1536), "1.5 KB/s");
-    EXPECT_EQ(FormatByteRate(1048580), "1.0 MB/s");
-    EXPECT_EQ(FormatByteRate(1075), "1.0 KB/s") << "1.0498 down";
-    EXPECT_EQ(FormatByteRate(1076), "1.1 KB/s") << "1.0508: a half and more rounds up";
-    EXPECT_EQ(FormatByteRate(1048575), "1.0 MB/s") << "not 1024.0 KB/s";
-    EXPECT_EQ(FormatByteRate(1073689396), "1.0 GB/s") << "1023.95 MB/s";
-    EXPECT_EQ(FormatByteRate(UINT32_MAX), "4.0 GB/s");
-    EXPECT_EQ(FormatByteRate(7623566950ull, ","), "7,1 GB/s") << "the user's separator";
-    EXPECT_EQ(FormatByteRate(UINT64_MAX), "17179869184.0 GB/s");
-
-    const VolumeFacts system{3, "System", "NTFS"};
-    EXPECT_EQ(FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40}),
-              "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s");
-    EXPECT_EQ(
-        FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40, 37}, 1048580),
-        "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s\n"
-        "Busy 37 %\npeak 1.0 MB/s");
-    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{}, 4096), "Q: no drive");
-    EXPECT_EQ(FormatDriveTip('Q', VolumeFacts{1, "", ""}, DriveRates{RateStatus::Known}),
-              "Q: no drive");
-    EXPECT_EQ(FormatDriveTip('N', VolumeFacts{0, "", ""}, DriveRates{RateStatus::NotAvailable}),
-              "N:\nunknown drive\nactivity not available");
-    EXPECT_EQ(FormatDriveTip('Z', VolumeFacts{3, "", "ext4"}, DriveRates{RateStatus::NotAvailable}),
-              "Z: (ext4)\nfixed drive\nactivity not available");
-    EXPECT_EQ(FormatDriveTip('E', VolumeFacts{5, "", ""}, DriveRates{RateStatus::NoDrive}),
-              "E:\noptical drive\nactivity not available")
-        << "an optical drive without media";
-    EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "Temp", "FAT"}, DriveRates{RateStatus::Measuring}),
-              "R: Temp (FAT)\nRAM disk\nmeasuring...");
-    EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "", ""},
-                             DriveRates{RateStatus::Known, 1536, 8ull << 30, 1, 20}, 8ull << 30,
-                             ","),
-              "R:\nRAM disk\nRead: 1,5 KB/s, 1 ops/s\nWrite: 8,0 GB/s, 20 ops/s\npeak 8,0 GB/s");
-}
-
 } // namespace

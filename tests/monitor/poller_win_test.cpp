@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/monitoring.h"
 #include "display/bar_layout_win.h"
+#include "display/drive_tip_text_win.h"
 #include "display/drive_tips_win.h"
 #include "display/gdi_store_win.h"
 #include "display/led_images.h"

@@ -1,0 +1,54 @@
+#include "display/drive_tip_text.h"
+
+std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal) {
+    if (bytesPerSecond < 1024) return std::to_string(bytesPerSecond) + " B/s";
+    // Tenths, rounded, in whole numbers: no floating point and no printf in the program.
+    static const char* const kUnits[] = {" KB/s", " MB/s", " GB/s"};
+    uint64_t unit = 1024;
+    int u = 0;
+    uint64_t tenths = 0;
+    for (;; unit *= 1024, ++u) {
+        // Half a tenth added before dividing, in a form that cannot overflow.
+        const uint64_t whole = bytesPerSecond / unit, rest = bytesPerSecond % unit;
+        tenths = whole * 10 + (rest * 10 + unit / 2) / unit;
+        if (tenths < 10240 || u == 2) break;
+    }
+    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10) + kUnits[u];
+}
+
+bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
+    return facts.DriveType != 1 &&
+           (rates.Status == RateStatus::Known || rates.Status == RateStatus::Measuring);
+}
+
+std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
+                           uint64_t chartPeak, const std::string& decimal) {
+    std::string tip(1, letter);
+    tip += ":";
+    if (facts.DriveType == 1) return tip + " no drive"; // the system knows no such root
+    if (!facts.Label.empty()) tip += " " + facts.Label;
+    if (!facts.FileSystem.empty()) tip += " (" + facts.FileSystem + ")";
+    static const char* const kKinds[] = {
+        "unknown drive", "",        "removable drive", "fixed drive", "network drive",
+        "optical drive", "RAM disk"};
+    const int kind = facts.DriveType >= 0 && facts.DriveType <= 6 ? facts.DriveType : 0;
+    tip += "\n";
+    tip += kKinds[kind];
+    switch (rates.Status) {
+    case RateStatus::Known:
+        tip += "\nRead: " + FormatByteRate(rates.ReadBytes, decimal) + ", " +
+               std::to_string(rates.Reads) + " ops/s";
+        tip += "\nWrite: " + FormatByteRate(rates.WriteBytes, decimal) + ", " +
+               std::to_string(rates.Writes) + " ops/s";
+        if (rates.Busy <= 100) tip += "\nBusy " + std::to_string(rates.Busy) + " %";
+        break;
+    case RateStatus::Measuring:
+        tip += "\nmeasuring...";
+        break;
+    default:
+        tip += "\nactivity not available";
+        break;
+    }
+    if (chartPeak > 0) tip += "\npeak " + FormatByteRate(chartPeak, decimal);
+    return tip;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The text of an LED's tooltip: what the drive is, its rates and how busy it is.
+
+#include <cstdint>
+#include <string>
+
+#include "monitor/drive_rates.h"
+
+// "512 B/s", "1.5 KB/s", "12.0 MB/s", "7.1 GB/s" (1 KB = 1024 bytes), tenths rounded half up and
+// written with the user's decimal separator; a figure that rounds to 1024 of a unit is the next
+// unit's 1.0.
+std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal = ".");
+
+// What the system says of a drive's root, asked on the window's thread when a tooltip opens.
+struct VolumeFacts {
+    int DriveType = 0; // GetDriveType's numbers: 0 unknown, 1 no root, 2 removable, 3 fixed, ...
+    std::string Label;
+    std::string FileSystem;
+};
+
+// The tooltip of an LED: the letter, label and file system, the drive's kind, its rates and how
+// busy it was, and the scale of the chart below (`chartPeak`, for a tip that has a chart; left out
+// when 0); only "no drive" where the system knows no such root.
+std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
+                           uint64_t chartPeak = 0, const std::string& decimal = ".");
+// Whether the tooltip of a drive in this state has the minute's chart below its text.
+bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates);

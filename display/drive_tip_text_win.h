@@ -1,0 +1,13 @@
+#pragma once
+// What an LED's tooltip says, asked of the system on the window's thread.
+
+#include <string>
+
+#include "display/drive_tip_text.h"
+
+// The drive's kind, label and file system, without the system's box for a drive without media.
+VolumeFacts AskVolumeFacts(int slot);
+// As Explorer writes sizes: the separator of the user's own settings, "." where none is set.
+void AskDecimalSeparator(char (&decimal)[4]);
+// The text of slot's tooltip now.
+std::string DriveTipText(int slot);
