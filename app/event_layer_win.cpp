@@ -4,6 +4,8 @@
 
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
+#include "app/newer_windows.h"
+#include "app/numbering.h"
 #include "app/scale_change_win.h"
 #include "app/session_watch.h"
 #include "app/tray_mode.h"
@@ -84,15 +86,58 @@ void AttachLedControl(HWND control) {
     if (!gStaticProc) gStaticProc = previous;
 }
 
+namespace {
+
+// Who answers a message before the event layer makes events of what is left: every message that
+// another part of the program takes, and its handler. Each handler still checks its details (the
+// window, the timer's id, the tooltip that notifies). True when answered, with `result`.
+bool AnswerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    *result = 0;
+    switch (message) {
+    // The timer thread's hand-overs: LED switches, the drives present.
+    case MsgApplyLedSwitches:
+    case MsgPresentDrives:
+        return HandleMonitorMessage(message, wParam, lParam);
+    // A volume that comes or goes is noted for the drive scan; the default handling goes on.
+    case WM_DEVICECHANGE:
+        HandleMonitorMessage(message, wParam, lParam);
+        return false;
+    // The bar's scale: Windows' question for its size, the change, and a drag's move loop (noted,
+    // then handled by default).
+    case Newer::WmGetDpiScaledSize:
+    case Newer::WmDpiChanged:
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        return HandleDpiMessage(window, message, wParam, lParam, result);
+    // The end of the session, a change of monitors, a locked session, the display off or on.
+    case WM_ENDSESSION:
+    case WM_DISPLAYCHANGE:
+    case Newer::WmWtsSessionChange:
+    case WM_POWERBROADCAST: {
+        intptr_t answer = 0;
+        const bool answered = HandleSessionMessage(window, message, wParam, lParam, &answer);
+        *result = answer;
+        return answered;
+    }
+    // The bar's window timers: adding the tray icon again, refreshing the shown LED tip.
+    case WM_TIMER:
+        if (wParam == Num::TrayRetryTimer) return HandleTrayMessage(message, wParam);
+        if (wParam == Num::TipRefreshTimer)
+            return HandleDriveTipMessage(window, message, wParam, lParam, result);
+        return false;
+    // The LED tooltip's notifications.
+    case WM_NOTIFY:
+        return HandleDriveTipMessage(window, message, wParam, lParam, result);
+    default:
+        // The shell's "TaskbarCreated", a registered message: the tray icon goes back.
+        return HandleTrayMessage(message, wParam);
+    }
+}
+
+} // namespace
+
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (HandleMonitorMessage(message, wParam, lParam)) return 0;
-    if (LRESULT result = 0; HandleDpiMessage(window, message, wParam, lParam, &result))
-        return result;
-    if (HandleTrayMessage(message, wParam)) return 0;
-    if (intptr_t result = 0; HandleSessionMessage(window, message, wParam, lParam, &result))
-        return result;
-    if (LRESULT result = 0; HandleDriveTipMessage(window, message, wParam, lParam, &result))
-        return result;
+    if (LRESULT result = 0; AnswerMessage(window, message, wParam, lParam, &result)) return result;
     int number = 0;
     if (!NumberOf(window, &number)) return DefWindowProcA(window, message, wParam, lParam);
     const int scrollControl =

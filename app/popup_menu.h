@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "app/menu_checks.h"
+
 // Item numbers.
 enum MenuItem : int {
     MenuAbout = 1,
@@ -45,7 +47,6 @@ MenuChecks MenuChecksFor(int locked, int minimizeButton, int iconSize);
 
 // Platform side (the window's thread).
 void BuildPopupMenu();
-void UpdateMenuChecks();
 bool IsMenuItemChecked(int item);
 void SetMenuItemChecked(int item, bool on);
 void ShowPopupMenu(struct HWND__* window);

@@ -24,7 +24,6 @@ inline constexpr const char* kMutexName = "Blinkbar";
 inline constexpr const char* kRefusedVersionTitle = "Information";
 inline constexpr const char* kRefusedVersionText =
     "This Operating System is not suitable for Blinkbar!\nCheck Readme_vx.xx.rtf for details";
-inline constexpr const char* kMinimizeButtonTip = "Click to minimize to tray";
 
 // Platform side.
 int OsVersionCode();
