@@ -129,17 +129,25 @@ sleep 0.2
 for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 6)); sleep 0.04; done
 xdotool mouseup 1
 sleep 0.4
-old_window=$win
+# The bar told by its process: a new process's X window may well have the old one's id, and the
+# old window may stay on the screen a moment on a busy machine.
+bar_process() { wininfo list | tr -d '\r' | sed -n 's/.* pid=\([0-9]*\) visible=1 class=BlinkbarBar .*/\1/p' | head -n 1; }
+old_bar=$(bar_process)
 code=$(run_to_end "$setup" /S)
-# The new bar's window; the old one may still be on the screen a moment on a busy machine.
-win=
+new_bar=
 for _ in $(seq 100); do
-  win=$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null | grep -vxm1 "$old_window")
-  [ -n "$win" ] && break
+  new_bar=$(bar_process)
+  [ -n "$new_bar" ] && [ "$new_bar" != "$old_bar" ] && break
   sleep 0.1
 done
+# Its window, once the old one has left the screen.
+for _ in $(seq 50); do
+  [ "$(xdotool search --onlyvisible --name '^Blinkbar$' 2>/dev/null | wc -l)" -le 1 ] && break
+  sleep 0.1
+done
+win=$(wait_for_window '^Blinkbar$')
 check "a silent install over a running Blinkbar ends with code 0, and Blinkbar runs again" \
-  "0 yes" "$code $([ -n "$win" ] && echo yes)"
+  "0 yes" "$code $([ -n "$old_bar" ] && [ -n "$new_bar" ] && [ "$new_bar" != "$old_bar" ] && echo yes)"
 check "its settings saved on the way, where the bar was moved to" "2 500 70" \
   "$(ini IconSize) $(ini WinX) $(ini WinY)"
 check "the new program in place, started where the bar was" "$(file_hash "$dist/blinkbar.exe") 500,70 575x24" \
