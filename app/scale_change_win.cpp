@@ -28,9 +28,6 @@
 
 namespace {
 
-constexpr UINT kDpiChanged = Newer::WmDpiChanged;
-constexpr UINT kGetDpiScaledSize = Newer::WmGetDpiScaledSize;
-
 struct ScaleRequest {
     int Dpi = 0;
     bool HasPlace = false;
@@ -113,7 +110,7 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRES
         gDragging = message == WM_ENTERSIZEMOVE;
         return false; // noted only
     }
-    if (message == kGetDpiScaledSize) {
+    if (message == Newer::WmGetDpiScaledSize) {
         auto* size = reinterpret_cast<SIZE*>(lParam);
         LedMetrics metrics;
         const int dpi = LOWORD(wParam);
@@ -125,7 +122,7 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRES
         *result = TRUE;
         return true;
     }
-    if (message != kDpiChanged) return false;
+    if (message != Newer::WmDpiChanged) return false;
     gRequest.Dpi = LOWORD(wParam);
     // A later request's place wins; one without a place keeps the earlier one.
     if (const auto* place = reinterpret_cast<const RECT*>(lParam)) {

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr UINT kSessionChange = Newer::WmWtsSessionChange;
-constexpr WPARAM kPowerSettingChange = Newer::PbtPowerSettingChange;
 constexpr GUID kSessionDisplayStatus = { // Windows 8 and later
     0x2b84c20e,
     0xad23,
@@ -129,13 +127,13 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
         KeepBarReachable();
         *result = 0;
         return true;
-    case kSessionChange:
+    case Newer::WmWtsSessionChange:
         SetReasons(PauseReasonsAfterSessionChange(gReasons, static_cast<uint32_t>(wParam)));
         *result = 0;
         return true;
     case WM_POWERBROADCAST: {
         const auto* setting = reinterpret_cast<const PowerSetting*>(lParam);
-        if (wParam != kPowerSettingChange || !setting || !gDisplaySetting ||
+        if (wParam != Newer::PbtPowerSettingChange || !setting || !gDisplaySetting ||
             !IsEqualGUID(setting->Setting, *gDisplaySetting) || setting->DataLength < sizeof(DWORD))
             return false;
         DWORD state = 0;

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr UINT_PTR kRetryTimer = Num::TrayRetryTimer;
 bool gInTray = false;
 bool gIconShown = false;
 
@@ -48,9 +47,9 @@ void AddTrayIcon() {
     NotifyIcon(NIM_MODIFY, &tip);
     // Without an icon nothing could ever bring the bar back: keep trying until the shell takes it.
     if (gIconShown)
-        KillTimer(AppState.WindowHandle, kRetryTimer);
+        KillTimer(AppState.WindowHandle, Num::TrayRetryTimer);
     else
-        SetTimer(AppState.WindowHandle, kRetryTimer, 1000, nullptr);
+        SetTimer(AppState.WindowHandle, Num::TrayRetryTimer, 1000, nullptr);
 }
 
 UINT TaskbarCreatedMessage() {
@@ -66,18 +65,18 @@ bool HandleTrayMessage(unsigned message, uintptr_t wParam) {
         if (gInTray) AddTrayIcon();
         return true;
     }
-    if (message == WM_TIMER && wParam == kRetryTimer) {
+    if (message == WM_TIMER && wParam == Num::TrayRetryTimer) {
         if (gInTray && !gIconShown)
             AddTrayIcon();
         else
-            KillTimer(AppState.WindowHandle, kRetryTimer);
+            KillTimer(AppState.WindowHandle, Num::TrayRetryTimer);
         return true;
     }
     return false;
 }
 
 void RemoveTrayIcon() {
-    KillTimer(AppState.WindowHandle, kRetryTimer);
+    KillTimer(AppState.WindowHandle, Num::TrayRetryTimer);
     if (!AppState.WindowHandle) return;
     // Always: a busy shell can report an add as failed and show the icon all the same.
     NOTIFYICONDATAA icon = IconRecord(0);

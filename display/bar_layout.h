@@ -29,6 +29,7 @@ BarGeometry ComputeBarLayout(const std::string& drives, int iconPixels, int mini
 // A rectangle of the screen, in pixels.
 struct ScreenArea {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const ScreenArea&) const = default;
 };
 
 // Where the corner of a bar at `bar` goes so that more than half of it lies on `monitor` along

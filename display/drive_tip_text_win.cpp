@@ -6,7 +6,6 @@
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/win_handles.h"
-#include "monitor/drive_history.h"
 #include "settings/path_text_win.h"
 
 void AskDecimalSeparator(char (&decimal)[4]) {
@@ -31,12 +30,20 @@ VolumeFacts AskVolumeFacts(int slot) {
     return facts;
 }
 
+std::string TipTextNow(int slot, const VolumeFacts& facts, const char (&decimal)[4],
+                       DriveMinute* minute, bool* chart) {
+    const DriveRates rates = ReadDriveRates(slot);
+    *chart = TipHasChart(facts, rates);
+    if (*chart) *minute = ReadDriveMinute(slot);
+    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates,
+                          *chart ? MinutePeak(*minute) : 0, decimal);
+}
+
 std::string DriveTipText(int slot) {
     if (slot < Num::FirstDriveSlot || slot > Num::LastDriveSlot) return std::string();
     char decimal[4];
     AskDecimalSeparator(decimal);
-    const VolumeFacts facts = AskVolumeFacts(slot);
-    const DriveRates rates = ReadDriveRates(slot);
-    const uint64_t peak = TipHasChart(facts, rates) ? MinutePeak(ReadDriveMinute(slot)) : 0;
-    return FormatDriveTip(AppState.DriveLetters[slot - 1], facts, rates, peak, decimal);
+    DriveMinute minute;
+    bool chart = false;
+    return TipTextNow(slot, AskVolumeFacts(slot), decimal, &minute, &chart);
 }

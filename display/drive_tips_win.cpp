@@ -46,14 +46,8 @@ TOOLINFOA ToolOf(HWND bar, UINT_PTR control, char* text) {
     return tool;
 }
 
-// The text of the shown tip now; reads the rates, and the minute where a chart goes below.
 std::string ShownTipText() {
-    const int slot = gTips.Slot;
-    const DriveRates rates = ReadDriveRates(slot);
-    gTips.Chart = TipHasChart(gTips.Facts, rates);
-    if (gTips.Chart) gTips.Minute = ReadDriveMinute(slot);
-    return FormatDriveTip(AppState.DriveLetters[slot - 1], gTips.Facts, rates,
-                          gTips.Chart ? MinutePeak(gTips.Minute) : 0, gTips.Decimal);
+    return TipTextNow(gTips.Slot, gTips.Facts, gTips.Decimal, &gTips.Minute, &gTips.Chart);
 }
 
 // Ours in front of the tooltip's procedure: the chart goes on top of what the tip painted, in the

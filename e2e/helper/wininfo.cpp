@@ -265,26 +265,14 @@ int Commands(const char* title, const char* items, int times) {
     return 0;
 }
 
-int Hold(const char* file, int seconds) {
-    HANDLE h =
-        CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        std::printf("not opened: %lu\n", GetLastError());
-        return 1;
-    }
-    std::printf("held\n");
-    std::fflush(stdout);
-    Sleep(static_cast<DWORD>(seconds) * 1000);
-    CloseHandle(h);
-    return 0;
-}
-
-// A program's single-instance mutex without its window, as a bar has it in its last moments
-// after Exit closed the window.
-int HoldMutex(const char* name, int seconds) {
-    HANDLE h = CreateMutexA(nullptr, FALSE, name);
-    if (!h || GetLastError() == ERROR_ALREADY_EXISTS) {
-        std::printf("not made: %lu\n", GetLastError());
+// A file opened without sharing, or a program's single-instance mutex without its window (as a
+// bar has it in its last moments after Exit closed the window), held for some seconds.
+int Hold(bool mutex, const char* name, int seconds) {
+    HANDLE h = mutex ? CreateMutexA(nullptr, FALSE, name)
+                     : CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
+    if (!h || h == INVALID_HANDLE_VALUE || (mutex && GetLastError() == ERROR_ALREADY_EXISTS)) {
+        std::printf("not held: %lu\n", GetLastError());
         return 1;
     }
     std::printf("held\n");
@@ -423,9 +411,9 @@ int main(int argc, char** argv) {
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
-    if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(argv[2], std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(false, argv[2], std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "hold-mutex"))
-        return HoldMutex(argv[2], std::atoi(argv[3]));
+        return Hold(true, argv[2], std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
         return VolumeArrival(argv[2], argv[3][0]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {

@@ -347,6 +347,7 @@ TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
     ExpectOneScale("stacked: built across the seam", 144, 27, 0);
     DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
     ExpectOneScale("dropped on the upper monitor", 96, 18, 0);
+    EndModel(hook);
 }
 
 // The laptop at 150 % on the left, or above: at neither scale would most of a bar dropped across
