@@ -206,7 +206,13 @@ check "the program's file is held" "held" "$(tr -d '\r' <"$work/hold.out" 2>/dev
 answer y "Blinkbar Uninstall"
 wait_exit "$un_pid"
 for _ in $(seq 50); do [ "$(installed_files)" == notes.txt ] && break; sleep 0.2; done
-check "Yes removes what was installed and the settings, also a program still held a moment, and keeps the user's own file" "notes.txt" "$(installed_files)"
+# What is left, and any box still open there (a question not answered, or Blinkbar found running).
+left_after_yes() {
+  local left
+  left=$(installed_files)
+  [ "$left" == notes.txt ] && echo "$left" || echo "$left; $(wininfo box | tr -d '\r' | tr '\n' ' ')"
+}
+check "Yes removes what was installed and the settings, also a program still held a moment, and keeps the user's own file" "notes.txt" "$(left_after_yes)"
 leftovers() { echo "$(exists "$start_menu_link") $(exists "$startup_link") $(entry_state)"; }
 eventually "the shortcuts and the entry are gone" "no no absent" leftovers
 rm -rf "$install_dir"

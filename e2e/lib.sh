@@ -177,10 +177,14 @@ pick() { # item, x, y
   sleep 0.6
 }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
-box_window() { # the X window of the open box titled $1 (a question is titled "Blinkbar", like the bar)
-  local w
+# The bar's own window is left out only for a question titled "Blinkbar", like the bar: a box of
+# another program may have the X window id of a bar that has ended (a new process can take the
+# old one's X client slot), and leaving that out would leave the box unanswered.
+box_window() { # the X window of the open box titled $1
+  local w bar=
+  [ "$1" == Blinkbar ] && bar=$win
   for _ in $(seq 50); do
-    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win"); do
+    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${bar:-none}"); do
       viewable "$w" && { echo "$w"; return; }
     done
     sleep 0.1
