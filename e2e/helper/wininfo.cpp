@@ -11,7 +11,9 @@
 //   wininfo monitors        the monitors Windows reports, primary first
 //   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
 //   wininfo command TITLE ITEMS [TIMES]  posts menu commands ("7,8": 7 then 8) as picking them
-//                                         does, the whole list TIMES over
+//                                         does, the whole list TIMES over; prints "pid=" the
+//                                         window's process
+//   wininfo ended PID SECONDS  waits until that process has ended, its handles closed
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
@@ -255,6 +257,9 @@ int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
 int Commands(const char* title, const char* items, int times) {
     HWND w = FindWindowA(nullptr, title);
     if (!w) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
     for (int i = 0; i < times; ++i)
         for (const char* p = items; *p;) {
             char* end = nullptr;
@@ -263,6 +268,23 @@ int Commands(const char* title, const char* items, int times) {
             p = *end == ',' ? end + 1 : end;
         }
     return 0;
+}
+
+// A killed process is taken down after the kill returns: its handles close, and a file it was
+// deleting goes, only then. TerminateProcess's documentation: it "is asynchronous", and a wait on
+// the process handle tells when it is done; Wine ends a process whose Unix side was killed the
+// same way, when its server notices.
+int Ended(DWORD pid, int seconds) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) { // no such process left
+        std::printf("ended\n");
+        return 0;
+    }
+    const bool ended =
+        WaitForSingleObject(process, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    std::printf(ended ? "ended\n" : "running\n");
+    return ended ? 0 : 1;
 }
 
 // A file opened without sharing, or a program's single-instance mutex without its window (as a
@@ -407,6 +429,8 @@ int main(int argc, char** argv) {
         return !EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
     if (argc >= 4 && !std::strcmp(argv[1], "command"))
         return Commands(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : 1);
+    if (argc >= 4 && !std::strcmp(argv[1], "ended"))
+        return Ended(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),

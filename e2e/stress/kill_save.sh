@@ -53,17 +53,28 @@ trials_on() { # "a plain file" or "a linked file"
     # Saves queued at once keep the program saving for seconds: a size change (a new text) and
     # then forty "Save Window Position" (the same text again, nothing but the save itself).
     saves=$(printf ',15%.0s' $(seq 40))
-    wininfo command Blinkbar "7$saves,8$saves" 10 >/dev/null
+    windows_pid=$(wininfo command Blinkbar "7$saves,8$saves" 10 | sed -n 's/^pid=\([1-9][0-9]*\).*/\1/p')
     sleep "$((RANDOM % 2)).$((RANDOM % 10))$((RANDOM % 10))"
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
+    # What the next start finds, once the killed process is wholly gone: a file it was deleting
+    # goes only when its handles close, which may come after the Unix process has been reaped.
+    ended=$(wininfo ended "${windows_pid:-0}" 10)
+    if [ -z "$windows_pid" ] || [ "$ended" != ended ]; then
+      echo "trial $trial: the process (Windows id '$windows_pid') did not end: '$ended'"
+      stop_bar
+      continue
+    fi
     [ -e "$dir/Blinkbar.ini.tmp" ] || [ -e "$dir/Blinkbar.ini.new" ] && hits=$((hits + 1))
     [ -e "$dir/Blinkbar.ini" ] || inside_replace=$((inside_replace + 1))
     # The original text was replaced before the first trial: it may never come back.
-    case $(file_hash "$(settings_file)") in
+    found=$(settings_file)
+    case $(file_hash "$found") in
       "$size1") whole=$((whole + 1)) changed=$((changed + 1)) ;;
       "$size2") whole=$((whole + 1)) ;;
-      *) echo "trial $trial: the settings are neither text:"; od -c "$(settings_file)" | head -n 5 ;;
+      *) echo "trial $trial: the settings in $found ($(stat -c %s "$found" 2>&1)) are neither text:"
+        diff <(tr -d '\r' <"$work/kill-save-size2") <(tr -d '\r' <"$found") | head -n 20
+        ls -l "$dir" ;;
     esac
     stop_bar # the window goes with the process
   done
