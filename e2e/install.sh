@@ -168,10 +168,15 @@ check "an uninstall started by hand says at once that Blinkbar must be closed" "
   "$([ -n "$(box_window "Blinkbar Uninstall")" ] && wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Uninstall"
 # End the bar the installer started with its Exit command.
-wininfo command Blinkbar 18 >/dev/null
+posted=$(wininfo command Blinkbar 18)
 answer y
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
 check "Exit ends the bar the installer started" "0" "$(window_count Blinkbar)"
+if [ "$(window_count Blinkbar)" != 0 ]; then # what stayed, for the log
+  echo "  bar $win, Exit posted to '$posted'; left: $(xdotool search --onlyvisible --name '^Blinkbar$' | tr '\n' ' ')"
+  wininfo list | grep -i blinkbar | sed 's/^/  /'
+  wininfo box | tr '\n' ' ' | sed 's/^/  /'; echo
+fi
 
 echo "-- reinstall keeps the settings"
 printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
