@@ -254,8 +254,21 @@ int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
     return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
 }
 
+// The bar a user sees: the bar's class with that title, a shown one before a hidden one. A bare
+// FindWindow takes whichever comes first in the z-order, also a question box titled like the bar
+// or a hidden window of another process.
+HWND FindBar(const char* title) {
+    HWND hidden = nullptr;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "BlinkbarBar", title); w;
+         w = FindWindowExA(nullptr, w, "BlinkbarBar", title)) {
+        if (IsWindowVisible(w)) return w;
+        if (!hidden) hidden = w;
+    }
+    return hidden ? hidden : FindWindowA(nullptr, title);
+}
+
 int Commands(const char* title, const char* items, int times) {
-    HWND w = FindWindowA(nullptr, title);
+    HWND w = FindBar(title);
     if (!w) return 1;
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
