@@ -249,11 +249,6 @@ int Stats(const char* title) {
     return answered ? 0 : 1;
 }
 
-int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND w = FindWindowA(nullptr, title);
-    return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
-}
-
 // The bar a user sees: the bar's class with that title, a shown one before a hidden one. A bare
 // FindWindow takes whichever comes first in the z-order, also a question box titled like the bar
 // or a hidden window of another process.
@@ -265,6 +260,11 @@ HWND FindBar(const char* title) {
         if (!hidden) hidden = w;
     }
     return hidden ? hidden : FindWindowA(nullptr, title);
+}
+
+int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND w = FindBar(title);
+    return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
 }
 
 int Commands(const char* title, const char* items, int times) {
