@@ -26,13 +26,14 @@ start_bar
 check "saved on the second monitor: starts there" "1500,100 431x18" "$(geometry)"
 drag 1505 105 505 205
 check "dragged across to the first" "500,200 431x18" "$(geometry)"
+saved_place() { echo "$(ini WinX) $(ini WinY)"; }
+# A save takes its time on a slow disk: wait for it, before the bar is ended.
 wininfo command Blinkbar 15 >/dev/null # Save Window Position
-sleep 0.5
-check "the position saved on the first" "500 200" "$(ini WinX) $(ini WinY)"
+eventually "the position saved on the first" "500 200" saved_place
 drag 505 205 1705 305
 check "and back to the second" "1700,300 431x18" "$(geometry)"
 wininfo command Blinkbar 15 >/dev/null
-sleep 0.5
+eventually "the position saved on the second" "1700 300" saved_place
 stop_bar
 start_bar
 check "saved on the second again: starts there" "1700,300 431x18" "$(geometry)"
