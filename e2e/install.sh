@@ -169,7 +169,8 @@ check "an uninstall started by hand says at once that Blinkbar must be closed" "
 answer Escape "Blinkbar Uninstall"
 # End the bar the installer started as the end of a session does (its Exit question is checked
 # with the commands): no key is typed here, so none meant for the box above can reach a question.
-# Wine closes a Yes/No box on Escape, as Windows does not.
+# Wine closes a Yes/No box on Escape as No; Windows does not (MessageBox's documentation: with no
+# Cancel button, Escape has no effect unless the box has an OK button).
 wininfo post Blinkbar 0x16 1 1 >/dev/null # WM_ENDSESSION, ENDSESSION_CLOSEAPP
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
 check "the bar the installer started ends as at the end of a session" "0" "$(window_count Blinkbar)"
