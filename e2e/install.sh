@@ -171,11 +171,17 @@ answer Escape "Blinkbar Uninstall"
 # with the commands): no key is typed here, so none meant for the box above can reach a question.
 # Wine closes a Yes/No box on Escape as No; Windows does not (MessageBox's documentation: with no
 # Cancel button, Escape has no effect unless the box has an OK button).
+# Its process is waited for, not its X window: without a window manager, Wine keeps a hidden bar
+# up to 2 s waiting for one to withdraw it, and xdotool can miss a window while others go (seen
+# here: the window unlisted, then listed again), so a poll of the screen could end too soon.
+ending_bar=$(bar_process)
 wininfo post Blinkbar 0x16 1 1 >/dev/null # WM_ENDSESSION, ENDSESSION_CLOSEAPP
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Blinkbar$' >/dev/null 2>&1 || break; sleep 0.1; done
-check "the bar the installer started ends as at the end of a session" "0" "$(window_count Blinkbar)"
-if [ "$(window_count Blinkbar)" != 0 ]; then # what stayed, for the log
-  echo "  bar $win; left: $(xdotool search --onlyvisible --name '^Blinkbar$' | tr '\n' ' ')"
+ended=$([ -n "$ending_bar" ] && wininfo ended "$ending_bar" 20 || echo "no bar found")
+for _ in $(seq 30); do [ "$(window_count Blinkbar)" == 0 ] && break; sleep 0.1; done
+check "the bar the installer started ends as at the end of a session" "ended 0" \
+  "$ended $(window_count Blinkbar)"
+if [ "$ended $(window_count Blinkbar)" != "ended 0" ]; then # what stayed, for the log
+  echo "  bar $win (process $ending_bar); left: $(xdotool search --onlyvisible --name '^Blinkbar$' | tr '\n' ' ')"
   wininfo list | grep -i blinkbar | sed 's/^/  /'
   wininfo box | tr '\n' ' ' | sed 's/^/  /'; echo
 fi
