@@ -63,8 +63,7 @@ dialog=$(wait_for_window '^Show/Hide Drive$')
 sleep 0.3
 check "while monitoring is stopped no LED changes" "1" "$(pictures 30 12)"
 wininfo close "Show/Hide Drive" >/dev/null
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Show/Hide Drive$' >/dev/null 2>&1 || break; sleep 0.1; done
-check "the dialog closed" "0" "$(window_count 'Show/Hide Drive')"
+eventually "the dialog closed" "0" window_count 'Show/Hide Drive'
 check "started again, they switch again" "yes" "$(switching 30)"
 stop_bar
 summary
