@@ -172,8 +172,8 @@ answer Escape "Blinkbar Uninstall"
 # Wine closes a Yes/No box on Escape as No; Windows does not (MessageBox's documentation: with no
 # Cancel button, Escape has no effect unless the box has an OK button).
 # Its process is waited for, not its X window: without a window manager, Wine keeps a hidden bar
-# up to 2 s waiting for one to withdraw it, and xdotool can miss a window while others go (seen
-# here: the window unlisted, then listed again), so a poll of the screen could end too soon.
+# up to 2 s waiting for one to withdraw it, and xdotool once missed the window while it was going
+# (unlisted, then listed again), so a poll of the screen could end too soon.
 ending_bar=$(bar_process)
 wininfo post Blinkbar 0x16 1 1 >/dev/null # WM_ENDSESSION, ENDSESSION_CLOSEAPP
 ended=$([ -n "$ending_bar" ] && wininfo ended "$ending_bar" 20 || echo "no bar found")
