@@ -178,9 +178,9 @@ ending_bar=$(bar_process)
 wininfo post Blinkbar 0x16 1 1 >/dev/null # WM_ENDSESSION, ENDSESSION_CLOSEAPP
 ended=$([ -n "$ending_bar" ] && wininfo ended "$ending_bar" 20 || echo "no bar found")
 for _ in $(seq 30); do [ "$(window_count Blinkbar)" == 0 ] && break; sleep 0.1; done
-check "the bar the installer started ends as at the end of a session" "ended 0" \
-  "$ended $(window_count Blinkbar)"
-if [ "$ended $(window_count Blinkbar)" != "ended 0" ]; then # what stayed, for the log
+ending="$ended $(window_count Blinkbar)"
+check "the bar the installer started ends as at the end of a session" "ended 0" "$ending"
+if [ "$ending" != "ended 0" ]; then # what stayed, for the log
   echo "  bar $win (process $ending_bar); left: $(xdotool search --onlyvisible --name '^Blinkbar$' | tr '\n' ' ')"
   wininfo list | grep -i blinkbar | sed 's/^/  /'
   wininfo box | tr '\n' ' ' | sed 's/^/  /'; echo

@@ -283,10 +283,10 @@ int Commands(const char* title, const char* items, int times) {
     return 0;
 }
 
-// A killed process is taken down after the kill returns: its handles close, and a file it was
-// deleting goes, only then. TerminateProcess's documentation: it "is asynchronous", and a wait on
-// the process handle tells when it is done; Wine ends a process whose Unix side was killed the
-// same way, when its server notices.
+// A process is gone when a wait on its handle returns, not when its window or its Unix side goes:
+// its handles close, and a file it was deleting goes, only then. TerminateProcess's documentation:
+// it "is asynchronous", and the wait tells when it is done; Wine ends a process whose Unix side
+// was killed the same way, when its server notices.
 int Ended(DWORD pid, int seconds) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process) { // no such process left
