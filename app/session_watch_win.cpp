@@ -7,6 +7,7 @@
 #include "app/monitoring.h"
 #include "app/newer_windows.h"
 #include "app/session_watch.h"
+#include "app/startup_win.h"
 #include "app/system_library_win.h"
 #include "monitor/activity_poller.h"
 #include "settings/settings_store.h"
@@ -119,8 +120,10 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
     switch (message) {
     case WM_ENDSESSION:
         // Sign-out, shutdown, or an installer replacing the program (ENDSESSION_CLOSEAPP): the
-        // settings are saved as Exit saves them, where the bar stands now.
-        if (wParam) ExitWithoutAsking();
+        // orderly end, saving nothing. What the user wanted kept, a command saved; a place the
+        // program chose (a bar brought back from an undocked monitor) must not become the saved
+        // one.
+        if (wParam) EndProgram();
         *result = 0;
         return true;
     case WM_DISPLAYCHANGE: // also when a monitor comes or goes
@@ -138,7 +141,10 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
             return false;
         DWORD state = 0;
         CopyMemory(&state, setting->Data, sizeof state);
-        SetReasons(PauseReasonsAfterDisplayState(gReasons, state));
+        // The monitors' power is the console's: a Remote Desktop session is shown elsewhere.
+        const bool console =
+            gDisplaySetting != &kMonitorPowerOn || !GetSystemMetrics(SM_REMOTESESSION);
+        SetReasons(PauseReasonsAfterDisplayState(gReasons, state, console));
         *result = TRUE;
         return true;
     }

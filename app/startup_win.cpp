@@ -113,6 +113,7 @@ void CloseBarWindow() {
     DestroyMinimizeButtonTip();
     DestroyDriveTips();
     if (!AppState.WindowHandle) return;
+    RemoveTrayIcon(); // needs the window: every ending takes the icon away with the bar
     StopWatchingSession(AppState.WindowHandle);
     ForgetEventWindow(AppState.WindowHandle);
     DestroyWindow(AppState.WindowHandle);
