@@ -18,8 +18,9 @@ int PauseReasonsAfterSessionChange(int reasons, uint32_t sessionEvent) {
     case kRemoteDisconnect:
         return reasons | PauseDisconnected;
     case kConsoleConnect:
-    case kRemoteConnect:
         return reasons & ~PauseDisconnected;
+    case kRemoteConnect:
+        return reasons & ~(PauseDisconnected | PauseDisplayOff);
     default:
         return reasons;
     }
@@ -30,6 +31,6 @@ DisplayNotice DisplayNoticeFor(int major, int minor) {
     return major == 6 && minor < 2 ? DisplayNotice::MonitorPower : DisplayNotice::SessionDisplay;
 }
 
-int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState) {
-    return displayState == 0 ? reasons | PauseDisplayOff : reasons & ~PauseDisplayOff;
+int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState, bool shownThere) {
+    return displayState == 0 && shownThere ? reasons | PauseDisplayOff : reasons & ~PauseDisplayOff;
 }

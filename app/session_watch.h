@@ -11,10 +11,13 @@ enum PauseReason : int {
 };
 
 // WM_WTSSESSION_CHANGE's event code: a lock or disconnect sets its reason, an unlock or a
-// connect clears it; other codes (logon, logoff, remote control) change nothing.
+// connect clears it; a move to Remote Desktop also ends a pause for a screen that was off (the
+// user now looks at another one); other codes (logon, logoff, remote control) change nothing.
 int PauseReasonsAfterSessionChange(int reasons, uint32_t sessionEvent);
-// The display notification's value: 0 off; 1 on and 2 dimmed, which a user still sees.
-int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState);
+// The display notification's value: 0 off; 1 on and 2 dimmed, which a user still sees. A notice
+// of a screen the session is not shown on (the console's monitors, for a Remote Desktop session on
+// Vista and 7) pauses nothing.
+int PauseReasonsAfterDisplayState(int reasons, uint32_t displayState, bool shownThere = true);
 
 // Which power notification tells whether the screen this session shows on is on. Windows 8 and
 // later report the session's own display (GUID_SESSION_DISPLAY_STATUS); the console's

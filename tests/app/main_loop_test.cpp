@@ -137,6 +137,9 @@ TEST(SessionWatch, MonitoringPausesWhileAnyReasonHolds) {
     reasons = PauseReasonsAfterSessionChange(reasons, 1); // console connect
     EXPECT_EQ(reasons, PauseDisplayOff);
     EXPECT_EQ(PauseReasonsAfterDisplayState(reasons, 1), 0);
+    // Vista and 7: the console's screen went off, then the session moved to Remote Desktop.
+    EXPECT_EQ(PauseReasonsAfterSessionChange(reasons, 3), 0) << "remote connect";
+    EXPECT_EQ(PauseReasonsAfterDisplayState(0, 0, false), 0) << "the console's screen, not ours";
 }
 
 // This session's screen where Windows reports it (8 and later), not the console's, which a Remote
