@@ -38,11 +38,17 @@ uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot) {
     const auto setEvent = Winmm().SetEvent;
     if (!setEvent) return 0;
     // TIME_KILL_SYNCHRONOUS: once timeKillEvent returns, no tick of the timer is running or will
-    // run. That is safe only because a tick never waits for the window's thread. Every stop
-    // relies on it (and every Windows from XP on knows it), so a refused timer is not retried
-    // without it: the slot stays idle instead.
-    return setEvent(periodMs, 0, TimerTick, slot,
-                    TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+    // run (safe because a tick never waits for the window's thread). Windows 2000 refuses the
+    // flag; there the service's stop waits out a tick itself.
+    constexpr UINT periodic = TIME_PERIODIC | TIME_CALLBACK_FUNCTION;
+    if (const MMRESULT id =
+            setEvent(periodMs, 0, TimerTick, slot, periodic | TIME_KILL_SYNCHRONOUS))
+        return id;
+    return setEvent(periodMs, 0, TimerTick, slot, periodic);
+}
+
+void TimerPlatformYield() {
+    Sleep(0);
 }
 
 void TimerPlatformKill(uint32_t timerId) {

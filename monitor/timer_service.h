@@ -43,3 +43,4 @@ void TimerPlatformBeginPeriod(uint32_t periodMs);
 void TimerPlatformEndPeriod(uint32_t periodMs);
 uint32_t TimerPlatformSetPeriodic(uint32_t periodMs, uint32_t slot); // 0 when refused
 void TimerPlatformKill(uint32_t timerId);
+void TimerPlatformYield(); // gives the processor up while a stop waits for a tick

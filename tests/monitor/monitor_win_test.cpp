@@ -12,6 +12,7 @@
 #include "monitor/activity_probe.h"
 #include "monitor/drive_scan.h"
 #include "monitor/timer_service.h"
+#include "support/counting_timers.h"
 #include "support/win_test_window.h"
 
 namespace {
@@ -84,16 +85,31 @@ void LongTick() {
     gInsideTick = false;
 }
 
+// Also as on Windows 2000, where the timers are made without TIME_KILL_SYNCHRONOUS and the
+// service waits out a tick itself; then no tick may come after Stop either.
 TEST_F(TimerServiceOnWine, StopWaitsForATickInProgress) {
-    ASSERT_NE(TimerService::Start(0, 10, LongTick), 0u);
-    for (int round = 0; round < 5; ++round) {
-        while (!gInsideTick.load()) Sleep(1);
-        Sleep(10); // well inside the 50 ms tick
+    for (const bool windows2000 : {false, true}) {
+        SCOPED_TRACE(windows2000 ? "without a synchronous kill" : "with a synchronous kill");
+        RefuseSynchronousKill(windows2000);
+        ASSERT_NE(TimerService::Start(0, 10, LongTick), 0u);
+        for (int round = 0; round < 5; ++round) {
+            while (!gInsideTick.load()) Sleep(1);
+            Sleep(10); // well inside the 50 ms tick
+            TimerService::Stop(0);
+            EXPECT_FALSE(gInsideTick.load()) << "Stop returned while a tick was still running";
+            TimerService::Start(0, 10, LongTick);
+        }
         TimerService::Stop(0);
-        EXPECT_FALSE(gInsideTick.load()) << "Stop returned while a tick was still running";
-        TimerService::Start(0, 10, LongTick);
+        ASSERT_NE(TimerService::Start(0, 1, TickA), 0u);
+        for (int wait = 0; wait < 5000 && gTicksA.load() < 5; ++wait) Sleep(1);
+        ASSERT_GE(gTicksA.load(), 5) << "the timer never ticked";
+        TimerService::Stop(0);
+        const int atStop = gTicksA.load();
+        Sleep(100);
+        EXPECT_EQ(gTicksA.load(), atStop) << "a tick after Stop returned";
+        gTicksA = 0;
     }
-    TimerService::Stop(0);
+    RefuseSynchronousKill(false);
 }
 
 TEST_F(TimerServiceOnWine, SlotsOutOfRangeAndRefusedPeriodsStayIdle) {

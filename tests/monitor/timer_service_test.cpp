@@ -73,6 +73,9 @@ TEST_F(TimerServiceTest, StopAnswersOneForALiveTimerThenZero) {
     EXPECT_EQ(gFake.TimerLog.back(), "kill " + std::to_string(id));
     EXPECT_EQ(TimerService::Stop(3), 0);
     EXPECT_EQ(TimerService::TimerIdOf(3), 0u);
+    // A tick that Windows had under way as the kill returned (2000 cannot kill synchronously).
+    TimerService::Tick(3);
+    EXPECT_EQ(gCallsA, 0) << "a stopped slot's late tick ran its procedure";
 }
 
 TEST_F(TimerServiceTest, ARefusedPeriodLeavesTheSlotIdle) {

@@ -15,6 +15,7 @@ WinmmTimers gSystem;
 TimerCalls gCalls;
 std::atomic<long> gTicks{0};
 LPTIMECALLBACK gTick = nullptr; // the program's tick, one for every slot
+bool gRefuseSynchronousKill = false;
 
 void WriteCounts() {
     char path[MAX_PATH] = {};
@@ -48,6 +49,7 @@ MMRESULT WINAPI CountingEndPeriod(UINT period) {
 MMRESULT WINAPI CountingSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK tick, DWORD_PTR user,
                                  UINT flags) {
     gTick = tick;
+    if (gRefuseSynchronousKill && (flags & TIME_KILL_SYNCHRONOUS)) return 0;
     const MMRESULT id = gSystem.SetEvent(delay, resolution, CountingTick, user, flags);
     if (id) ++gCalls.Started;
     WriteCounts();
@@ -78,4 +80,8 @@ TimerCalls CountedTimerCalls() {
 
 long CountedTicks() {
     return gTicks.load();
+}
+
+void RefuseSynchronousKill(bool refuse) {
+    gRefuseSynchronousKill = refuse;
 }

@@ -12,3 +12,6 @@ struct TimerCalls {
 TimerCalls CountedTimerCalls();
 // Ticks of every timer so far (any thread).
 long CountedTicks();
+// As Windows 2000, whose timeSetEvent refuses TIME_KILL_SYNCHRONOUS (the flag is XP's, per the
+// timeSetEvent documentation): timers are then made without it.
+void RefuseSynchronousKill(bool refuse);

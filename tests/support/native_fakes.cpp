@@ -51,6 +51,8 @@ void TimerPlatformKill(uint32_t timerId) {
     gFake.TimerLog.push_back("kill " + std::to_string(timerId));
 }
 
+void TimerPlatformYield() {}
+
 bool RequestLedSwitches() {
     ++gFake.SwitchRequests;
     return gFake.RequestsDelivered;
