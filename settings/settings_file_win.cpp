@@ -10,6 +10,7 @@
 #include "app/win_handles.h"
 #include "settings/path_text_win.h"
 #include "settings/settings_file.h"
+#include "settings/settings_write_win.h"
 
 namespace SettingsFile {
 namespace {
@@ -37,30 +38,22 @@ UniqueFile CreateTemp(const std::wstring& tempPath) {
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(bytes.size() - done);
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
+enum class InPlace { Untouched, CutShort, Written };
 
 // Rewrites `path` where it stands: what the program did before it had a temporary file, and the
 // only way left where the folder takes no new file but the file itself may be written. Nothing is
-// changed unless the file opens for writing.
-bool RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+// changed unless the file opens for writing. It is emptied first, so a write cut off at any byte
+// leaves a beginning of the new text, never new bytes over the old tail: that is how a start tells
+// a cut-off write from a file that is whole.
+InPlace RewriteInPlace(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return false;
-    const bool written = WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
-    return FlushFileBuffers(file.get()) && written;
+    if (!file) return InPlace::Untouched;
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !SetEndOfFile(file.get()))
+        return InPlace::Untouched;
+    const bool written = WriteSettingsBytes(file.get(), bytes);
+    return FlushFileBuffers(file.get()) && written ? InPlace::Written : InPlace::CutShort;
 }
 
 bool Exists(const std::wstring& path) {
@@ -92,12 +85,12 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         return;
     }
     if (!temp) {
-        if (RewriteInPlace(path, bytes)) DeleteFileW(CopyPathFor(path).c_str());
+        if (RewriteInPlace(path, bytes) == InPlace::Written) DeleteFileW(CopyPathFor(path).c_str());
         return;
     }
     const std::wstring tempPath = TempPathFor(path);
-    const bool written =
-        WriteAll(temp.get(), bytes) && SetEndOfFile(temp.get()) && FlushFileBuffers(temp.get());
+    const bool written = WriteSettingsBytes(temp.get(), bytes) && SetEndOfFile(temp.get()) &&
+                         FlushFileBuffers(temp.get());
     temp.reset();
     if (!written) {
         DeleteFileW(tempPath.c_str());
@@ -106,23 +99,25 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
     if (HasOtherNames(path)) {
         // A replace would give this name a new file and leave the other name the old settings
         // (the next "scoop update" would bring them back). Write the file where it stands, with
-        // the whole new text kept first: a write cut off at any byte loses nothing.
+        // the whole new text kept first: a write cut off at any byte loses nothing. A file that
+        // does not open for writing (read-only, held by another program) keeps its text and the
+        // save failed: no copy stays that a start would prefer to it.
         const std::wstring copyPath = CopyPathFor(path);
         if (!MoveFileExW(tempPath.c_str(), copyPath.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             DeleteFileW(tempPath.c_str());
             return;
         }
-        if (RewriteInPlace(path, bytes)) DeleteFileW(copyPath.c_str());
+        if (RewriteInPlace(path, bytes) != InPlace::CutShort) DeleteFileW(copyPath.c_str());
         return;
     }
     bool replaced = false;
     if (Exists(path)) {
-        replaced = ReplaceFileW(path.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
-                                nullptr, nullptr) ||
-                   // Where the old file was already taken away, the new one still has to go there.
-                   (!Exists(path) &&
-                    MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
+        replaced =
+            ReplaceFileW(path.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                         nullptr, nullptr) ||
+            // Where the old file was already taken away, the new one still has to go there.
+            (!Exists(path) && MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
     } else {
         replaced = MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
     }
@@ -132,7 +127,10 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         DeleteFileW(tempPath.c_str());
 }
 
-void ReadRest(HANDLE file, DWORD size, std::string& bytes) {
+void ReadRest(HANDLE file, std::string& bytes) {
+    const DWORD size = GetFileSize(file, nullptr);
+    bytes.clear();
+    if (size == INVALID_FILE_SIZE) return;
     bytes.resize(size);
     DWORD total = 0;
     while (total < size) {
@@ -157,30 +155,33 @@ bool Open(const std::string& path) {
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     const DWORD openError = gFile.Handle ? ERROR_SUCCESS : GetLastError();
-    HANDLE source = gFile.Handle.get();
-    // A save into a linked file that was cut off: its whole text waits beside it, and the next
-    // save puts it in place.
-    UniqueFile leftOver(CreateFileW(CopyPathFor(gFile.Path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (leftOver) {
-        source = leftOver.get();
-    } else if (!gFile.Handle) {
+    const auto openLeftOver = [](const std::wstring& leftOverPath) {
+        return UniqueFile(CreateFileW(leftOverPath.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    std::string bytes;
+    if (gFile.Handle) {
+        ReadRest(gFile.Handle.get(), bytes);
+        // A save into a linked file that was cut off: the file holds a beginning of the text
+        // whose whole waits beside it, and the next save puts it in place. A copy that the file
+        // does not begin (a file whole again, or edited since) is an old one: the file wins.
+        if (UniqueFile copy = openLeftOver(CopyPathFor(gFile.Path))) {
+            std::string whole;
+            ReadRest(copy.get(), whole);
+            if (bytes.size() < whole.size() && whole.compare(0, bytes.size(), bytes) == 0)
+                bytes.swap(whole);
+        }
+    } else {
         // A save cut off inside the replace (ReplaceFileW takes the old file away before it moves
         // the new one in, on Windows as under Wine) leaves only the replacement, written and
         // flushed before the replace began. Read that, or the user's settings would fall back to
         // the defaults; the next save puts the file back in its place.
         if (openError != ERROR_FILE_NOT_FOUND) return false;
-        leftOver.reset(CreateFileW(TempPathFor(gFile.Path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!leftOver) return false;
-        source = leftOver.get();
+        UniqueFile replacement = openLeftOver(TempPathFor(gFile.Path));
+        if (!replacement) return false;
+        ReadRest(replacement.get(), bytes);
     }
-
-    const DWORD size = GetFileSize(source, nullptr);
-    std::string bytes;
-    if (size != INVALID_FILE_SIZE) ReadRest(source, size, bytes);
     ParseSettingsText(bytes.data(), bytes.size(), Document);
     return true;
 }

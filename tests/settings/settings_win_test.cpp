@@ -9,6 +9,7 @@
 #include "settings/path_text_win.h"
 #include "settings/settings_file.h"
 #include "settings/settings_store.h"
+#include "support/failing_writes.h"
 #include "support/win_test_window.h"
 
 namespace {
@@ -217,6 +218,46 @@ TEST_F(SettingsFilesOnWine, WhereNoTemporaryFileCanBeMadeTheFileIsRewrittenInPla
     EXPECT_EQ(AppState.IconSize, 2);
 }
 
+// A file with a second name, as Scoop keeps it (hard-linked from its persist folder), is written
+// in place after its whole new text is kept beside it as ".new".
+TEST_F(SettingsFilesOnWine, ALinkedFileReadsItsCopyOnlyAfterAWriteCutOffInPlace) {
+    const std::wstring persisted = Dir() + L"persisted.ini", copy = path_ + L".new";
+    DeleteFileW(persisted.c_str());
+    DeleteFileW(copy.c_str());
+    WriteBytes(persisted, "[Settings]\r\nWinX=9\r\n");
+    ASSERT_TRUE(CreateHardLinkW(path_.c_str(), persisted.c_str(), nullptr));
+    const auto save = [](int winX) {
+        AppState.WinX = winX;
+        SaveSettings();
+    };
+    // Held by another program without write sharing: the save fails and leaves no copy.
+    Load();
+    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    save(500);
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(persisted), "[Settings]\r\nWinX=9\r\n");
+    EXPECT_FALSE(Exists(copy)) << "a start would read the failed save's text";
+    // A copy an older save left, then the file edited by hand: the edit is read.
+    WriteBytes(copy, "[Settings]\r\nWinX=500\r\n");
+    WriteBytes(path_, "[Settings]\r\nWinX=31\r\n");
+    Load();
+    EXPECT_EQ(AppState.WinX, 31);
+    // A write that stops after the file was emptied (a full disk): the start reads the copy.
+    FailSettingsWriteAfter(1, 13); // the temporary file whole, then 13 bytes in place
+    save(77);
+    ASSERT_TRUE(Exists(copy));
+    EXPECT_EQ(ReadBytes(persisted), ReadBytes(copy).substr(0, 13)) << "emptied, then cut short";
+    Load();
+    EXPECT_EQ(AppState.WinX, 77);
+    save(78); // whole again: the copy goes, both names keep the text
+    EXPECT_FALSE(Exists(copy));
+    EXPECT_NE(ReadBytes(persisted).find("WinX = 78\r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes(persisted), ReadBytes(path_));
+    DeleteFileW(persisted.c_str());
+}
+
 TEST_F(SettingsFilesOnWine, CreatingWithoutWritingKeepsTheOldFile) {
     WriteBytes(path_, "keep");
     EXPECT_TRUE(SettingsFile::Create(AppState.SettingsPath));
@@ -297,6 +338,9 @@ TEST(LockedSettings, AFileThatCannotBeWrittenIsReadAndKeptByteForByte) {
     LoadPreparedAndSave();
     EXPECT_EQ(ReadBytes(file), before);
     EXPECT_FALSE(Exists(file + L".tmp"));
+    // Linked as Scoop keeps it: the save failed, and no copy stays that a start would prefer.
+    EXPECT_FALSE(Exists(file + L".new"));
+    LoadPreparedAndSave();
 }
 
 TEST(LockedSettings, AFolderThatTakesNoNewFileStillGetsTheSaveInPlace) {

@@ -11,7 +11,9 @@ cp "$exe" "$folder/"
 printf '; mine\r\n[Settings]\r\nWinX=9\r\nDrives=0011\r\n' >"$folder/Blinkbar.ini"
 trap unlock EXIT
 case $what in
-  file) chattr +i "$folder/Blinkbar.ini"; test=AFileThatCannotBeWrittenIsReadAndKeptByteForByte ;;
+  file) # linked from a persist folder too, as Scoop keeps it: a second name is written in place
+    ln "$folder/Blinkbar.ini" "$folder/persisted.ini"
+    chattr +i "$folder/Blinkbar.ini"; test=AFileThatCannotBeWrittenIsReadAndKeptByteForByte ;;
   folder) chattr +i "$folder"; test=AFolderThatTakesNoNewFileStillGetsTheSaveInPlace ;;
   *) echo "usage: run_locked.sh EXE FOLDER file|folder"; exit 2 ;;
 esac
