@@ -37,6 +37,14 @@ struct ScaleRequest {
     RECT BarWas{};  // the bar when the request came: moved since, the place and monitor are old
 };
 
+// The bar's outer size at `dpi`; 0 by 0 where the size step has no metrics.
+SIZE ExactBarSize(int dpi) {
+    LedMetrics metrics;
+    return LedMetricsForSize(AppState.IconSize, &metrics, dpi)
+               ? BarOuterSize(metrics.IconPixels, dpi)
+               : SIZE{0, 0};
+}
+
 ScreenArea AreaOf(const RECT& r) {
     return ScreenArea{r.left, r.top, r.right, r.bottom};
 }
@@ -65,11 +73,15 @@ void ForWhereTheBarIs(HWND bar, ScaleRequest* request) {
 void ChangeScale(const ScaleRequest& request) {
     HWND bar = AppState.WindowHandle;
     constexpr UINT kMoveOnly = SWP_NOZORDER | SWP_NOACTIVATE;
-    // Where Windows suggests, place and size: the layout then grows the bar from the corner
-    // Windows chose, which keeps it under a pointer that drags it across.
+    // Where Windows suggests, at the bar's own size for that scale: the layout then grows the bar
+    // from the corner Windows chose, which keeps it under a pointer that drags it across. Where
+    // Windows asked the size (10 1703 on) the two agree; before, it suggests the present size
+    // scaled, which for a bar caught between sizes is no size of the bar's at all.
     if (request.HasPlace) {
         const RECT& r = request.Place;
-        SetWindowPos(bar, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, kMoveOnly);
+        const SIZE own = ExactBarSize(request.Dpi);
+        SetWindowPos(bar, nullptr, r.left, r.top, own.cx > 0 ? own.cx : r.right - r.left,
+                     own.cy > 0 ? own.cy : r.bottom - r.top, kMoveOnly);
     }
     if (request.Dpi > 0 && request.Dpi != AppState.Dpi) {
         const bool monitoring = AppState.MonitorActive.load() == 1;
@@ -112,11 +124,7 @@ bool HandleDpiMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, LRES
     }
     if (message == Newer::WmGetDpiScaledSize) {
         auto* size = reinterpret_cast<SIZE*>(lParam);
-        LedMetrics metrics;
-        const int dpi = LOWORD(wParam);
-        const SIZE exact = LedMetricsForSize(AppState.IconSize, &metrics, dpi)
-                               ? BarOuterSize(metrics.IconPixels, dpi)
-                               : SIZE{0, 0};
+        const SIZE exact = ExactBarSize(LOWORD(wParam));
         if (!size || exact.cx <= 0) return false; // Windows scales the size itself
         *size = exact;
         *result = TRUE;

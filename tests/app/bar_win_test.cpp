@@ -163,6 +163,10 @@ struct ScaleModel {
     POINT Pointer{};       // where the pointer is while dragging
 };
 ScaleModel gModel;
+// Windows 10 1703 and later ask the size; 8.1 and 10 before 1703 suggest the present size scaled
+// by the ratio of the scales ("WM_DPICHANGED": the suggested rectangle; "WM_GETDPISCALEDSIZE":
+// Windows 10 1703).
+bool gAsksSize = true;
 
 void ModelMonitors(RECT first, int firstDpi, RECT second, int secondDpi) {
     gModelledMonitors = ModelledMonitors{2, {first, second}, {firstDpi, secondDpi}};
@@ -189,8 +193,8 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
         if (dpi != gModel.Dpi && gModel.Depth < 8) {
             SIZE size{MulDiv(r.right - r.left, dpi, gModel.Dpi),
                       MulDiv(r.bottom - r.top, dpi, gModel.Dpi)};
-            if (SendMessageA(sent->hwnd, Newer::WmGetDpiScaledSize, dpi,
-                             reinterpret_cast<LPARAM>(&size)))
+            if (gAsksSize && SendMessageA(sent->hwnd, Newer::WmGetDpiScaledSize, dpi,
+                                          reinterpret_cast<LPARAM>(&size)))
                 ++gModel.SizeAnswers;
             RECT suggested{r.left, r.top, r.left + size.cx, r.top + size.cy};
             if (gModel.Dragging) { // the pointer keeps its spot on the bar
@@ -324,67 +328,82 @@ void DragBar(POINT from, std::initializer_list<POINT> path, const char* what) {
 
 // Built across the seam, dragged over and back, the button shown: 96 dpi left of x = 1024.
 TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
-    ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 144);
-    HHOOK hook = StartModel(824, 30); // 200 of its 431 pixels on the left: most on the right
-    ASSERT_TRUE(hook);
-    ExpectOneScale("a saved place across the seam", 144, 27, 0);
-    EXPECT_GT(gModel.SizeAnswers, 0) << "the exact size told before each change";
-    MoveBar(100, 30);
-    ExpectOneScale("dragged onto the left monitor", 96, 18, 0);
-    MoveBar(824, 30);
-    ExpectOneScale("dragged back across the seam", 144, 27, 0);
-    CreateMinimizeButton();
-    AppState.MinimizeButton = 8; // as "Show Minimize Button" does
-    LayoutBar();
-    ExpectOneScale("the button shown", 144, 27, 12);
-    DragBar({824 + 329, 40}, {{300, 40}}, "dragged by its middle onto the left monitor");
-    ExpectOneScale("dropped there", 96, 18, 8);
-    EndModel(hook);
+    for (const bool asks : {true, false}) {
+        SCOPED_TRACE(asks ? "Windows asks the size" : "Windows 8.1: no size asked");
+        gAsksSize = asks;
+        ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 144);
+        HHOOK hook = StartModel(824, 30); // 200 of its 431 pixels on the left: most on the right
+        ASSERT_TRUE(hook);
+        ExpectOneScale("a saved place across the seam", 144, 27, 0);
+        EXPECT_EQ(gModel.SizeAnswers > 0, asks) << "the exact size told before each change";
+        MoveBar(100, 30);
+        ExpectOneScale("dragged onto the left monitor", 96, 18, 0);
+        MoveBar(824, 30);
+        ExpectOneScale("dragged back across the seam", 144, 27, 0);
+        CreateMinimizeButton();
+        AppState.MinimizeButton = 8; // as "Show Minimize Button" does
+        LayoutBar();
+        ExpectOneScale("the button shown", 144, 27, 12);
+        DragBar({824 + 329, 40}, {{300, 40}}, "dragged by its middle onto the left monitor");
+        ExpectOneScale("dropped there", 96, 18, 8);
+        EndModel(hook);
 
-    ModelMonitors({0, 0, 1024, 768}, 96, {0, 768, 1024, 1536}, 144);
-    hook = StartModel(100, 768 - 8); // 8 of its 18 rows above: most below
-    ASSERT_TRUE(hook);
-    ExpectOneScale("stacked: built across the seam", 144, 27, 0);
-    DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
-    ExpectOneScale("dropped on the upper monitor", 96, 18, 0);
-    EndModel(hook);
+        ModelMonitors({0, 0, 1024, 768}, 96, {0, 768, 1024, 1536}, 144);
+        hook = StartModel(100, 768 - 8); // 8 of its 18 rows above: most below
+        ASSERT_TRUE(hook);
+        ExpectOneScale("stacked: built across the seam", 144, 27, 0);
+        DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
+        ExpectOneScale("dropped on the upper monitor", 96, 18, 0);
+        EndModel(hook);
+    }
+    gAsksSize = true;
 }
 
 // The laptop at 150 % on the left, or above: at neither scale would most of a bar dropped across
 // the seam stay on the monitor of that scale where it stands, so the bar moves onto it.
 TEST(TwoMonitorsOfDifferentScale, NoScaleFitsWhereTheBarStandsSoItMovesOntoItsMonitor) {
-    ModelMonitors({0, 0, 1024, 768}, 144, {1024, 0, 2048, 768}, 96);
-    HHOOK hook = StartModel(774, 30); // opens on the left; laid out at 150 %, 250 of 647 there
-    ASSERT_TRUE(hook);
-    ExpectOneScale("the laptop on the left: built across the seam", 96, 18, 0);
-    RECT bar{};
-    GetWindowRect(AppState.WindowHandle, &bar);
-    EXPECT_EQ(bar.left, 1024 - 215) << "moved the shortest way: 216 of 431 on the right";
-    MoveBar(1024 - 300, 30); // 300 of 431 on the left; at 150 %, 300 of 647
-    ExpectOneScale("dragged to the left", 144, 27, 0);
-    MoveBar(1024 - 240, 30);
-    ExpectOneScale("and back", 96, 18, 0);
-    // By its left end into the seam, where no scale fits, and back onto the laptop: the change
-    // that could not run inside the drag runs at the drop, where the bar was dropped.
-    MoveBar(100, 30);
-    ExpectOneScale("on the laptop", 144, 27, 0);
-    DragBar({110, 40}, {{760, 40}, {110, 40}}, "by its end into the seam and back");
-    ExpectOneScale("dropped on the laptop", 144, 27, 0);
-    GetWindowRect(AppState.WindowHandle, &bar);
-    EXPECT_TRUE(PtInRect(&bar, POINT{110, 40})) << "moved from the drop to " << bar.left;
-    EndModel(hook);
+    for (const bool asks : {true, false}) {
+        SCOPED_TRACE(asks ? "Windows asks the size" : "Windows 8.1: no size asked");
+        gAsksSize = asks;
+        ModelMonitors({0, 0, 1024, 768}, 144, {1024, 0, 2048, 768}, 96);
+        HHOOK hook = StartModel(774, 30); // opens on the left; laid out at 150 %, 250 of 647 there
+        ASSERT_TRUE(hook);
+        ExpectOneScale("the laptop on the left: built across the seam", 96, 18, 0);
+        RECT bar{};
+        GetWindowRect(AppState.WindowHandle, &bar);
+        EXPECT_EQ(bar.left, 1024 - 215) << "moved the shortest way: 216 of 431 on the right";
+        MoveBar(1024 - 300, 30); // 300 of 431 on the left; at 150 %, 300 of 647
+        ExpectOneScale("dragged to the left", 144, 27, 0);
+        MoveBar(1024 - 240, 30);
+        ExpectOneScale("and back", 96, 18, 0);
+        // By its left end into the seam, where no scale fits, and back onto the laptop: the change
+        // that could not run inside the drag runs at the drop, where the bar was dropped.
+        MoveBar(100, 30);
+        ExpectOneScale("on the laptop", 144, 27, 0);
+        DragBar({110, 40}, {{760, 40}, {110, 40}}, "by its end into the seam and back");
+        ExpectOneScale("dropped on the laptop", 144, 27, 0);
+        GetWindowRect(AppState.WindowHandle, &bar);
+        EXPECT_TRUE(PtInRect(&bar, POINT{110, 40})) << "moved from the drop to " << bar.left;
+        // Dropped with its left end 270 pixels left of the seam: a change that waited inside
+        // another must not outrun Windows' last word, nor the bar take any size but its own.
+        MoveBar(100, 30);
+        DragBar({110, 40}, {{1024 - 270 + 10, 40}}, "to 270 left of the seam");
+        ExpectOneScale("dropped there", 144, 27, 0);
+        EndModel(hook);
 
-    ModelMonitors({0, 0, 1024, 768}, 144, {0, 768, 1024, 1536}, 96);
-    hook = StartModel(100, 768 - 10); // opens above; laid out at 150 %, 10 of 27 rows there
-    ASSERT_TRUE(hook);
-    ExpectOneScale("the laptop above: built across the seam", 96, 18, 0);
-    GetWindowRect(AppState.WindowHandle, &bar);
-    EXPECT_EQ(bar.top, 768 - 8) << "moved the shortest way: 10 of 18 rows below";
-    MoveBar(100, 768 - 13); // 13 of 18 rows above; at 150 %, 13 of 27
-    ExpectOneScale("dragged up", 144, 27, 0);
-    GetWindowRect(AppState.WindowHandle, &bar);
-    EXPECT_EQ(bar.top, 768 - 14);
-    EndModel(hook);
+        ModelMonitors({0, 0, 1024, 768}, 144, {0, 768, 1024, 1536}, 96);
+        hook = StartModel(100, 768 - 10); // opens above; laid out at 150 %, 10 of 27 rows there
+        ASSERT_TRUE(hook);
+        ExpectOneScale("the laptop above: built across the seam", 96, 18, 0);
+        GetWindowRect(AppState.WindowHandle, &bar);
+        EXPECT_EQ(bar.top, 768 - 8) << "moved the shortest way: 10 of 18 rows below";
+        MoveBar(100, 768 - 13); // 13 of 18 rows above; at 150 %, 13 of 27
+        ExpectOneScale("dragged up", 144, 27, 0);
+        GetWindowRect(AppState.WindowHandle, &bar);
+        EXPECT_EQ(bar.top, 768 - 14);
+        EndModel(hook);
+    }
+    gAsksSize = true;
 }
 
 // Back from the notification area on a monitor of another scale, though Windows sent no message
@@ -632,6 +651,15 @@ TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
     EXPECT_TRUE(gFontAliveAtDestroy) << "the button's font was freed while it still used it";
 }
 
+NOTIFYICONDATAA gWatchedIcon{};
+int gIconAtDestroy = -1;
+LRESULT CALLBACK LookForIconAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_DESTROY && sent->hwnd == gWatchedIcon.hWnd)
+        gIconAtDestroy = Shell_NotifyIconA(NIM_MODIFY, &gWatchedIcon) ? 1 : 0;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A busy shell can answer an add with a failure and show the icon all the same: leaving tray mode
 // must take it away whatever the add said.
 TEST_F(BarOnWine, TheTrayIconGoesEvenWhenItsAddSeemedToFail) {
@@ -644,6 +672,18 @@ TEST_F(BarOnWine, TheTrayIconGoesEvenWhenItsAddSeemedToFail) {
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &icon)) << "the shell takes no icons";
     RemoveTrayIcon(); // the program itself never saw an add succeed
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "the icon is still there";
+    // Every ending closes the bar's window (Exit, Uninstall, the end of a session in the tray).
+    // Windows' shell keeps the icon of a window that is gone until the pointer passes over it
+    // ("Shell_NotifyIcon": an icon is removed with NIM_DELETE); Wine drops it with the window. So
+    // the icon is looked for as the window is destroyed: it must be gone by then.
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &icon));
+    gWatchedIcon = icon;
+    gIconAtDestroy = -1;
+    HHOOK hook =
+        SetWindowsHookExA(WH_CALLWNDPROC, LookForIconAtDestroy, nullptr, GetCurrentThreadId());
+    CloseBarWindow();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gIconAtDestroy, 0) << "1: the window went with its icon still there";
     Shell_NotifyIconA(NIM_DELETE, &icon);
 }
 
@@ -676,8 +716,13 @@ TEST_F(BarOnWine, ThePollPausesWhileThisSessionsScreenIsOff) {
         return PollingPaused();
     };
     EXPECT_FALSE(power(console, 0)) << "the console's screen off, seen by a remote session";
+    AppState.HddDetectInterval = 3600; // no timed scan comes in between
+    StartMonitoring();
     EXPECT_TRUE(power(eightOrLater ? session : monitors, 0)) << "off";
+    AppState.PresentDrives.assign(24, '0'); // as if the drives had changed while nothing looked
     EXPECT_FALSE(power(eightOrLater ? session : monitors, eightOrLater ? 2 : 1)) << "dimmed or on";
+    EXPECT_EQ(AppState.PresentDrives.substr(0, 1), "1") << "C: not scanned again at the end";
+    StopMonitoring();
     StopWatchingSession(AppState.WindowHandle);
 }
 
