@@ -42,6 +42,8 @@ registry() { # the values of the installed-programs entry, "name=value" a line, 
 reg_value() { registry | grep -m1 "^$1=" | cut -d= -f2-; }
 installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 's/ $//'); }
 
+# The running bar's Windows process id: a new process's X window may well have an old one's id.
+bar_process() { wininfo list | tr -d '\r' | sed -n 's/.* pid=\([0-9]*\) visible=1 class=BlinkbarBar .*/\1/p' | head -n 1; }
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
 # Holds a file or a mutex from the background for some seconds (wininfo hold|hold-mutex).
@@ -77,6 +79,16 @@ check "installed-programs entry: icon and uninstall string" "$windir\\blinkbar.e
 size=$(reg_value EstimatedSize)
 check_match "installed-programs entry: a size in KB" '^0x0*[1-9a-f][0-9a-f]*$' "$size"
 check "a silent install does not start Blinkbar" "0" "$(window_count Blinkbar)"
+
+echo "-- a copy running from elsewhere"
+# The zip's copy, say: an install replaces only its own folder's program, so it neither closes
+# this one nor starts its own while this one runs.
+prepare portable ""
+start_bar
+portable=$(bar_process)
+check "a silent install leaves a Blinkbar running from elsewhere alone and starts none" \
+  "0 yes 1" "$(run_to_end "$setup" /S) $([ -n "$portable" ] && [ "$(bar_process)" == "$portable" ] && echo yes) $(window_count Blinkbar)"
+stop_bar
 
 echo "-- the installed program"
 dir=$install_dir
@@ -122,16 +134,15 @@ check "interactive install: files and both shortcuts" "LICENSE.txt Readme.txt bl
 
 echo "-- installing while Blinkbar runs"
 # A package manager's silent upgrade: the bar, moved and not yet saved, is closed as the end of a
-# session closes it (its settings saved as Exit saves them), and runs again after the install.
-pick 8 # icon size 2, saved at once
+# session closes it (saving nothing), and runs again after the install, as last saved.
+pick 8 # icon size 2, saved at once, where the bar stands
+saved="$(ini IconSize) $(ini WinX) $(ini WinY)"
 xdotool mousemove 405 15 mousedown 1
 sleep 0.2
 for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 6)); sleep 0.04; done
 xdotool mouseup 1
 sleep 0.4
-# The bar told by its process: a new process's X window may well have the old one's id, and the
-# old window may stay on the screen a moment on a busy machine.
-bar_process() { wininfo list | tr -d '\r' | sed -n 's/.* pid=\([0-9]*\) visible=1 class=BlinkbarBar .*/\1/p' | head -n 1; }
+# The bar told by its process: the old window may stay on the screen a moment on a busy machine.
 old_bar=$(bar_process)
 code=$(run_to_end "$setup" /S)
 new_bar=
@@ -148,10 +159,10 @@ done
 win=$(wait_for_window '^Blinkbar$')
 check "a silent install over a running Blinkbar ends with code 0, and Blinkbar runs again" \
   "0 yes" "$code $([ -n "$old_bar" ] && [ -n "$new_bar" ] && [ "$new_bar" != "$old_bar" ] && echo yes)"
-check "its settings saved on the way, where the bar was moved to" "2 500 70" \
-  "$(ini IconSize) $(ini WinX) $(ini WinY)"
-check "the new program in place, started where the bar was" "$(file_hash "$dist/blinkbar.exe") 500,70 575x24" \
-  "$(file_hash "$install_dir/blinkbar.exe") $(geometry)"
+check "nothing saved on the way: the settings as the command saved them, not the moved place" \
+  "2 400 10" "$saved"
+check "the new program in place, started where it was last saved" "$(file_hash "$dist/blinkbar.exe") 2 400 10 400,10 575x24" \
+  "$(file_hash "$install_dir/blinkbar.exe") $(ini IconSize) $(ini WinX) $(ini WinY) $(geometry)"
 before=$(file_hash "$install_dir/unins000.exe")
 start_program "$setup" setup.log
 setup_pid=$bg_pid
@@ -189,15 +200,24 @@ fi
 echo "-- reinstall keeps the settings"
 printf '[Settings]\r\nWinX=123\r\nIconSize=3\r\n' >"$install_dir/Blinkbar.ini"
 settings=$(file_hash "$install_dir/Blinkbar.ini")
-rm -f "$install_dir/blinkbar.exe" # the reinstall must write it again
-# A bar ending after its Exit (its window gone, its mutex not yet) was not running for the user:
-# the silent install waits for it and does not start it again.
-hold hold-mutex Blinkbar 2
+echo "an older program" >"$install_dir/blinkbar.exe" # the reinstall must write it again
+# A bar ending after its Exit (its window gone, its program file held a moment longer) was not
+# running for the user: the silent install waits for it and does not start it again.
+hold hold "$windir\\blinkbar.exe" 2
 check "a reinstall ends with code 0 and puts the program back" "0 $(file_hash "$dist/blinkbar.exe")" \
   "$(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe")"
-check "a bar that was ending (its mutex held, no window) is not started again" "held" \
+check "a bar that was ending (its program file held, no window) is not started again" "held" \
   "$(tr -d '\r' <"$work/hold.out")$(wait_for_window '^Blinkbar$')"
 check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
+# Held longer than the install waits for it (ten seconds): the install gives up with code 2, as
+# winget's manifest names it, before it replaces anything.
+echo "an older program" >"$install_dir/blinkbar.exe"
+before="$(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
+hold hold "$windir\\blinkbar.exe" 20
+holder=${started_pids[-1]}
+check "a program that outlasts the install's wait: code 2, nothing replaced" "held 2 $before" \
+  "$(tr -d '\r' <"$work/hold.out") $(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
+wait_exit "$holder" 30
 
 echo "-- the uninstaller started by hand"
 echo "mine" >"$install_dir/notes.txt"

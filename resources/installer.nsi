@@ -53,11 +53,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Blinkbar holds a mutex named "Blinkbar" while it runs. Its executable cannot be replaced or
-; removed meanwhile, so the user is asked to close it, and Cancel gives up; a silent run closes it
-; itself (below).
-!macro WAIT_FOR_BLINKBAR_TO_CLOSE un
-Function ${un}BlinkbarRunning ; pushes 1 when the mutex exists
+; The uninstaller: Blinkbar holds a mutex named "Blinkbar" while it runs, and its executable cannot
+; be removed meanwhile, so the user is asked to close it, and Cancel gives up.
+Function un.BlinkbarRunning ; pushes 1 when the mutex exists
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Blinkbar") p .r0'
   ${If} $0 P<> 0
     System::Call 'kernel32::CloseHandle(p r0)'
@@ -66,27 +64,42 @@ Function ${un}BlinkbarRunning ; pushes 1 when the mutex exists
     Push 0
   ${EndIf}
 FunctionEnd
-!macroend
-!insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE ""
-!insertmacro WAIT_FOR_BLINKBAR_TO_CLOSE "un."
+
+; Only the copy this install replaces matters: a running program's file cannot be opened for
+; writing (Windows maps it as the process's image, on XP as on 11), so a sharing violation on
+; $INSTDIR\blinkbar.exe says that copy runs. A Blinkbar running from anywhere else (a portable
+; folder, Scoop's) is left alone and does not stop the install. Pushes 1 when the file is held.
+Function InstalledCopyRunning
+  System::Call 'kernel32::CreateFileW(w "$INSTDIR\blinkbar.exe", i 0x40000000, i 7, p 0, i 3, i 0, p 0) i .r0 ?e'
+  Pop $1 ; the last error
+  ${If} $0 <> -1
+    System::Call 'kernel32::CloseHandle(i r0)'
+    Push 0
+  ${ElseIf} $1 = 32 ; ERROR_SHARING_VIOLATION
+    Push 1
+  ${Else}
+    Push 0 ; none there yet, or a file of ours that is not running
+  ${EndIf}
+FunctionEnd
 
 ; A package manager upgrades silently, and Blinkbar starts at sign-in, so it is usually running
-; then: a silent install closes it the way the end of a session does (Blinkbar saves its settings as
-; Exit does), and starts it again once the new version is in place.
+; then: a silent install ends it the way the end of a session does (saving nothing: it comes back
+; as last saved) and starts it again once the new version is in place.
 Var Restart
 
 Function .onInit
   StrCpy $Restart 0
   ${Do}
-    Call BlinkbarRunning
+    Call InstalledCopyRunning
     Pop $0
     ${If} $0 == 0
       Return
     ${EndIf}
     ${If} ${Silent}
     ${AndIf} $Restart == 0
-      ; Only a bar with its window was running for the user. One without it is ending (its
-      ; Exit closed the window a moment ago): wait for it, but do not start it again.
+      ; Only a bar with its window was running for the user. Without it the program is ending
+      ; (its Exit closed the window a moment ago): wait for it, but do not start it again. One
+      ; Blinkbar runs in a session, so the bar found is the one that holds the file.
       StrCpy $Restart 2
       FindWindow $1 "BlinkbarBar"
       ${If} $1 <> 0
@@ -95,10 +108,11 @@ Function .onInit
         SendMessage $1 0x0011 0 1 /TIMEOUT=5000
         SendMessage $1 0x0016 1 1 /TIMEOUT=5000
       ${EndIf}
-      ; The mutex goes as the program ends, its image a moment later.
+      ; The file is free once the process has gone. Not by then: the install ends with 2 below,
+      ; before anything is replaced.
       StrCpy $R2 0
       ${Do}
-        Call BlinkbarRunning
+        Call InstalledCopyRunning
         Pop $0
         ${If} $0 == 0
         ${OrIf} $R2 >= 100
@@ -107,7 +121,6 @@ Function .onInit
         Sleep 100
         IntOp $R2 $R2 + 1
       ${Loop}
-      Sleep 500
       ${Continue}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
