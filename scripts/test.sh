@@ -19,6 +19,12 @@ echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 bash scripts/check-imports.sh build/windows/blinkbar.exe
+# The size README promises.
+limit=$(grep -oE 'is under [0-9]+ KB' README.md | grep -oE '[0-9]+' || true)
+size=$(stat -c %s build/windows/blinkbar.exe)
+if [ -z "$limit" ] || [ "$size" -gt $((limit * 1024)) ]; then
+  echo "blinkbar.exe is $size bytes; README says it is under ${limit:-(no figure)} KB"; exit 1
+fi
 bash scripts/check-reproducible.sh
 (cd build/windows/dist && sha256sum -c --quiet ./*.sha256 && ls -l --time-style=+ ./*.exe ./*.zip)
 (
