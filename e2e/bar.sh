@@ -77,12 +77,8 @@ sleep 0.4
 check "wheel: up stops at 255" "255" "$(field "$(wininfo window Blinkbar)" window alpha)"
 
 echo "-- drag, click, double-click"
-xdotool mousemove 405 15 mousedown 1
-sleep 0.2
-for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 6)); sleep 0.04; done
-xdotool mouseup 1
-sleep 0.4
-check "drag: the bar follows the pointer" "500,70 431x18" "$(geometry)"
+drag 405 15 100 60
+eventually "drag: the bar follows the pointer" "500,70 431x18" geometry
 xdotool mousemove 510 75 click 1
 sleep 0.3
 xdotool mousemove 700 400

@@ -133,14 +133,19 @@ newest_read() { # the column of the newest second with a read, counted from the 
 cd_traffic 0 0
 eventually_match "quiet: the tip says so" '\|Read: 0 B/s, 0 ops/s\|Write: 0 B/s, 0 ops/s\|Busy 0 %\|' tip
 sleep 1 # the chart too: the quiet second is drawn
-text_before=$(tip) before=$(newest_read)
-sleep 1
-after=$(newest_read)
+# Read again until the column has moved, each read timed: it moves left by at most one column a
+# second of the time between the two reads (a read starts Wine and Python, slow on a slow machine).
+text_before=$(tip) read_at=$(date +%s%N) before=$(newest_read) after=$before
+for _ in $(seq 30); do
+  sleep 0.3
+  after=$(newest_read) after_done=$(date +%s%N)
+  [ "$after" != "$before" ] && break
+done
 text_after=$(tip)
 [ "$text_after" == "$text_before" ] && text=unchanged || text="changed from '$text_before' to '$text_after'"
-# Moved left: by one column, or two where the readings themselves took a second.
-[[ $before =~ ^[0-9]$ ]] && [[ $after =~ ^[0-9]$ ]] && ((after > before && after <= before + 2)) &&
-  moved="moved left" || moved="$before -> $after"
+seconds=$(((after_done - read_at) / 1000000000 + 1))
+[[ $before =~ ^[0-9]$ ]] && [[ $after =~ ^[0-9]$ ]] && ((after > before && after <= before + seconds)) &&
+  moved="moved left" || moved="$before -> $after in at most $seconds s"
 check "quiet: the last reads move left with the seconds under an unchanged text" \
   "moved left, text unchanged" "$moved, text $text"
 
@@ -150,8 +155,17 @@ sleep 4
 cd_traffic 6 0 # 5 GB/s
 sleep 2.5
 eventually_match "the tip in GB/s" '\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$' tip
-check "the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13" "FF2626 000000 FF2626" \
-  "$(tip_chart 55 19  59 16  59 10)"
+# The newest second at 5 GB/s; an 8 GB/s second among the ten before it, wherever the time the
+# reads took has put it.
+fast_chart() {
+  local points=(59 16 59 10) column
+  for column in $(seq 49 58); do points+=("$column" 19); done
+  tip_chart "${points[@]}" |
+    awk '{full = "no 8 GB/s second"; for (i = 3; i <= NF; i++) if ($i == "FF2626") full = "8 GB/s full"
+          print $1, $2, full}'
+}
+eventually "the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13" \
+  "000000 FF2626 8 GB/s full" fast_chart
 import -window root "$dir/tooltip-fast.png"
 
 echo "-- back from the notification area, the minute shows the time away as empty"

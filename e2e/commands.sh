@@ -59,11 +59,8 @@ pick 13
 pick 8
 check "topmost again after the next layout" "1" "$(field "$(wininfo window Blinkbar)" window topmost)"
 pick 7
-xdotool mousemove 405 15 mousedown 1
-for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 7)); sleep 0.04; done
-xdotool mouseup 1
-sleep 0.4
-check "dragged" "500,80 431x18" "$(geometry)"
+drag 405 15 100 70
+eventually "dragged" "500,80 431x18" geometry
 rm -f "$dir/Blinkbar.ini"
 xdotool mousemove 505 85
 pick 15 505 85
@@ -252,10 +249,8 @@ traffic 2
 sleep 0.5
 check "exit No: still running and the LEDs still switch" "yes FF2626" "$(alive) $(pixels 401 24)"
 traffic 0
-xdotool mousemove 405 15 mousedown 1
-for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 3)); sleep 0.04; done
-xdotool mouseup 1
-sleep 0.4
+drag 405 15 100 30
+eventually "dragged before Exit" "500,40 431x18" geometry
 pick 18 505 50
 answer y
 wait_exit "$pid"

@@ -137,11 +137,8 @@ echo "-- installing while Blinkbar runs"
 # session closes it (saving nothing), and runs again after the install, as last saved.
 pick 8 # icon size 2, saved at once, where the bar stands
 saved="$(ini IconSize) $(ini WinX) $(ini WinY)"
-xdotool mousemove 405 15 mousedown 1
-sleep 0.2
-for i in $(seq 1 10); do xdotool mousemove $((405 + i * 10)) $((15 + i * 6)); sleep 0.04; done
-xdotool mouseup 1
-sleep 0.4
+drag 405 15 100 60
+eventually "the bar moved, not saved" "500,70 575x24" geometry
 # The bar told by its process: the old window may stay on the screen a moment on a busy machine.
 old_bar=$(bar_process)
 code=$(run_to_end "$setup" /S)
@@ -207,7 +204,7 @@ hold hold "$windir\\blinkbar.exe" 2
 check "a reinstall ends with code 0 and puts the program back" "0 $(file_hash "$dist/blinkbar.exe")" \
   "$(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe")"
 check "a bar that was ending (its program file held, no window) is not started again" "held" \
-  "$(tr -d '\r' <"$work/hold.out")$(wait_for_window '^Blinkbar$')"
+  "$(tr -d '\r' <"$work/hold.out")$(wait_for_window '^Blinkbar$' 10)"
 check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
 # Held longer than the install waits for it (ten seconds): the install gives up with code 2, as
 # winget's manifest names it, before it replaces anything.
@@ -285,17 +282,23 @@ scoop_install() { # version folder; sets dir
   else mkdir "$persisted"; fi
   if [ -d "$persisted" ]; then mkdir -p "$dir/Blinkbar.ini"; else ln "$persisted" "$dir/Blinkbar.ini"; fi
 }
-persisted_state() { # the persisted icon size and how many names the file has
-  echo "$(grep -m1 '^IconSize = ' "$persisted" 2>/dev/null | tr -d '\r' | sed 's/.* = //') $(stat -c %h "$persisted" 2>/dev/null)"
+persisted_state() { # the persisted icon size, place and how many names the file has
+  local key values=()
+  for key in IconSize WinX WinY; do
+    values+=("$(grep -m1 "^$key = " "$persisted" 2>/dev/null | tr -d '\r' | sed 's/.* = //')")
+  done
+  echo "${values[*]} $(stat -c %h "$persisted" 2>/dev/null)"
 }
 scoop_install 1.02
 start_bar
 pick 8 # icon size 2, saved at once
-pick 18
+drag 405 15 100 60 # moved, saved only by Exit
+eventually "installed by Scoop: the bar dragged" "500,70 575x24" geometry
+pick 18 505 75
 answer y
 wait_exit "$pid"
-check "installed by Scoop: a setting changed, Exit, and the persisted file has it, still linked" \
-  "2 2" "$(persisted_state)"
+check "installed by Scoop: a setting changed, the bar moved, Exit, and the persisted file has both, still linked" \
+  "2 500 70 2" "$(persisted_state)"
 scoop_install 1.02-update # an update: a new version folder, the persisted file linked in
 start_bar
 check "after an update the bar starts with the setting" "575x24" "$(geometry | sed 's/.* //')"
@@ -303,7 +306,7 @@ stop_bar
 rm -rf "$scoop/apps" # uninstalled, the persist folder kept; then installed again
 scoop_install 1.02
 start_bar
-check "after an uninstall and a reinstall too" "575x24 2 2" "$(geometry | sed 's/.* //') $(persisted_state)"
+check "after an uninstall and a reinstall too" "575x24 2 500 70 2" "$(geometry | sed 's/.* //') $(persisted_state)"
 stop_bar
 
 summary

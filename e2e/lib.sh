@@ -176,14 +176,24 @@ pick() { # item, x, y
   xdotool key "${keys[@]}" Return
   sleep 0.6
 }
+# A drag with the left button: pressed at (x, y), moved by (dx, dy) in ten steps, let go. The bar
+# follows in Windows' own move loop; read where it ends with `eventually`, not once.
+drag() { # x, y, dx, dy
+  xdotool mousemove "$1" "$2" mousedown 1
+  sleep 0.2
+  for i in $(seq 1 10); do xdotool mousemove $(($1 + i * $3 / 10)) $(($2 + i * $4 / 10)); sleep 0.04; done
+  xdotool mouseup 1
+}
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 # The bar's own window is left out only for a question titled "Blinkbar", like the bar: a box of
 # another program may have the X window id of a bar that has ended (a new process can take the
 # old one's X client slot), and leaving that out would leave the box unanswered.
+# A box or window that comes late on a slow machine is waited for 20 s, and one that never comes
+# fails where it was wanted, not as a later check that finds the box still open.
 box_window() { # the X window of the open box titled $1
   local w bar=
   [ "$1" == Blinkbar ] && bar=$win
-  for _ in $(seq 50); do
+  for _ in $(seq 200); do
     for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${bar:-none}"); do
       viewable "$w" && { echo "$w"; return; }
     done
@@ -193,14 +203,18 @@ box_window() { # the X window of the open box titled $1
 answer() { # key ("y", "n", Return), box title (a question's by default)
   local w
   w=$(box_window "${2:-Blinkbar}")
-  [ -n "$w" ] || return
+  if [ -z "$w" ]; then
+    failed=$((failed + 1))
+    echo "FAIL no box titled '${2:-Blinkbar}' came to be answered with $1"
+    return
+  fi
   xdotool windowfocus --sync "$w" key "$1"
   for _ in $(seq 30); do viewable "$w" || break; sleep 0.1; done
   sleep 0.3
 }
-wait_for_window() { # title regex; prints the X window
+wait_for_window() { # title regex, seconds (20); prints the X window
   local w
-  for _ in $(seq 50); do
+  for _ in $(seq $((${2:-20} * 10))); do
     w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
     [ -n "$w" ] && { echo "$w"; return; }
     sleep 0.1

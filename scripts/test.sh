@@ -41,8 +41,6 @@ bash scripts/check-reproducible.sh
   bash e2e/stress/hostile.sh | tee build/e2e-hostile.log
   bash e2e/stress/stop_start.sh 200 | tee build/e2e-stop-start.log
   bash e2e/stress/soak.sh 120 20 | tee build/e2e-soak.log
-  echo "== figures"
-  bash e2e/bench.sh | tee build/bench.log
 )
 (
   source scripts/two-monitors-session.sh

@@ -288,10 +288,19 @@ int Commands(const char* title, const char* items, int times) {
 // it "is asynchronous", and the wait tells when it is done; Wine ends a process whose Unix side
 // was killed the same way, when its server notices.
 int Ended(DWORD pid, int seconds) {
+    if (pid == 0) {
+        std::printf("no process id\n");
+        return 1;
+    }
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) { // no such process left
-        std::printf("ended\n");
-        return 0;
+    if (!process) {
+        // Only "no such process" says it is gone; any other refusal says nothing about it.
+        const DWORD error = GetLastError();
+        if (error == ERROR_INVALID_PARAMETER)
+            std::printf("ended\n");
+        else
+            std::printf("unknown: error %lu\n", error);
+        return error == ERROR_INVALID_PARAMETER ? 0 : 1;
     }
     const bool ended =
         WaitForSingleObject(process, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;

@@ -14,7 +14,9 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 xdotool mousemove 1000 740 # away from the bar: no tooltip over the LEDs
 trials=${1:-20}
-RANDOM=${STRESS_SEED:-1234}
+seed=${STRESS_SEED:-$(date +%s)}
+RANDOM=$seed
+echo "kill times drawn with seed $seed (STRESS_SEED=$seed draws them again)"
 
 prepare kill-save '[Settings]\r\nWinX=400\r\nWinY=10\r\nIconSize=3\r\n'
 original=$(file_hash "$dir/Blinkbar.ini")
@@ -33,9 +35,37 @@ size1=$(file_hash "$work/kill-save-size1")
 size2=$(file_hash "$work/kill-save-size2")
 cp "$work/kill-save-size2" "$dir/Blinkbar.ini"
 
-settings_file() { # what the next start reads
-  if [ -e "$dir/Blinkbar.ini.new" ]; then echo "$dir/Blinkbar.ini.new"
-  elif [ -e "$dir/Blinkbar.ini" ]; then echo "$dir/Blinkbar.ini"
+# Saves queued at once keep the program saving for a while: a size change (a new text) and then
+# forty "Save Window Position" (the same text again, nothing but the save itself); then the other
+# size and forty more.
+saves=$(printf ',15%.0s' $(seq 40))
+commands="7$saves,8$saves"
+# How long they keep it saving, measured once from the moment the command is handed over: every
+# save replaces or rewrites the file, so its change time stops moving when they are done. Each
+# trial's kill falls inside that span.
+changed_at() { date -r "$dir/Blinkbar.ini" +%s%N 2>/dev/null || echo gone; }
+measure_span() {
+  local start last now stamp previous
+  start_bar
+  wininfo command Blinkbar "$commands" 10 >/dev/null
+  start=$(date +%s%N) last=$start previous=$(changed_at)
+  while now=$(date +%s%N); ((now - last < 700000000 && now - start < 20000000000)); do
+    stamp=$(changed_at)
+    [ "$stamp" != "$previous" ] && last=$now previous=$stamp
+    sleep 0.02
+  done
+  stop_bar
+  echo $(((last - start) / 1000000))
+}
+
+# What the next start reads: the copy of a linked file's save only where the file holds a
+# beginning of it (the in-place write was cut off); without the file, the flushed replacement.
+settings_file() {
+  local ini=$dir/Blinkbar.ini copy=$dir/Blinkbar.ini.new size
+  size=$(stat -c %s "$ini" 2>/dev/null || echo none)
+  if [ -e "$copy" ] && [ "$size" != none ] && [ "$size" -lt "$(stat -c %s "$copy")" ] &&
+    cmp -s -n "$size" "$ini" "$copy"; then echo "$copy"
+  elif [ "$size" != none ]; then echo "$ini"
   else echo "$dir/Blinkbar.ini.tmp"; fi
 }
 height_of() { # the LED height the settings give
@@ -45,16 +75,18 @@ height_of() { # the LED height the settings give
 }
 
 trials_on() { # "a plain file" or "a linked file"
-  local hits=0 inside_replace=0 whole=0 read_back=0 changed=0
+  local hits=0 inside_replace=0 in_place=0 whole=0 read_back=0 changed=0 span_ms
+  span_ms=$(measure_span)
+  echo "$1: the queued saves of a trial take $span_ms ms"
+  check_match "$1: the queued saves take a measurable time" '^[1-9][0-9]{2,}$' "$span_ms"
+  [[ $span_ms =~ ^[1-9][0-9]*$ ]] || span_ms=2000
   for trial in $(seq "$trials"); do
     want=$(height_of)
     start_bar
     [ "$(geometry | sed 's/.*x//')" == "$want" ] && read_back=$((read_back + 1))
-    # Saves queued at once keep the program saving for seconds: a size change (a new text) and
-    # then forty "Save Window Position" (the same text again, nothing but the save itself).
-    saves=$(printf ',15%.0s' $(seq 40))
-    windows_pid=$(wininfo command Blinkbar "7$saves,8$saves" 10 | sed -n 's/^pid=\([1-9][0-9]*\).*/\1/p')
-    sleep "$((RANDOM % 2)).$((RANDOM % 10))$((RANDOM % 10))"
+    windows_pid=$(wininfo command Blinkbar "$commands" 10 | sed -n 's/^pid=\([1-9][0-9]*\).*/\1/p')
+    delay=$(((RANDOM * 32768 + RANDOM) % span_ms))
+    sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     # What the next start finds, once the killed process is wholly gone: a file it was deleting
@@ -67,6 +99,7 @@ trials_on() { # "a plain file" or "a linked file"
     fi
     [ -e "$dir/Blinkbar.ini.tmp" ] || [ -e "$dir/Blinkbar.ini.new" ] && hits=$((hits + 1))
     [ -e "$dir/Blinkbar.ini" ] || inside_replace=$((inside_replace + 1))
+    [ -e "$dir/Blinkbar.ini.new" ] && in_place=$((in_place + 1))
     # The original text was replaced before the first trial: it may never come back.
     found=$(settings_file)
     case $(file_hash "$found") in
@@ -78,21 +111,26 @@ trials_on() { # "a plain file" or "a linked file"
     esac
     stop_bar # the window goes with the process
   done
-  echo "$1, $trials trials: $hits killed with a save in progress (a temporary file or copy left), $inside_replace inside the replace; the settings whole after $whole"
+  echo "$1, $trials trials: $hits killed with a save in progress (a temporary file or copy left), $inside_replace inside the replace, $in_place inside a write in place; the settings whole after $whole"
   check "$1: every kill left a whole settings file" "$trials" "$whole"
   # Without saves under way the checks above would pass on an untouched file.
   check "$1: the commands arrived, and kills fell inside saves" "yes yes" \
     "$( ((changed > 0)) && echo yes || echo no) $( ((hits > 0)) && echo yes || echo no)"
+  # A linked file is written in place while its copy waits beside it: some kills fell there.
+  [ "$1" == "a linked file" ] && check "$1: kills fell inside a write in place" "yes" \
+    "$( ((in_place > 0)) && echo yes || echo no)"
   check "$1: every next start read the file" "$trials" "$read_back"
 
-  # The last start after a kill: it reads the file and saves cleanly.
+  # The last start after a kill: it reads the file and saves cleanly, a text other than the one it
+  # read (the other size), so that a save that never ran cannot pass.
   want=$(height_of)
   start_bar
   check "$1: the last start reads the file" "$want" "$(geometry | sed 's/.*x//')"
-  wininfo command Blinkbar 15 >/dev/null # Save Window Position
-  sleep 1
-  check "$1: and saves cleanly: a whole file, no temporary file or copy" "yes no no" \
-    "$([ "$(grep -c ' = ' "$dir/Blinkbar.ini")" == 12 ] && echo yes || echo no) $(exists "$dir/Blinkbar.ini.tmp") $(exists "$dir/Blinkbar.ini.new")"
+  if [ "$want" == 18 ]; then other="8 $size2"; else other="7 $size1"; fi
+  wininfo command Blinkbar "${other% *}" >/dev/null
+  saved() { echo "$(file_hash "$dir/Blinkbar.ini") $(exists "$dir/Blinkbar.ini.tmp") $(exists "$dir/Blinkbar.ini.new")"; }
+  eventually "$1: and saves cleanly: the other size's whole text, no temporary file or copy" \
+    "${other#* } no no" saved
   stop_bar
 }
 

@@ -130,7 +130,7 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         GetWindowRect(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), &minimize);
         EXPECT_EQ(bar.left, left);
         EXPECT_EQ(bar.top, top);
-        EXPECT_EQ(bar.right - bar.left, BarWidth(edge, button));
+        EXPECT_EQ(bar.right - bar.left, width);
         EXPECT_EQ(bar.bottom - bar.top, edge);
         EXPECT_EQ(led.right - led.left, edge);
         EXPECT_EQ(minimize.right - minimize.left, button);
@@ -139,9 +139,9 @@ TEST_F(BarOnWine, AScreenOfAnotherScaleGetsImagesDrawnForItAndThePlaceWindowsSug
         EXPECT_EQ(image.bmWidth, edge) << "drawn at the scale, not stretched";
     };
     scaleTo(144, RECT{300, 200, 0, 0});
-    expectBar(300, 200, BarWidth(27, 12), 27, 12);
-    scaleTo(96, RECT{40, 30, 0, 0}); // and back, exactly as it was
-    expectBar(40, 30, BarWidth(18, 8), 18, 8);
+    expectBar(300, 200, 659, 27, 12); // 24 LEDs of 1.5 x 18, less one, and 1.5 x the button
+    scaleTo(96, RECT{40, 30, 0, 0});  // and back, exactly as it was
+    expectBar(40, 30, 439, 18, 8);
 }
 
 // Two monitors of different scale, side by side or stacked, in either order. Windows sends a
