@@ -10,6 +10,14 @@ start=$SECONDS
 
 bash scripts/setup.sh
 
+# Runs one suite into its log, and says how long it took.
+suite() { # log, script, arguments...
+  local log=$1 started=$SECONDS
+  shift
+  bash "$@" | tee "$log" || return
+  echo "   ($1: $((SECONDS - started)) s)"
+}
+
 echo "== native"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
@@ -31,27 +39,27 @@ bash scripts/check-reproducible.sh
   source scripts/xvfb-session.sh
   ctest --preset windows -O build/ctest-windows.log
   echo "== end to end"
-  bash e2e/bar.sh | tee build/e2e.log
-  bash e2e/blink.sh | tee build/e2e-blink.log
-  bash e2e/commands.sh | tee build/e2e-commands.log
-  bash e2e/install.sh | tee build/e2e-install.log
-  bash e2e/release.sh | tee build/e2e-release.log
+  suite build/e2e.log e2e/bar.sh
+  suite build/e2e-blink.log e2e/blink.sh
+  suite build/e2e-commands.log e2e/commands.sh
+  suite build/e2e-install.log e2e/install.sh
+  suite build/e2e-release.log e2e/release.sh
   echo "== stress (short runs; scripts/stress-long.sh runs the long ones)"
-  bash e2e/stress/kill_save.sh 20 | tee build/e2e-kill-save.log
-  bash e2e/stress/hostile.sh | tee build/e2e-hostile.log
-  bash e2e/stress/stop_start.sh 200 | tee build/e2e-stop-start.log
-  bash e2e/stress/soak.sh 120 20 | tee build/e2e-soak.log
+  suite build/e2e-kill-save.log e2e/stress/kill_save.sh 20
+  suite build/e2e-hostile.log e2e/stress/hostile.sh
+  suite build/e2e-stop-start.log e2e/stress/stop_start.sh 200
+  suite build/e2e-soak.log e2e/stress/soak.sh 120 20
 )
 (
   source scripts/two-monitors-session.sh
   echo "== two monitors"
-  bash e2e/stress/monitors.sh | tee build/e2e-monitors.log
+  suite build/e2e-monitors.log e2e/stress/monitors.sh
 )
 (
   export WINEPREFIX=$PWD/build/wineprefix-144dpi # a scale of its own
   source scripts/xvfb-session.sh
   echo "== 150 % (144 dots per inch)"
-  bash e2e/scale.sh | tee build/e2e-scale.log
+  suite build/e2e-scale.log e2e/scale.sh
 )
 
 echo "== fuzz"
