@@ -46,6 +46,18 @@ sample() { # prints "t private_kb working_set_kb handles gdi user rss_kb"
   s=$(tr -d '\r' <"$dir/wininfo-stats.txt" 2>/dev/null)
   echo "$1 $(for k in private_kb working_set_kb handles gdi user; do echo "$s" | grep -oE "$k=[0-9]+" | cut -d= -f2; done | tr '\n' ' ')$(awk '/VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null)"
 }
+# One reading can count a volume handle that the 50 ms poll holds for a moment (more often on a
+# busy machine, where a tick lasts longer), so a reading counts once the next one agrees with its
+# handles, GDI objects and windows: a leak stays, a handle inside a tick is gone by then.
+settled_sample() {
+  local s previous=""
+  for _ in 1 2 3 4 5; do
+    s=$(sample "$1")
+    [ -n "$previous" ] && [ "$(cut -d' ' -f4-6 <<<"$s")" == "$(cut -d' ' -f4-6 <<<"$previous")" ] && break
+    previous=$s
+  done
+  echo "$s"
+}
 
 rounds=0 start=$SECONDS next=0
 samples=()
@@ -53,12 +65,12 @@ echo "seconds private_kb working_set_kb handles gdi user rss_kb"
 while ((SECONDS - start < seconds)); do
   round
   if ((SECONDS - start >= next)); then
-    samples+=("$(sample $((SECONDS - start)))")
+    samples+=("$(settled_sample $((SECONDS - start)))")
     echo "${samples[-1]}"
     next=$((next + every))
   fi
 done
-samples+=("$(sample $((SECONDS - start)))")
+samples+=("$(settled_sample $((SECONDS - start)))")
 echo "${samples[-1]}"
 kill "$traffic_pid"; wait "$traffic_pid" 2>/dev/null
 echo "$rounds rounds of commands in $((SECONDS - start)) s"
