@@ -89,25 +89,22 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
         return true;
     };
     if (!sampler.HasBase || sampler.Restart || gap) return startAfresh();
+    sampler.LastClock = now.QueryTime;
+    ++sampler.Ticks;
     const DiskCounters& base = sampler.Base;
-    const uint64_t tickClock = static_cast<uint64_t>(sampler.Ticks + 1) * tickMs * 10000;
+    const uint64_t tickClock = static_cast<uint64_t>(sampler.Ticks) * tickMs * 10000;
     const bool clockSecond =
         now.QueryTime != 0 && base.QueryTime != 0 && now.QueryTime >= base.QueryTime;
     const uint64_t elapsed = clockSecond ? now.QueryTime - base.QueryTime : tickClock;
     // A clock that stands still must not hold the second open for ever.
-    if (clockSecond ? elapsed < ClockSecond && sampler.Ticks + 1 < 2 * windowTicks
-                    : sampler.Ticks + 1 < windowTicks) {
-        sampler.LastClock = now.QueryTime;
-        ++sampler.Ticks;
+    if (clockSecond ? elapsed < ClockSecond && sampler.Ticks < 2 * windowTicks
+                    : sampler.Ticks < windowTicks)
         return false;
-    }
     // The system time set inside the second (a step shorter than a gap): the clock and the ticks
     // disagree by half or more, and the counts were not taken over the time the clock says.
     // Unknown, as the busy share is then: the next second starts from here.
     if (clockSecond && elapsed != 0 && (elapsed * 2 < tickClock || elapsed > tickClock * 2))
         return startAfresh();
-    sampler.LastClock = now.QueryTime;
-    ++sampler.Ticks;
     uint64_t reads = 0, writes = 0;
     const bool sane = now.BytesRead >= base.BytesRead && now.BytesWritten >= base.BytesWritten &&
                       CountDelta(now.ReadCount, base.ReadCount, &reads) &&
