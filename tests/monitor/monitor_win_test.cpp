@@ -86,7 +86,7 @@ void LongTick() {
 }
 
 // Also as on Windows 2000, where the timers are made without TIME_KILL_SYNCHRONOUS and the
-// service waits out a tick itself; then no tick may come after Stop either.
+// service waits out a tick itself (a late tick of a stopped slot: timer_service_test).
 TEST_F(TimerServiceOnWine, StopWaitsForATickInProgress) {
     for (const bool windows2000 : {false, true}) {
         SCOPED_TRACE(windows2000 ? "without a synchronous kill" : "with a synchronous kill");
@@ -100,14 +100,6 @@ TEST_F(TimerServiceOnWine, StopWaitsForATickInProgress) {
             TimerService::Start(0, 10, LongTick);
         }
         TimerService::Stop(0);
-        ASSERT_NE(TimerService::Start(0, 1, TickA), 0u);
-        for (int wait = 0; wait < 5000 && gTicksA.load() < 5; ++wait) Sleep(1);
-        ASSERT_GE(gTicksA.load(), 5) << "the timer never ticked";
-        TimerService::Stop(0);
-        const int atStop = gTicksA.load();
-        Sleep(100);
-        EXPECT_EQ(gTicksA.load(), atStop) << "a tick after Stop returned";
-        gTicksA = 0;
     }
     RefuseSynchronousKill(false);
 }
