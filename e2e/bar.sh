@@ -36,7 +36,7 @@ item 19 checked=0 "Uninstall Blinkbar"'
 echo "-- no settings file"
 prepare defaults ""
 start_bar ignored /arguments "C:\\"
-check "defaults: place and size" "400,10 431x18" "$(geometry)"
+eventually "defaults: place and size" "400,10 431x18" geometry
 info=$(wininfo window Blinkbar)
 check "defaults: visible" "1" "$(field "$info" window visible)"
 check "defaults: topmost" "1" "$(field "$info" window topmost)"
@@ -125,7 +125,7 @@ stop_bar
 echo "-- layouts from the settings file"
 prepare big '[Settings]\r\nIconSize=3\r\nMinimize Button=1\r\nLocked=1\r\n'
 start_bar
-check "size 3 with the button: place and size" "400,10 727x30" "$(geometry)"
+eventually "size 3 with the button: place and size" "400,10 727x30" geometry
 info=$(wininfo window Blinkbar)
 check "size 3 with the button: button place" "719,0,8,30" "$(field "$info" 'child id=5000' rect)"
 check "size 3 with the button: caption" '"|"' "$(field "$info" 'child id=5000' text)"
@@ -149,7 +149,7 @@ stop_bar
 
 prepare three '[Settings]\r\nDrives=110000000000000000000001\r\nTransparency=128\r\n'
 start_bar
-check "C, D and Z: place and size" "400,10 53x18" "$(geometry)"
+eventually "C, D and Z: place and size" "400,10 53x18" geometry
 info=$(wininfo window Blinkbar)
 check "C, D and Z: Z next to D" "36,0,18,18" "$(field "$info" 'child id=24' rect)"
 hidden=""
@@ -161,7 +161,7 @@ stop_bar
 
 prepare short '[Settings]\r\nDrives=111\r\nMinimize Button=0\r\nTransparency=45\r\nIconSize=2\r\n'
 start_bar
-check "a short mask: three LEDs of 24" "400,10 71x24" "$(geometry)"
+eventually "a short mask: three LEDs of 24" "400,10 71x24" geometry
 info=$(wininfo window Blinkbar)
 check "a short mask: D shown, F hidden at 72" "1@24,0,24,24 0@72,0,24,24" "$(field "$info" 'child id=2' visible)@$(field "$info" 'child id=2' rect) $(field "$info" 'child id=4' visible)@$(field "$info" 'child id=4' rect)"
 check "button hidden" "0" "$(field "$info" 'child id=5000' visible)"
@@ -173,7 +173,7 @@ stop_bar
 
 prepare off-screen '[settings]\nwinx=5000\nwiny=-20\nIconSize=2\n'
 start_bar
-check "a position on no monitor comes back, a negative one stays" "512,-20 575x24" "$(geometry)"
+eventually "a position on no monitor comes back, a negative one stays" "512,-20 575x24" geometry
 check "and the file is not rewritten" "$(printf '[settings]\nwinx=5000\nwiny=-20\nIconSize=2\n' | md5sum | cut -d' ' -f1)" "$(file_hash "$dir/Blinkbar.ini")"
 stop_bar
 

@@ -19,22 +19,22 @@ echo "-- sizes"
 prepare sizes ""
 start_bar
 pick 8
-check "size 2: bar" "400,10 575x24" "$(geometry)"
+eventually "size 2: bar" "400,10 575x24" geometry
 check "size 2: LED D is 24 pixels" "24,0,24,24" "$(field "$(wininfo window Blinkbar)" 'child id=2' rect)"
 check "size 2: only item 8 checked" "8" "$(menu_checks)"
 check "size 2: file" "$(saved_text 400 10 0 $all 00D800 FF2626 000000 FFFFFF 2 255 10 0)" "$(file_text)"
 pick 9
-check "size 3: bar" "400,10 719x30" "$(geometry)"
+eventually "size 3: bar" "400,10 719x30" geometry
 check "size 3: file" "3" "$(ini IconSize)"
 check "size 3: only item 9 checked" "9" "$(menu_checks)"
 pick 7
-check "size 1: bar" "400,10 431x18" "$(geometry)"
+eventually "size 1: bar" "400,10 431x18" geometry
 check "size 1: file" "$(default_save 400 10)" "$(file_text)"
 
 echo "-- minimize button, lock, topmost, save position"
 pick 11
 info=$(wininfo window Blinkbar)
-check "button shown: bar 8 wider" "400,10 439x18" "$(geometry)"
+eventually "button shown: bar 8 wider" "400,10 439x18" geometry
 check "button shown: at the right end, captioned |" "1 431,0,8,18 \"|\"" "$(field "$info" 'child id=5000' visible) $(field "$info" 'child id=5000' rect) $(field "$info" 'child id=5000' text)"
 check "button shown: file" "1" "$(ini 'Minimize Button')"
 check "button shown: item 11 checked" "7 11" "$(menu_checks)"

@@ -46,8 +46,37 @@ eventually_match() {
 
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 
-# wininfo ARGS...: its output (run into a file: Wine's servers inherit pipes).
+# One helper process answers a suite's questions about windows on a pair of FIFOs: a Wine start
+# costs about 0.3 s and a suite asks hundreds. Questions that name a file, hold something or
+# start a program get a process of their own (wininfo's arguments arrive in the ANSI code page).
+served=" window menu list text box tip tip-client tip-autopop close command post stats monitors \
+taskbar-created volume-arrival ended key settle menu-state "
+helper_pid=""
+trap '' PIPE # a helper that is gone makes a write fail, not the script end
+start_helper() {
+  mkdir -p "$work" && rm -f "$work/helper.in" "$work/helper.out" &&
+    mkfifo "$work/helper.in" "$work/helper.out" || return 0
+  "$root/scripts/wine-run.sh" "$helper_dir/wininfo.exe" serve <"$work/helper.in" \
+    >"$work/helper.out" 2>/dev/null &
+  helper_pid=$!
+  started_pids+=("$helper_pid")
+  exec {helper_in}>"$work/helper.in" {helper_out}<"$work/helper.out"
+}
+# wininfo ARGS...: its output. One-shot runs write into a file: Wine's servers inherit pipes.
 wininfo() {
+  if [ -n "$helper_pid" ] && [[ $served == *" $1 "* ]] && kill -0 "$helper_pid" 2>/dev/null; then
+    local token=$SRANDOM line out="" IFS=$'\t'
+    printf '%s\t%s\n' "$token" "$*" >&"$helper_in" 2>/dev/null || { echo "unreadable: no helper"; return 1; }
+    while IFS= read -r -t 60 line <&"$helper_out"; do
+      line=${line%$'\r'}
+      if [[ $line == $'\x1f'* ]]; then
+        [[ $line == $'\x1f'"$token "* ]] && { printf '%s' "$out"; return 0; }
+        out="" # the end of a late answer to a question given up on
+      else out+=$line$'\n'; fi
+    done
+    echo "unreadable: the helper did not answer '$*'"
+    return 1
+  fi
   local out=$work/wininfo.out
   wine_run "$helper_dir/wininfo.exe" "$@" >"$out" 2>/dev/null
   tr -d '\r' <"$out"
@@ -87,7 +116,9 @@ start_bar() {
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  sleep 0.5 # the first drive scan and the markers
+  # The first drive scan and the markers are drawn before the bar's thread takes its first message.
+  [ -n "$win" ] && wininfo settle >/dev/null
+  return 0
 }
 
 alive() { kill -0 "$pid" 2>/dev/null && echo yes || echo no; }
@@ -123,6 +154,7 @@ end_started() {
   return 0
 }
 trap end_started EXIT
+start_helper
 
 # How many visible windows are titled exactly TITLE; "unreadable" when xdotool itself fails, so
 # that a check for none cannot pass on a tool that did not answer.
@@ -151,10 +183,29 @@ geometry() { # of the X window: "x,y wxh"
   echo "$(echo "$g" | awk '/Position/ {print $2}') $(echo "$g" | awk '/Geometry/ {print $2}')"
 }
 
+# Waits until the popup menu is open or closed; one that does not come fails here.
+menu_is() { # open|closed
+  for _ in $(seq 200); do [ "$(wininfo menu-state)" == "$1" ] && return 0; sleep 0.05; done
+  failed=$((failed + 1))
+  echo "FAIL the menu is not $1 after 10 s"
+  return 1
+}
+# A right press within the double-click time of the one before is a WM_RBUTTONDBLCLK, which
+# opens no menu (GetDoubleClickTime: 500 ms unless the user changed it): a right-click on the
+# bar waits that out from the last one.
+right_click() { # x, y
+  local last now rest
+  last=$(cat "$work/right-click.at" 2>/dev/null || echo 0)
+  now=$(date +%s%N)
+  rest=$(((last + 600000000 - now) / 1000000))
+  ((rest > 0)) && sleep "0.$(printf '%03d' "$rest")"
+  xdotool mousemove "$1" "$2" click 3
+  date +%s%N >"$work/right-click.at"
+}
 # The items of the menu opened with a right-click at (x, y), as the hook library reads them.
 menu_items() {
-  xdotool mousemove "$1" "$2" click 3
-  sleep 0.6
+  right_click "$1" "$2"
+  menu_is open
   rm -f "$dir/wininfo-menu.txt"
   wininfo menu >/dev/null
   tr -d '\r' <"$dir/wininfo-menu.txt" 2>/dev/null
@@ -164,17 +215,19 @@ menu_checks() {
   menu_items "${1:-405}" "${2:-15}" | grep -oE '^item [0-9]+ checked=1' | awk '{print $2}' |
     tr '\n' ' ' | sed 's/ $//'
   xdotool key Escape
-  sleep 0.3
+  menu_is closed
 }
 
-# Right-click at (x, y) and pick menu item N with the keyboard: separators are skipped.
+# Right-click at (x, y) and pick menu item N with the keyboard (separators are skipped); returns
+# once the bar has handled the command, or opened the window it shows.
 pick() { # item, x, y
-  xdotool mousemove "${2:-405}" "${3:-15}" click 3
-  sleep 0.5
+  right_click "${2:-405}" "${3:-15}"
+  menu_is open || return 0
   local keys=()
   for _ in $(seq "$1"); do keys+=(Down); done
   xdotool key "${keys[@]}" Return
-  sleep 0.6
+  menu_is closed && wininfo settle >/dev/null
+  return 0
 }
 # A drag with the left button: pressed at (x, y), moved by (dx, dy) in ten steps, let go. The bar
 # follows in Windows' own move loop; read where it ends with `eventually`, not once.

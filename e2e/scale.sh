@@ -14,7 +14,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 prepare scale "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
 traffic 00
 start_bar
-check "the bar: 24 LEDs of 27 pixels, less one" "300,10 647x27" "$(geometry)"
+eventually "the bar: 24 LEDs of 27 pixels, less one" "300,10 647x27" geometry
 # D is the second LED, x 327..353: halves of 13 and 14 rows, then a separator of two columns.
 traffic 03
 eventually "D reads and writes: each half in its colour, a two-column separator" \

@@ -22,6 +22,13 @@
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 //   wininfo start LINE      starts a program by the command line, bare names searched as Windows
 //   does
+//   wininfo key PATH        the values of HKEY_CURRENT_USER\PATH, "name=value" a line, or "absent"
+//   wininfo settle          waits until every bar's thread has handled what was posted to it
+//                           before (a command picked from its menu), 5 s at most each
+//   wininfo menu-state      "open" while a popup menu shows, else "closed"
+//   wininfo serve           answers the commands above, one a line on standard input with its
+//                           arguments split by tabs, each answer ending in a line "\x1f" TOKEN
+//                           RC (TOKEN the request's first field): one Wine start for a whole suite
 
 #include <windows.h>
 #include <dbt.h>
@@ -78,7 +85,8 @@ int Window(const char* title) {
         return 1;
     }
     // Our thread's view of the focus: attach to the window's input.
-    AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(w, nullptr), TRUE);
+    const DWORD barThread = GetWindowThreadProcessId(w, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), barThread, TRUE);
     RECT r{}, c{};
     GetWindowRect(w, &r);
     GetClientRect(w, &c);
@@ -98,15 +106,20 @@ int Window(const char* title) {
         std::printf(" layered=%d alpha=none", (ex & WS_EX_LAYERED) ? 1 : 0);
     std::printf(" foreground=%d\n", GetForegroundWindow() == w ? 1 : 0);
     EnumChildWindows(w, PrintChild, reinterpret_cast<LPARAM>(w));
+    // A helper that stays up must not keep sharing the program's input state.
+    AttachThreadInput(GetCurrentThreadId(), barThread, FALSE);
     return 0;
 }
 
 // Sets one of the hook library's procedures on the thread of window `w`; null where it cannot.
+// The library is loaded once and stays, as the helper may answer many questions.
 HHOOK HookThreadOf(HWND w, const char* procedure, int type) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
-    HMODULE library = LoadLibraryA(path);
+    static HMODULE library = [] {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo_hook.dll");
+        return LoadLibraryA(path);
+    }();
     const auto proc =
         reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, procedure)));
     return proc ? SetWindowsHookExA(type, proc, library, GetWindowThreadProcessId(w, nullptr))
@@ -262,6 +275,25 @@ HWND FindBar(const char* title) {
     return hidden ? hidden : FindWindowA(nullptr, title);
 }
 
+// Posts a mark to each bar and waits until its thread takes it from the queue: posted messages
+// are taken in order, so what came before (a menu's WM_COMMAND) has been handled by then, or a
+// modal loop it opened is running.
+int Settle() {
+    HANDLE taken = CreateEventA(nullptr, FALSE, FALSE, "WininfoMarkTaken");
+    int busy = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "BlinkbarBar", nullptr); w && taken;
+         w = FindWindowExA(nullptr, w, "BlinkbarBar", nullptr)) {
+        HHOOK hook = HookThreadOf(w, "WininfoMarkHook", WH_GETMESSAGE);
+        if (!hook || !PostMessageA(w, RegisterWindowMessageA("WininfoMark"), 0, 0) ||
+            WaitForSingleObject(taken, 5000) != WAIT_OBJECT_0)
+            ++busy;
+        if (hook) UnhookWindowsHookEx(hook);
+    }
+    if (taken) CloseHandle(taken);
+    std::printf(busy || !taken ? "busy\n" : "settled\n");
+    return busy || !taken ? 1 : 0;
+}
+
 int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND w = FindBar(title);
     return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
@@ -385,11 +417,31 @@ int VolumeArrival(const char* title, char letter) {
                : 1;
 }
 
-} // namespace
+// The values of a key of the current user's registry; a key that is not there is "absent",
+// any other refusal "unreadable", so that a failed read never passes for a removed entry.
+int Key(const char* path) {
+    HKEY key = nullptr;
+    const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
+    if (opened != ERROR_SUCCESS) {
+        std::printf(opened == ERROR_FILE_NOT_FOUND ? "absent\n" : "unreadable: error %ld\n", opened);
+        return 1;
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256] = {};
+        BYTE data[2048] = {};
+        DWORD nameLength = sizeof name, type = 0, size = sizeof data - 1;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_DWORD)
+            std::printf("%s=0x%lx\n", name, *reinterpret_cast<DWORD*>(data));
+        else
+            std::printf("%s=%s\n", name, reinterpret_cast<char*>(data));
+    }
+    RegCloseKey(key);
+    return 0;
+}
 
-int main(int argc, char** argv) {
-    // Places in the screen's own pixels, as a DPI-aware program sees them, at any scale.
-    SetProcessDPIAware();
+int Run(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "menu")) return Menu();
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);
@@ -467,6 +519,42 @@ int main(int argc, char** argv) {
                             SMTO_ABORTIFHUNG, 2000, nullptr);
         return 0;
     }
-    std::fprintf(stderr, "usage: wininfo window|menu|text|close TITLE | taskbar-created\n");
+    if (argc >= 3 && !std::strcmp(argv[1], "key")) return Key(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "settle")) return Settle();
+    if (argc >= 2 && !std::strcmp(argv[1], "menu-state")) {
+        std::printf(FindVisibleWindowOfClass("#32768") ? "open\n" : "closed\n");
+        return 0;
+    }
+    std::printf("usage: wininfo window|menu|text|close TITLE | taskbar-created\n");
     return 2;
+}
+
+// One question a line: "TOKEN\tCOMMAND\tARGUMENT...". The token comes back on the closing line,
+// so that the asker can tell its own answer from a late one to a question it gave up on.
+int Serve() {
+    static char line[4096];
+    while (std::fgets(line, sizeof line, stdin)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        char* fields[16] = {};
+        int count = 0;
+        for (char* p = line; p && count < 16;) {
+            fields[count++] = p;
+            p = std::strchr(p, '\t');
+            if (p) *p++ = '\0';
+        }
+        if (count < 2) continue;
+        const int rc = Run(count, fields);
+        std::printf("\x1f%s %d\n", fields[0], rc);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Places in the screen's own pixels, as a DPI-aware program sees them, at any scale.
+    SetProcessDPIAware();
+    if (argc >= 2 && !std::strcmp(argv[1], "serve")) return Serve();
+    return Run(argc, argv);
 }

@@ -104,6 +104,20 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A mark posted behind whatever the program's queue holds: once its thread takes the mark, every
+// message posted before it (a menu's command) has been handled.
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    WininfoMarkHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE &&
+        reinterpret_cast<const MSG*>(lParam)->message == RegisterWindowMessageA("WininfoMark")) {
+        if (HANDLE taken = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkTaken")) {
+            SetEvent(taken);
+            CloseHandle(taken);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     WininfoHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
