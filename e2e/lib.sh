@@ -52,7 +52,6 @@ wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 served=" window menu list text box tip tip-client tip-autopop close command post stats monitors \
 taskbar-created volume-arrival ended key settle menu-state "
 helper_pid=""
-trap '' PIPE # a helper that is gone makes a write fail, not the script end
 start_helper() {
   mkdir -p "$work" && rm -f "$work/helper.in" "$work/helper.out" &&
     mkfifo "$work/helper.in" "$work/helper.out" || return 0
