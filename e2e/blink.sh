@@ -173,15 +173,28 @@ xdotool mousemove 600 400
 sleep 0.3
 pick 16 # Minimize To Tray, while C writes
 eventually "in the notification area" "0" bar_visible
+away_at=$(date +%s%N)
 cd_traffic 0 0
 sleep 8
 from_tray
 eventually "back" "1" bar_visible
+back_at=$(date +%s%N)
 hover_c
 eventually "a tooltip shows over C again" "1" tip_shown
-# Eight empty columns, a second each, then the seconds since the return: the newest is no write.
-check "the newest columns are the time away, not C's writes before it" \
-  "000000 000000 000000 000000 000000" "$(tip_chart 51 0  52 3  53 0  53 3  59 3)"
+# Where the return and the time away lie depends on when the chart is read, so both are placed
+# by the clock: the seconds since the return (read after the chart, so never too few) end at the
+# newest column; before them the time away, empty where it is surely away (a second of doubt at
+# each end); before that C's writes, red, which places the span and fails a chart that stopped.
+away_chart=$(tip_chart $(seq -s ' 3 ' 0 59) 3)
+read_at=$(date +%s%N)
+away=$(((back_at - away_at) / 1000000000)) since=$(((read_at - back_at) / 1000000000 + 1))
+back_column=$((60 - since))
+away_columns=$(echo "$away_chart" | awk -v b="$back_column" -v a="$away" '
+  NF != 60 {print "unreadable: " $0; exit}
+  {e = ""; for (c = b - 2; c >= b - a + 1; c--) e = e $(c + 1) " "
+   print (b - a - 3 >= 0 ? "writes " $(b - a - 2) : "read too late") ", away " e "newest " $60}')
+check "the time away is empty, between C's writes before it and the quiet seconds since" \
+  "writes FF2626, away $(printf '000000 %.0s' $(seq $((away - 2))))newest 000000" "$away_columns"
 xdotool mousemove 600 400
 echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png $dir/tooltip-fast.png"
 

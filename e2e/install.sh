@@ -22,23 +22,14 @@ startup_link=$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Blinkbar
 windir="$(win_env LOCALAPPDATA)\\Programs\\Blinkbar"
 run_log=$work/installed-run.log # the program's output, kept out of the installed folder
 
-# "absent" only when reg answers for the key above it and not for the entry: a reg that did not
-# run at all is no evidence that the entry is gone.
+# "absent" only when Windows says the key is not there: a read that failed is no evidence that
+# the entry is gone.
 entry_state() {
-  wine_run reg query "$key" >/dev/null 2>&1
-  local entry=$?
-  wine_run reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion' >/dev/null 2>&1
-  local parent=$?
-  case "$entry $parent" in
-    "0 0") echo present ;;
-    "1 0") echo absent ;;
-    *) echo "unreadable (reg exit codes $entry $parent)" ;;
-  esac
+  local state
+  state=$(wininfo key "${key#HKCU\\}" | head -n 1)
+  case $state in present | absent) echo "$state" ;; *) echo "unreadable: $state" ;; esac
 }
-registry() { # the values of the installed-programs entry, "name=value" a line, sorted
-  wine_run reg query "$key" >"$work/reg.out" 2>/dev/null
-  tr -d '\r' <"$work/reg.out" | awk '$2 ~ /^REG_/ {v=$3; for (i=4;i<=NF;i++) v=v" "$i; print $1"="v}' | sort
-}
+registry() { wininfo key "${key#HKCU\\}" | grep '=' | sort; } # the entry's values, "name=value"
 reg_value() { registry | grep -m1 "^$1=" | cut -d= -f2-; }
 installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 's/ $//'); }
 

@@ -7,8 +7,31 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 [[ "$WINEPREFIX" == *144dpi ]] || { echo "run in the 144-dpi prefix, not $WINEPREFIX"; exit 1; }
-"$root/scripts/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-  /d 144 /f >/dev/null 2>&1
+# Each new process reads the scale from the registry: one session shows both.
+scale() { "$root/scripts/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+hover_c() { xdotool mousemove 310 20; sleep 0.3; xdotool mousemove 312 22; } # C: in every prefix
+# C's tooltip chart: its width and height inside the frame.
+hover_chart_size() {
+  hover_c
+  local size
+  for _ in $(seq 40); do
+    size=$(tip_chart_area | cut -d' ' -f3-)
+    [[ $size =~ ^[0-9]+\ [0-9]+$ ]] && break
+    sleep 0.2
+  done
+  echo "$size"
+}
+
+# The chart at 100 %, for the size at 150 %.
+scale 96
+prepare scale-100 "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
+start_bar
+read -r width height <<<"$(hover_chart_size)"
+xdotool mousemove 600 400
+stop_bar
+[[ "$width $height" =~ ^[0-9]+\ [0-9]+$ ]] || { echo "the chart at 100 % is unreadable"; width=0 height=0; }
+scale 144
 
 # At 300, 10 the whole bar fits the 1024-pixel screen.
 prepare scale "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
@@ -20,17 +43,15 @@ traffic 03
 eventually "D reads and writes: each half in its colour, a two-column separator" \
   "00D800 00D800 FF2626 FF2626 FF2626 FFFFFF FFFFFF" pixels 328 10 350 22 328 23 350 36 351 30 352 30 353 30
 import -window root -crop 657x37+295+5 +repage "$dir/bar-150.png"
-# C's tooltip and its minute (C is a drive in every prefix), half as large again as at 100 %.
-# Printed: the newest column above and below the middle, the oldest at the middle (before the
-# program ran: empty).
+# C's tooltip and its minute, half as large again as at 100 %. Printed: the newest column above
+# and below the middle, the oldest at the middle (before the program ran: empty).
 traffic 30
-xdotool mousemove 310 20
-sleep 0.3
-xdotool mousemove 312 22
+hover_c
 chart() { tip_chart 59 -1  59 4  0 0; }
 eventually "C's tooltip: both halves of the newest second, nothing in the oldest" \
   "00D800 FF2626 000000" chart
-check "C's chart at 1.5 times the 120 x 40 of 100 %" "180 60" "$(tip_chart_area | cut -d' ' -f3-)"
+check "C's chart at 1.5 times its $width x $height at 100 %" \
+  "$((width * 3 / 2)) $((height * 3 / 2))" "$(tip_chart_area | cut -d' ' -f3-)"
 import -window root "$dir/tooltip-150.png"
 echo "screenshot: $dir/tooltip-150.png"
 xdotool mousemove 600 400

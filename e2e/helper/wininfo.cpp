@@ -22,7 +22,8 @@
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 //   wininfo start LINE      starts a program by the command line, bare names searched as Windows
 //   does
-//   wininfo key PATH        the values of HKEY_CURRENT_USER\PATH, "name=value" a line, or "absent"
+//   wininfo key PATH        "present" and the values of HKEY_CURRENT_USER\PATH, "name=value" a
+//                           line, or "absent"
 //   wininfo settle          waits until every bar's thread has handled what was posted to it
 //                           before (a command picked from its menu), 5 s at most each
 //   wininfo menu-state      "open" while a popup menu shows, else "closed"
@@ -426,6 +427,7 @@ int Key(const char* path) {
         std::printf(opened == ERROR_FILE_NOT_FOUND ? "absent\n" : "unreadable: error %ld\n", opened);
         return 1;
     }
+    std::printf("present\n");
     for (DWORD i = 0;; ++i) {
         char name[256] = {};
         BYTE data[2048] = {};
