@@ -62,19 +62,17 @@ check "defaults: still running" "yes" "$(alive)"
 echo "-- the menu"
 check "menu: 19 items, 5 separators, exact texts, size 1 checked" "$expected_menu" "$(menu_items 405 15)"
 xdotool key Escape
-sleep 0.4
-check "menu: Escape closes it" "no menu" "$(wininfo menu)"
+eventually "menu: Escape closes it" "no menu" wininfo menu
 check "menu: nothing changed" "400,10 431x18" "$(geometry)"
 check "menu: a right press on an LED far right opens it too" "7" "$(menu_checks 820 15)"
 
 echo "-- wheel"
 xdotool mousemove 405 15 click 5 click 5 click 5
-sleep 0.4
-check "wheel: three notches down" "225" "$(field "$(wininfo window Blinkbar)" window alpha)"
-check "wheel: X opacity follows" "$((225 * 4294967295 / 255))" "$(opacity_property)"
+bar_alpha() { field "$(wininfo window Blinkbar)" window alpha; }
+eventually "wheel: three notches down" "225" bar_alpha
+eventually "wheel: X opacity follows" "$((225 * 4294967295 / 255))" opacity_property
 xdotool click 4 click 4 click 4 click 4 click 4
-sleep 0.4
-check "wheel: up stops at 255" "255" "$(field "$(wininfo window Blinkbar)" window alpha)"
+eventually "wheel: up stops at 255" "255" bar_alpha
 
 echo "-- drag, click, double-click"
 drag 405 15 100 60

@@ -126,11 +126,10 @@ check "dialog: slider at 128 with the focus" "128 40 255 1 30,10,125,20" "$(fiel
 check "dialog: labels" '"40" "255" "128"' "$(field "$info" 'child id=621' text) $(field "$info" 'child id=622' text) $(field "$info" 'child id=623' text)"
 dialog=$(wait_for_window '^Adjust Window Transparency$')
 xdotool windowfocus --sync "$dialog" key Home
-sleep 0.4
-check "Home: the bar at 40 at once" "40 \"40\"" "$(alpha Blinkbar) $(field "$(wininfo window "Adjust Window Transparency")" 'child id=623' text)"
+bar_and_label() { echo "$(alpha Blinkbar) $(field "$(wininfo window "Adjust Window Transparency")" 'child id=623' text)"; }
+eventually "Home: the bar at 40 at once" "40 \"40\"" bar_and_label
 xdotool key Right Right
-sleep 0.4
-check "Right twice: 42" "42" "$(alpha Blinkbar)"
+eventually "Right twice: 42" "42" alpha Blinkbar
 check "while open: nothing saved yet" "$prepared" "$(file_hash "$dir/Blinkbar.ini")"
 wininfo close "Adjust Window Transparency" >/dev/null
 eventually "closed: the value saved" "42" ini Transparency
@@ -154,9 +153,9 @@ check "drive dialog: C, H, I, Z and the button in place" \
   "10,10,40,20 10,110,40,20 50,10,40,20 130,110,40,20 10,135,150,20" \
   "$(for id in 251 256 257 274 280; do printf '%s ' "$(field "$info" "child id=$id" rect)"; done | sed 's/ $//')"
 check "drive dialog: all 24 ticked" "24" "$(echo "$info" | grep -cE 'class=Button .*checked=1')"
+box_checked() { field "$(wininfo window "Show/Hide Drive")" "child id=$1" checked; }
 xdotool key Tab Tab space # D
-sleep 0.3
-check "D cleared" "0" "$(field "$(wininfo window "Show/Hide Drive")" 'child id=252' checked)"
+eventually "D cleared" "0" box_checked 252
 wininfo close "Show/Hide Drive" >/dev/null
 eventually "closed: the dialog goes" "" dialog_shown "Show/Hide Drive"
 check "closed: nothing changes" "400,10 431x18 none" "$(geometry) $(file_hash "$dir/Blinkbar.ini")"
@@ -172,14 +171,13 @@ start_bar
 open_drive_dialog
 for _ in $(seq 24); do xdotool key Tab; done # from nowhere through C..Z
 sleep 0.3
-box_checked() { field "$(wininfo window "Show/Hide Drive")" "child id=$1" checked; }
 xdotool key space
 sleep 0.3
 check "the last ticked box cannot be cleared" "1" "$(box_checked 274)"
 # The same keys clear Z once Y is ticked: they do reach the boxes.
 xdotool key shift+Tab space Tab space
-sleep 0.3
-check "with Y ticked, Z can be cleared" "1 0" "$(box_checked 273) $(box_checked 274)"
+y_and_z() { echo "$(box_checked 273) $(box_checked 274)"; }
+eventually "with Y ticked, Z can be cleared" "1 0" y_and_z
 xdotool key Tab space # Save Changes
 eventually "saved: Y alone" "$(saved_text 400 10 0 000000000000000000000010 00D800 FF2626 000000 FFFFFF 1 255 10 0)" file_text
 stop_bar
@@ -246,8 +244,8 @@ pick 18
 check "exit: the question" "Static: Do you want to exit?" "$(wininfo box | grep Static)"
 answer n
 traffic 2
-sleep 0.5
-check "exit No: still running and the LEDs still switch" "yes FF2626" "$(alive) $(pixels 401 24)"
+running_and_lit() { echo "$(alive) $(pixels 401 24)"; }
+eventually "exit No: still running and the LEDs still switch" "yes FF2626" running_and_lit
 traffic 0
 drag 405 15 100 30
 eventually "dragged before Exit" "500,40 431x18" geometry
