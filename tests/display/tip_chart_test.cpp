@@ -4,24 +4,30 @@
 
 namespace {
 
-// A minute of two-pixel seconds, 40 high, in a frame 4 pixels in from the tip's bottom left corner,
-// and the room the tip leaves for it, below the text and beside a narrow one; all of it half as
+// What a user sees of the chart: sixty equal seconds in a frame in the tip's bottom left corner,
+// in the room the tip leaves below its text (and beside a text narrower than the chart), half as
 // large again at 150 %.
 TEST(TipChart, PlacedInTheTipsBottomLeftCornerAtTheBarsScale) {
     const ScreenArea client{0, 0, 300, 200};
-    struct Row {
-        int Dpi, TextWidth;
-        ScreenArea Inner, Margin;
-    } const rows[] = {
-        {96, 100, {5, 155, 125, 195}, {0, 0, 30, 50}},
-        {96, 400, {5, 155, 125, 195}, {0, 0, 0, 50}},
-        {144, 100, {7, 133, 187, 193}, {0, 0, 94, 74}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.Dpi);
-        EXPECT_EQ(PlaceTipChart(client, r.Dpi).Inner, r.Inner);
-        EXPECT_EQ(TipChartMargin(r.TextWidth, r.Dpi), r.Margin);
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        const TipChart chart = PlaceTipChart(client, dpi);
+        const ScreenArea& in = chart.Inner;
+        const int edge = chart.Pad + 1; // the pad and the frame
+        EXPECT_EQ(in.Left, client.Left + edge);
+        EXPECT_EQ(in.Bottom, client.Bottom - edge);
+        EXPECT_GT(chart.Column, 0);
+        EXPECT_EQ(in.Right - in.Left, 60 * chart.Column);
+        EXPECT_EQ(in.Bottom - in.Top, 2 * chart.Half);
+        const int roomWidth = in.Right - in.Left + 2 * edge,
+                  roomHeight = in.Bottom - in.Top + 2 * edge;
+        EXPECT_EQ(TipChartMargin(100, dpi), (ScreenArea{0, 0, roomWidth - 100, roomHeight}));
+        EXPECT_EQ(TipChartMargin(roomWidth + 1, dpi), (ScreenArea{0, 0, 0, roomHeight}));
     }
+    const ScreenArea at100 = PlaceTipChart(client, 96).Inner,
+                     at150 = PlaceTipChart(client, 144).Inner;
+    EXPECT_EQ((at150.Right - at150.Left) * 2, (at100.Right - at100.Left) * 3);
+    EXPECT_EQ((at150.Bottom - at150.Top) * 2, (at100.Bottom - at100.Top) * 3);
 }
 
 // Reads rise from the middle (y 175) and writes fall from it, to the scale of the minute's peak;
