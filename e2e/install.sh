@@ -107,12 +107,11 @@ setup_pid=$bg_pid
 w=$(wait_for_window '^Blinkbar Setup')
 check "the installer's window" "yes" "$([ -n "$w" ] && echo yes)"
 page() { wininfo text "Blinkbar Setup" | grep -m1 -oE "$1"; }
-sleep 1
-check "welcome page" "Welcome to Blinkbar Setup" "$(page 'Welcome to Blinkbar Setup')"
-xdotool windowfocus --sync "$w" key Return; sleep 1
-check "components page" "Choose Components" "$(page 'Choose Components')"
-xdotool windowfocus --sync "$w" key Return; sleep 1
-check "folder page proposes the per-user folder" "$windir" "$(page 'C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar')"
+eventually "welcome page" "Welcome to Blinkbar Setup" page 'Welcome to Blinkbar Setup'
+xdotool windowfocus --sync "$w" key Return
+eventually "components page" "Choose Components" page 'Choose Components'
+xdotool windowfocus --sync "$w" key Return
+eventually "folder page proposes the per-user folder" "$windir" page 'C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar'
 xdotool windowfocus --sync "$w" key Return
 for _ in $(seq 50); do [ -n "$(page 'Start Blinkbar now')" ] && break; sleep 0.2; done
 check "the last page offers to start Blinkbar" "Start Blinkbar now" "$(page 'Start Blinkbar now')"
@@ -155,8 +154,8 @@ before=$(file_hash "$install_dir/unins000.exe")
 start_program "$setup" setup.log
 setup_pid=$bg_pid
 box_window "Blinkbar Setup" >/dev/null
-sleep 0.5
-check "an interactive install asks to close Blinkbar" "yes" "$(wininfo box | grep -q 'Blinkbar is running' && echo yes)"
+asks_to_close() { wininfo box | grep -q 'Blinkbar is running' && echo yes; }
+eventually "an interactive install asks to close Blinkbar" "yes" asks_to_close
 check "the question names the notification-area icon too" "yes" "$(wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Setup"
 wait_exit "$setup_pid"
