@@ -11,26 +11,18 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 scale() { "$root/scripts/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
   /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
 hover_c() { xdotool mousemove 310 20; sleep 0.3; xdotool mousemove 312 22; } # C: in every prefix
-# C's tooltip chart: its width and height inside the frame.
-hover_chart_size() {
-  hover_c
-  local size
-  for _ in $(seq 40); do
-    size=$(tip_chart_area | cut -d' ' -f3-)
-    [[ $size =~ ^[0-9]+\ [0-9]+$ ]] && break
-    sleep 0.2
-  done
-  echo "$size"
-}
+chart_size() { tip_chart_area | cut -d' ' -f3-; } # inside the frame
 
 # The chart at 100 %, for the size at 150 %.
 scale 96
 prepare scale-100 "[Settings]\r\nwinx=300\r\nwiny=10\r\n" "$helper_dir/blinkbar_e2e.exe"
 start_bar
-read -r width height <<<"$(hover_chart_size)"
+hover_c
+eventually_match "C's chart at 100 %" '^[0-9]+ [0-9]+$' chart_size
+read -r width height <<<"$(chart_size)"
 xdotool mousemove 600 400
 stop_bar
-[[ "$width $height" =~ ^[0-9]+\ [0-9]+$ ]] || { echo "the chart at 100 % is unreadable"; width=0 height=0; }
+[[ "$width $height" =~ ^[0-9]+\ [0-9]+$ ]] || width=0 height=0
 scale 144
 
 # At 300, 10 the whole bar fits the 1024-pixel screen.
@@ -51,7 +43,7 @@ chart() { tip_chart 59 -1  59 4  0 0; }
 eventually "C's tooltip: both halves of the newest second, nothing in the oldest" \
   "00D800 FF2626 000000" chart
 check "C's chart at 1.5 times its $width x $height at 100 %" \
-  "$((width * 3 / 2)) $((height * 3 / 2))" "$(tip_chart_area | cut -d' ' -f3-)"
+  "$((width * 3 / 2)) $((height * 3 / 2))" "$(chart_size)"
 import -window root "$dir/tooltip-150.png"
 echo "screenshot: $dir/tooltip-150.png"
 xdotool mousemove 600 400

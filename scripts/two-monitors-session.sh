@@ -9,13 +9,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/session-common.sh"
 export WINEPREFIX=$root/build/wineprefix-monitors
 
-display_number=$(free_display $((500 + RANDOM % 400)))
 mkdir -p "$root/build"
-Xorg ":${display_number}" -config "$root/scripts/xorg-dummy.conf" -noreset -nolisten tcp \
-  -logfile "$root/build/xorg-monitors.log" -novtswitch -sharevts >/dev/null 2>&1 &
-xorg_pid=$!
-export DISPLAY=":${display_number}"
-wait_for_display
+start_x_server 500 Xorg -config "$root/scripts/xorg-dummy.conf" -noreset -nolisten tcp \
+  -logfile "$root/build/xorg-monitors.log" -novtswitch -sharevts
 for _ in $(seq 20); do
   xrandr --addmode DUMMY1 1024x768 2>/dev/null
   xrandr --fb 2048x768 --output DUMMY0 --mode 1024x768 --pos 0x0 --primary \
@@ -24,4 +20,4 @@ for _ in $(seq 20); do
   sleep 0.2
 done
 
-keep_wine_server "$xorg_pid"
+keep_wine_server "$x_pid"
