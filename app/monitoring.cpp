@@ -14,7 +14,8 @@ uint32_t RescanPeriodMs(int intervalSeconds) {
 
 namespace {
 
-bool gPaused = false; // window's thread only
+bool gPaused = false;     // window's thread only
+bool gRescanOwed = false; // a pause ended while stopped: the next start scans the drives
 
 // The even 50 ms pace needs the fine resolution, and only the poll needs it.
 void StartTimers() {
@@ -41,6 +42,10 @@ void StopMonitoring() {
 }
 
 void StartMonitoring() {
+    if (!gPaused && gRescanOwed) {
+        gRescanOwed = false;
+        ScanFixedDrives(); // before the rescan timer runs; on this thread the hand-over is at once
+    }
     if (!gPaused) StartTimers();
     // Switches that reached the window's thread while stopped were dropped: resend every slot.
     ResyncLedSwitches();
@@ -51,7 +56,12 @@ void PauseMonitoring(bool paused) {
     if (paused == gPaused) return;
     gPaused = paused;
     SetPollingPaused(paused);
-    if (AppState.MonitorActive.load() != 1) return;
+    if (AppState.MonitorActive.load() != 1) {
+        // A dialog, a question or the tray holds the timers: the drives may have changed while
+        // nothing looked, so the start after it makes up for the rescans missed.
+        if (!paused) gRescanOwed = true;
+        return;
+    }
     if (paused) {
         StopTimers();
         return;
@@ -62,5 +72,6 @@ void PauseMonitoring(bool paused) {
 
 void ForgetMonitoringPause() {
     gPaused = false;
+    gRescanOwed = false;
     SetPollingPaused(false);
 }

@@ -12,7 +12,8 @@ void StartMonitoring();
 // While nobody can see the bar (locked, disconnected, screen off) neither timer runs and the
 // resolution is given back; when the pause ends, running monitoring starts its timers again, the
 // first tick takes the counters as a new base, and one drive scan makes up for the rescans
-// missed. Stopped monitoring only remembers the pause for its next start.
+// missed. Stopped monitoring only remembers the pause for its next start, and a pause that ended
+// meanwhile for the drive scan that start runs.
 void PauseMonitoring(bool paused);
 // The bar is going: the pause is forgotten and nothing is started.
 void ForgetMonitoringPause();

@@ -82,7 +82,13 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
     // Whatever the drive did since the last reading was not watched tick by tick: it belongs to
     // no second, and the next second is measured from here.
     const auto startAfresh = [&] {
-        const int missed = sampler.HasBase ? SecondsSince(sampler.Base, now) : -1;
+        int missed = sampler.HasBase ? SecondsSince(sampler.Base, now) : -1;
+        // The clock set back past the second's start tells nothing of the time that went by, but
+        // the drive is the same: its minute stays, and the ticks since the base count the seconds.
+        if (missed < 0 && sampler.HasBase && sampler.Base.QueryTime != 0 && now.QueryTime != 0) {
+            const int seconds = (sampler.Ticks + 1) * tickMs / 1000;
+            missed = seconds > 60 ? 60 : seconds;
+        }
         sampler = RateSampler{now, now.QueryTime, 0, true, false, RateStatus::Measuring};
         *rates = DriveRates{RateStatus::Measuring};
         rates->MissedSeconds = missed;

@@ -177,6 +177,13 @@ void ParseSettingsText(const char* data, size_t size, SettingsDocument& doc) {
     }
 }
 
+bool IsCutWriteOf(const std::string& file, const std::string& whole) {
+    if (file.size() > whole.size() || file == whole) return false;
+    size_t same = 0;
+    while (same < file.size() && file[same] == whole[same]) ++same;
+    return file.find_first_not_of('\0', same) == std::string::npos;
+}
+
 std::string ComposeSettingsText(const SettingsDocument& doc) {
     std::string text;
     if (doc.Utf8) text += "\xEF\xBB\xBF\r\n";

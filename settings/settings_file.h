@@ -43,6 +43,11 @@ void SettingsWriteInteger(SettingsDocument& doc, const std::string& key, int32_t
 void SettingsWriteString(SettingsDocument& doc, const std::string& key, const std::string& value);
 void SettingsWriteComment(SettingsDocument& doc, const std::string& comment);
 
+// Whether `file` is what a write of `whole` cut off leaves: a beginning of it, shorter, or at its
+// full length with the unwritten tail read as zero bytes (NTFS can keep a file's new length
+// after a power cut without its last clusters). A file equal to `whole` is whole, not cut.
+bool IsCutWriteOf(const std::string& file, const std::string& whole);
+
 // msvcrt's atoi: blanks, a sign, decimal digits up to the first other character; wraps.
 int32_t AtoiValue(const char* text);
 

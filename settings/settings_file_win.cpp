@@ -40,14 +40,18 @@ UniqueFile CreateTemp(const std::wstring& tempPath) {
 
 enum class InPlace { Untouched, CutShort, Written };
 
-// Rewrites `path` where it stands: what the program did before it had a temporary file, and the
-// only way left where the folder takes no new file but the file itself may be written. Nothing is
-// changed unless the file opens for writing. It is emptied first, so a write cut off at any byte
-// leaves a beginning of the new text, never new bytes over the old tail: that is how a start tells
-// a cut-off write from a file that is whole.
-InPlace RewriteInPlace(const std::wstring& path, const std::string& bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+// `path` opened to be rewritten where it stands; none where it does not open for writing
+// (read-only, or held by another program without write sharing).
+UniqueFile OpenInPlace(const std::wstring& path) {
+    return UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Rewrites the opened file where it stands: what the program did before it had a temporary file,
+// and the only way left where the folder takes no new file but the file itself may be written. It
+// is emptied first, so a write cut off at any byte leaves a beginning of the new text, never new
+// bytes over the old tail: that is how a start tells a cut-off write from a file that is whole.
+InPlace RewriteInPlace(const UniqueFile& file, const std::string& bytes) {
     if (!file) return InPlace::Untouched;
     if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
         !SetEndOfFile(file.get()))
@@ -85,7 +89,8 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         return;
     }
     if (!temp) {
-        if (RewriteInPlace(path, bytes) == InPlace::Written) DeleteFileW(CopyPathFor(path).c_str());
+        if (RewriteInPlace(OpenInPlace(path), bytes) == InPlace::Written)
+            DeleteFileW(CopyPathFor(path).c_str());
         return;
     }
     const std::wstring tempPath = TempPathFor(path);
@@ -101,14 +106,16 @@ void ReplaceWith(UniqueFile temp, const std::wstring& path, const std::string& b
         // (the next "scoop update" would bring them back). Write the file where it stands, with
         // the whole new text kept first: a write cut off at any byte loses nothing. A file that
         // does not open for writing (read-only, held by another program) keeps its text and the
-        // save failed: no copy stays that a start would prefer to it.
+        // save failed; the copy is not touched then, so the text of an earlier cut-off write,
+        // still the only whole one, stays where a start finds it.
+        const UniqueFile file = OpenInPlace(path);
         const std::wstring copyPath = CopyPathFor(path);
-        if (!MoveFileExW(tempPath.c_str(), copyPath.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!file || !MoveFileExW(tempPath.c_str(), copyPath.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             DeleteFileW(tempPath.c_str());
             return;
         }
-        if (RewriteInPlace(path, bytes) != InPlace::CutShort) DeleteFileW(copyPath.c_str());
+        if (RewriteInPlace(file, bytes) != InPlace::CutShort) DeleteFileW(copyPath.c_str());
         return;
     }
     bool replaced = false;
@@ -164,13 +171,18 @@ bool Open(const std::string& path) {
     if (gFile.Handle) {
         ReadRest(gFile.Handle.get(), bytes);
         // A save into a linked file that was cut off: the file holds a beginning of the text
-        // whose whole waits beside it, and the next save puts it in place. A copy that the file
-        // does not begin (a file whole again, or edited since) is an old one: the file wins.
+        // whose whole waits beside it. A copy that the file does not begin (a file whole again,
+        // or edited since) is an old one: the file wins.
+        // Until the file is whole again the text lives only beside this program's copy of the
+        // file (a "scoop update" makes a new folder without it), so it is written back at once.
         if (UniqueFile copy = openLeftOver(CopyPathFor(gFile.Path))) {
             std::string whole;
             ReadRest(copy.get(), whole);
-            if (bytes.size() < whole.size() && whole.compare(0, bytes.size(), bytes) == 0)
-                bytes.swap(whole);
+            if (IsCutWriteOf(bytes, whole)) {
+                ParseSettingsText(whole.data(), whole.size(), Document);
+                Document.Modified = true;
+                return true;
+            }
         }
     } else {
         // A save cut off inside the replace (ReplaceFileW takes the old file away before it moves

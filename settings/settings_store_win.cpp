@@ -40,7 +40,7 @@ void LoadSettings() {
     SettingsFile::Open(AppState.SettingsPath);
     SettingsFile::SelectGroup(kSettingsGroup);
     ReadSettingsFields(SettingsFile::Document, CurrentScreenBounds());
-    SettingsFile::Close(); // nothing was written, so nothing is written back
+    SettingsFile::Close(); // writes back only the text of a cut-off save, read from its copy
 }
 
 void SaveSettings() {

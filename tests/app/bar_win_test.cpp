@@ -729,6 +729,13 @@ TEST_F(BarOnWine, ThePollPausesWhileThisSessionsScreenIsOff) {
     AppState.PresentDrives.assign(24, '0'); // as if the drives had changed while nothing looked
     EXPECT_FALSE(power(eightOrLater ? session : monitors, eightOrLater ? 2 : 1)) << "dimmed or on";
     EXPECT_EQ(AppState.PresentDrives.substr(0, 1), "1") << "C: not scanned again at the end";
+    StopMonitoring(); // a dialog opens, the screen goes off and comes back before it closes
+    EXPECT_TRUE(power(eightOrLater ? session : monitors, 0));
+    AppState.PresentDrives.assign(24, '0');
+    EXPECT_FALSE(power(eightOrLater ? session : monitors, 1));
+    EXPECT_EQ(AppState.PresentDrives.substr(0, 1), "0") << "nothing runs while stopped";
+    StartMonitoring();
+    EXPECT_EQ(AppState.PresentDrives.substr(0, 1), "1") << "C: not scanned when the dialog closed";
     StopMonitoring();
     StopWatchingSession(AppState.WindowHandle);
 }

@@ -317,6 +317,14 @@ TEST_F(ActivityPollerTest, RatesFollowTheDrivesClockAcrossEveryStopAndGap) {
     ticks(1, 0, ClockSecond); // the system time set a second on inside the window
     EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring)
         << "half a second's bytes over a second and a half: rates unknown, as the busy share";
+    ticks(20, 0);
+    ticks(10, 0);
+    c.Counters.QueryTime -= 3 * ClockSecond; // and set back, past the second's start
+    PollActivity();
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring);
+    ticks(20, 0);
+    EXPECT_TRUE(newest(0).Known);
+    EXPECT_TRUE(newest(1).Known) << "the minute is kept, not wiped as a new drive's";
 
     for (int tick = 0; tick < 20; ++tick) { // the idle time stands, nothing completes
         c.Counters.QueryTime += kTick;

@@ -179,4 +179,20 @@ TEST(SettingsCompose, ComposedTextParsesBackToTheSameEntries) {
     EXPECT_EQ(again.Entries, doc.Entries);
 }
 
+// What a start finds beside a linked file's whole text: a write cut off leaves a beginning of it,
+// or, after a power cut, its full length with the unwritten tail read as zeros.
+TEST(SettingsCutWrite, OnlyABeginningOfTheWholeTextFollowedByZerosIsACutWrite) {
+    const std::string whole = "[Settings]\r\nWinX = 7\r\n";
+    const std::string zeros(whole.size() - 5, '\0');
+    EXPECT_TRUE(IsCutWriteOf("", whole));
+    EXPECT_TRUE(IsCutWriteOf("[Sett", whole));
+    EXPECT_TRUE(IsCutWriteOf("[Sett" + zeros, whole)) << "full length, zero tail";
+    EXPECT_TRUE(IsCutWriteOf(std::string(whole.size(), '\0'), whole)) << "nothing written";
+    EXPECT_TRUE(IsCutWriteOf("[Sett" + zeros.substr(3), whole)) << "a shorter zero tail";
+    EXPECT_FALSE(IsCutWriteOf(whole, whole)) << "whole again";
+    EXPECT_FALSE(IsCutWriteOf("[Sett" + zeros + "x", whole)) << "longer: not this text";
+    EXPECT_FALSE(IsCutWriteOf("[Sett" + zeros.substr(1) + "x", whole)) << "edited after";
+    EXPECT_FALSE(IsCutWriteOf("[Other]", whole)) << "another text";
+}
+
 } // namespace

@@ -236,14 +236,36 @@ TEST_F(SettingsFilesOnWine, ALinkedFileReadsItsCopyOnlyAfterAWriteCutOffInPlace)
     WriteBytes(path_, "[Settings]\r\nWinX=31\r\n");
     Load();
     EXPECT_EQ(AppState.WinX, 31);
-    // A write that stops after the file was emptied (a full disk): the start reads the copy.
+    // A write that stops after the file was emptied (a full disk): the start reads the copy and
+    // writes it back at once, for both names: the copy lives only beside this one.
     FailSettingsWriteAfter(1, 13); // the temporary file whole, then 13 bytes in place
     save(77);
     ASSERT_TRUE(Exists(copy));
-    EXPECT_EQ(ReadBytes(persisted), ReadBytes(copy).substr(0, 13)) << "emptied, then cut short";
+    const std::string whole = ReadBytes(copy);
+    EXPECT_EQ(ReadBytes(persisted), whole.substr(0, 13)) << "emptied, then cut short";
     Load();
     EXPECT_EQ(AppState.WinX, 77);
-    save(78); // whole again: the copy goes, both names keep the text
+    EXPECT_EQ(ReadBytes(persisted), whole) << "written back by the start";
+    EXPECT_FALSE(Exists(copy));
+    // After a power cut the file can keep its new length with its tail read as zeros. A start
+    // while another program holds the file cannot write it back, and a save then cannot open
+    // it: both leave the copy, the only whole text, for the next start.
+    WriteBytes(copy, whole);
+    WriteBytes(persisted, whole.substr(0, 13) + std::string(whole.size() - 13, '\0'));
+    HANDLE holder = CreateFileW(persisted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    AppState.WinX = 0;
+    Load();
+    EXPECT_EQ(AppState.WinX, 77) << "a zero tail is a cut write too";
+    save(79);
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(copy), whole);
+    AppState.WinX = 0;
+    Load();
+    EXPECT_EQ(AppState.WinX, 77);
+    EXPECT_EQ(ReadBytes(persisted), whole);
+    save(78); // both names keep the text
     EXPECT_FALSE(Exists(copy));
     EXPECT_NE(ReadBytes(persisted).find("WinX = 78\r\n"), std::string::npos);
     DeleteFileW(persisted.c_str());
