@@ -32,17 +32,34 @@ entry_state() {
 registry() { wininfo key "${key#HKCU\\}" | grep '=' | sort; } # the entry's values, "name=value"
 reg_value() { registry | grep -m1 "^$1=" | cut -d= -f2-; }
 installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | tr '\n' ' ' | sed 's/ $//'); }
+gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ "$(entry_state)" == absent ] && echo gone || echo "still there: $(installed_files)"; }
+# As an older version left the entry: an install that fails must not name the new one.
+older_entry() { wine_run reg add "$key" /v DisplayVersion /d 1.01 /f >/dev/null 2>&1; }
 
 # The running bar's Windows process id: a new process's X window may well have an old one's id.
 bar_process() { wininfo list | tr -d '\r' | sed -n 's/.* pid=\([0-9]*\) visible=1 class=BlinkbarBar .*/\1/p' | head -n 1; }
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
-# Holds a file or a mutex from the background for some seconds (wininfo hold|hold-mutex).
+# Holds a file or a mutex, or suspends a process, from the background for some seconds (wininfo
+# hold|hold-read|hold-mutex|suspend); sets holder. held_says: what the helper said.
 hold() { # command, name, seconds
   rm -f "$work/hold.out"
   wine_run "$helper_dir/wininfo.exe" "$@" >"$work/hold.out" 2>/dev/null &
-  started_pids+=($!)
-  for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+  holder=$!
+  started_pids+=("$holder")
+  for _ in $(seq 100); do grep -qE 'held|suspended' "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+}
+held_says() { tr -d '\r' <"$work/hold.out" 2>/dev/null; }
+# Passes only if COMMAND keeps printing WANT for SECONDS: what must not happen may come late.
+holds() { # name, want, seconds, command...
+  local name=$1 want=$2 until=$((SECONDS + $3)) got
+  shift 3
+  while :; do
+    got=$("$@")
+    [ "$got" != "$want" ] || ((SECONDS >= until)) && break
+    sleep 0.2
+  done
+  check "$name" "$want" "$got"
 }
 # Starts a program in the background from the work folder and remembers it. Sets bg_pid.
 start_program() { # program file, log name
@@ -52,6 +69,7 @@ start_program() { # program file, log name
 }
 
 # The start of a clean slate: no install left from an earlier run.
+chattr -i "$install_dir/blinkbar.exe" 2>/dev/null
 if [ -x "$install_dir/unins000.exe" ] || [ -e "$install_dir" ]; then
   run_to_end "$install_dir/unins000.exe" /S >/dev/null
   sleep 1
@@ -72,13 +90,29 @@ check_match "installed-programs entry: a size in KB" '^0x0*[1-9a-f][0-9a-f]*$' "
 check "a silent install does not start Blinkbar" "0" "$(window_count Blinkbar)"
 
 echo "-- a copy running from elsewhere"
-# The zip's copy, say: an install replaces only its own folder's program, so it neither closes
-# this one nor starts its own while this one runs.
+# The zip's copy, say: an install or an uninstall touches only its own folder's program, so it
+# neither closes this one nor starts its own while this one runs.
 prepare portable ""
 start_bar
 portable=$(bar_process)
+portable_runs() { [ -n "$portable" ] && [ "$(bar_process)" == "$portable" ] && [ "$(window_count Blinkbar)" == 1 ] && echo yes || echo "bars: $(bar_process) $(window_count Blinkbar)"; }
 check "a silent install leaves a Blinkbar running from elsewhere alone and starts none" \
-  "0 yes 1" "$(run_to_end "$setup" /S) $([ -n "$portable" ] && [ "$(bar_process)" == "$portable" ] && echo yes) $(window_count Blinkbar)"
+  "0 yes" "$(run_to_end "$setup" /S) $(portable_runs)"
+# The installed program's file read a moment by another program (a virus scanner, a backup) is
+# waited for; the Blinkbar running elsewhere is still not the one replaced.
+hold hold-read "$windir\\blinkbar.exe" 3
+check "the installed program's file held by another program: the install waits, code 0" \
+  "held 0" "$(held_says) $(run_to_end "$setup" /S)"
+holds "... and neither ends nor starts a Blinkbar" yes 3 portable_runs
+start_program "$install_dir/unins000.exe" uninstall.log
+answer y "Blinkbar Uninstall" # Remove Blinkbar? Yes, and no question about closing Blinkbar
+eventually "an uninstall by hand removes Blinkbar without asking to close the other copy" gone gone
+[ "$(gone)" == gone ] || answer Escape "Blinkbar Uninstall"
+check "the install again, silently" "0" "$(run_to_end "$setup" /S)"
+run_to_end "$install_dir/unins000.exe" /S >/dev/null # as winget's QuietUninstallString
+eventually "a silent uninstall removes it at once too" gone gone
+check "the other copy runs on" yes "$(portable_runs)"
+check "the install again" "0" "$(run_to_end "$setup" /S)"
 stop_bar
 
 echo "-- the installed program"
@@ -96,12 +130,13 @@ pick 19 405 15
 answer y
 wait_exit "$pid"
 check "Uninstall Blinkbar: the program ends with code 0" "0" "$?"
-gone() { [ ! -e "$install_dir" ] && [ ! -e "$start_menu_link" ] && [ ! -e "$startup_link" ] && [ "$(entry_state)" == absent ] && echo gone || echo "still there: $(installed_files)"; }
 for _ in $(seq 100); do [ "$(gone)" == gone ] && break; sleep 0.2; done
 check "Uninstall Blinkbar: folder, shortcuts and entry are gone" "gone" "$(gone)"
 check "Uninstall Blinkbar: Blinkbar is no longer running" "0" "$(window_count Blinkbar)"
 
 echo "-- interactive install"
+dir=$work/portable
+start_bar
 start_program "$setup" setup.log
 setup_pid=$bg_pid
 w=$(wait_for_window '^Blinkbar Setup')
@@ -112,6 +147,16 @@ xdotool windowfocus --sync "$w" key Return
 eventually "components page" "Choose Components" page 'Choose Components'
 xdotool windowfocus --sync "$w" key Return
 eventually "folder page proposes the per-user folder" "$windir" page 'C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar'
+# The folder chosen is checked again: here a portable copy runs.
+check "the portable folder typed in" set "$(wininfo settext "Blinkbar Setup" "$(echo "Z:$dir" | tr '/' '\\')")"
+xdotool windowfocus --sync "$w" key Return
+asks_to_close() { wininfo box | grep -q 'Blinkbar is running' && echo yes; }
+eventually "the installer asks to close the Blinkbar running in the chosen folder" yes asks_to_close
+answer Escape "Blinkbar Setup"
+eventually "Cancel stays on the folder page" "Choose Install Location" page 'Choose Install Location'
+stop_bar
+dir=$install_dir
+wininfo settext "Blinkbar Setup" "$windir" >/dev/null
 xdotool windowfocus --sync "$w" key Return
 for _ in $(seq 50); do [ -n "$(page 'Start Blinkbar now')" ] && break; sleep 0.2; done
 check "the last page offers to start Blinkbar" "Start Blinkbar now" "$(page 'Start Blinkbar now')"
@@ -131,7 +176,11 @@ drag 405 15 100 60
 eventually "the bar moved, not saved" "500,70 575x24" geometry
 # The bar told by its process: the old window may stay on the screen a moment on a busy machine.
 old_bar=$(bar_process)
-code=$(run_to_end "$setup" /S)
+# Run as PowerShell's "Start-Process setup.exe /S -Wait" runs it, inside a job that it waits to
+# empty: the bar started again belongs to the desktop shell, not to the installer's job.
+job=$(wininfo job "Z:$(echo "$setup" | tr '/' '\\') /S" 60)
+code=${job%% *}
+code=${code#exit=}
 new_bar=
 for _ in $(seq 100); do
   new_bar=$(bar_process)
@@ -144,17 +193,36 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 win=$(wait_for_window '^Blinkbar$')
-check "a silent install over a running Blinkbar ends with code 0, and Blinkbar runs again" \
-  "0 yes" "$code $([ -n "$old_bar" ] && [ -n "$new_bar" ] && [ "$new_bar" != "$old_bar" ] && echo yes)"
+check "a silent install over a running Blinkbar ends with code 0, and Blinkbar runs again, outside the installer's job" \
+  "exit=0 left=0 yes" "$job $([ -n "$old_bar" ] && [ -n "$new_bar" ] && [ "$new_bar" != "$old_bar" ] && echo yes)"
 check "nothing saved on the way: the settings as the command saved them, not the moved place" \
   "2 400 10" "$saved"
 check "the new program in place, started where it was last saved" "$(file_hash "$dist/blinkbar.exe") 2 400 10 400,10 575x24" \
   "$(file_hash "$install_dir/blinkbar.exe") $(ini IconSize) $(ini WinX) $(ini WinY) $(geometry)"
+# An install that cannot finish leaves the bar running: one that does not answer the end of the
+# session in time is told nothing (its end is not sent later), and one that ended while its
+# file stays held is started again.
+older_entry
+hung=$(bar_process)
+answers() { [ "$(bar_process)" == "$hung" ] && wininfo settle >/dev/null && echo yes || echo "bar: $(bar_process)"; }
+hold suspend "$hung" 15
+check "a bar that answers nothing for a while" suspended "$(held_says)"
+check "the install gives up with code 2, nothing installed" "2 1.01" "$(run_to_end "$setup" /S) $(reg_value DisplayVersion)"
+wait_exit "$holder" 30
+eventually "the bar answers again, the same one" yes answers
+holds "... and runs on: no end reaches it later" yes 3 answers
+hold hold-read "$windir\\blinkbar.exe" 25
+check "the program file held by another program" held "$(held_says)"
+check "an install that ended the bar but cannot replace its file: code 2, nothing installed" \
+  "2 1.01" "$(run_to_end "$setup" /S) $(reg_value DisplayVersion)"
+restarted() { local b; b=$(bar_process); [ -n "$b" ] && [ "$b" != "$hung" ] && echo yes || echo "bar: $b"; }
+eventually "... and the bar it ended runs again" yes restarted
+wait_exit "$holder" 30
+win=$(wait_for_window '^Blinkbar$')
 before=$(file_hash "$install_dir/unins000.exe")
 start_program "$setup" setup.log
 setup_pid=$bg_pid
 box_window "Blinkbar Setup" >/dev/null
-asks_to_close() { wininfo box | grep -q 'Blinkbar is running' && echo yes; }
 eventually "an interactive install asks to close Blinkbar" "yes" asks_to_close
 check "the question names the notification-area icon too" "yes" "$(wininfo box | grep -q 'icon in the notification area' && echo yes)"
 answer Escape "Blinkbar Setup"
@@ -196,12 +264,34 @@ check "a reinstall ends with code 0 and puts the program back" "0 $(file_hash "$
 check "a bar that was ending (its program file held, no window) is not started again" "held" \
   "$(tr -d '\r' <"$work/hold.out")$(wait_for_window '^Blinkbar$' 10)"
 check "the user's Blinkbar.ini is kept byte for byte" "$settings" "$(file_hash "$install_dir/Blinkbar.ini")"
+# A program file that cannot be written though nobody holds it (read-only, or a Blinkbar started
+# between the check and the copy): no skipped file called success.
+echo "an older program" >"$install_dir/blinkbar.exe"
+older_entry
+chattr +i "$install_dir/blinkbar.exe"
+check "a program file that cannot be written: code 2, the old program and the entry's version kept" \
+  "2 $(file_hash "$install_dir/blinkbar.exe") 1.01" \
+  "$(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe") $(reg_value DisplayVersion)"
+start_program "$setup" setup.log
+setup_pid=$bg_pid
+w=$(wait_for_window '^Blinkbar Setup')
+for want in 'Welcome to Blinkbar Setup' 'Choose Components' 'Choose Install Location'; do
+  eventually "to the page: $want" "$want" page "$want"
+  xdotool windowfocus --sync "$w" key Return
+done
+says_not_written() { wininfo box | grep -q 'could not be installed' && echo yes; }
+eventually "an interactive install says it could not put the program in place" yes says_not_written
+answer Escape "Blinkbar Setup"
+eventually "... Cancel: the install aborted" "Installation Aborted" page 'Installation Aborted'
+xdotool windowfocus --sync "$w" key Return
+wait_exit "$setup_pid"
+check "... and ends with code 2, the entry's version kept" "2 1.01" "$? $(reg_value DisplayVersion)"
+chattr -i "$install_dir/blinkbar.exe"
 # Held longer than the install waits for it (ten seconds): the install gives up with code 2, as
 # winget's manifest names it, before it replaces anything.
 echo "an older program" >"$install_dir/blinkbar.exe"
 before="$(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
 hold hold "$windir\\blinkbar.exe" 20
-holder=${started_pids[-1]}
 check "a program that outlasts the install's wait: code 2, nothing replaced" "held 2 $before" \
   "$(tr -d '\r' <"$work/hold.out") $(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
 wait_exit "$holder" 30

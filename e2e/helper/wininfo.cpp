@@ -35,6 +35,7 @@
 #include <dbt.h>
 #include <shellapi.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -200,13 +201,20 @@ BOOL CALLBACK MatchTitlePrefix(HWND w, LPARAM context) {
 
 // The window titled exactly TITLE, else the first visible one whose title starts with it (an
 // installer's caption names the page: "Blinkbar Setup: Installation Folder").
-int Text(const char* title) {
+// The window titled TITLE, or else the first whose title begins with it (NSIS ends its titles
+// with a space).
+HWND WindowTitled(const char* title) {
     HWND w = FindWindowA(nullptr, title);
     if (!w) {
         TitleSearch search{title, nullptr};
         EnumWindows(MatchTitlePrefix, reinterpret_cast<LPARAM>(&search));
         w = search.Found;
     }
+    return w;
+}
+
+int Text(const char* title) {
+    HWND w = WindowTitled(title);
     if (!w) {
         std::printf("none\n");
         return 1;
@@ -343,11 +351,16 @@ int Ended(DWORD pid, int seconds) {
 }
 
 // A file opened without sharing, or a program's single-instance mutex without its window (as a
-// bar has it in its last moments after Exit closed the window), held for some seconds.
-int Hold(bool mutex, const char* name, int seconds) {
-    HANDLE h = mutex ? CreateMutexA(nullptr, FALSE, name)
-                     : CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
+// bar has it in its last moments after Exit closed the window), held for some seconds. "read"
+// holds a file as a virus scanner or a backup does: read, sharing only reading, so the file
+// cannot be written but the program in it can still be started.
+int Hold(const char* what, const char* name, int seconds) {
+    const bool mutex = !std::strcmp(what, "hold-mutex"), read = !std::strcmp(what, "hold-read");
+    HANDLE h = mutex  ? CreateMutexA(nullptr, FALSE, name)
+               : read ? CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr)
+                      : CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
     if (!h || h == INVALID_HANDLE_VALUE || (mutex && GetLastError() == ERROR_ALREADY_EXISTS)) {
         std::printf("not held: %lu\n", GetLastError());
         return 1;
@@ -356,6 +369,90 @@ int Hold(bool mutex, const char* name, int seconds) {
     std::fflush(stdout);
     Sleep(static_cast<DWORD>(seconds) * 1000);
     CloseHandle(h);
+    return 0;
+}
+
+// Every thread of process PID suspended for some seconds: a program that answers no message, as
+// one stuck in a long disk wait does.
+int Suspend(DWORD pid, int seconds) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    HANDLE threads[64];
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more && count < 64;
+         more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (thread && SuspendThread(thread) != static_cast<DWORD>(-1))
+            threads[count++] = thread;
+        else if (thread)
+            CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    std::printf(count ? "suspended\n" : "not suspended\n");
+    std::fflush(stdout);
+    if (!count) return 1;
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    for (int i = 0; i < count; ++i) {
+        ResumeThread(threads[i]);
+        CloseHandle(threads[i]);
+    }
+    return 0;
+}
+
+// Types TEXT into the first visible edit box of the window titled TITLE, as a user types a folder.
+BOOL CALLBACK FindEdit(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "Edit") != 0 || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+int SetText(const char* title, const char* text) {
+    HWND w = WindowTitled(title), edit = nullptr;
+    if (w) EnumChildWindows(w, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    DWORD_PTR ignored = 0;
+    if (!edit || !SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
+                                      SMTO_ABORTIFHUNG, 2000, &ignored)) {
+        std::printf("no edit box\n");
+        return 1;
+    }
+    std::printf("set\n");
+    return 0;
+}
+
+// Runs COMMAND inside a job object and waits for it, as PowerShell's "Start-Process -Wait" does
+// (it waits until the job holds no process: the installer and everything it started), then says
+// how it exited and how many processes were still in the job after up to five seconds more.
+int Job(char* command, int seconds) {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!job ||
+        !CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &process) ||
+        !AssignProcessToJobObject(job, process.hProcess)) {
+        std::printf("failed: %lu\n", GetLastError());
+        return 1;
+    }
+    ResumeThread(process.hThread);
+    WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds) * 1000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    for (int i = 0; i < 50; ++i) {
+        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
+                                       nullptr)) {
+            std::printf("unreadable: %lu\n", GetLastError());
+            return 1;
+        }
+        if (info.ActiveProcesses == 0) break;
+        Sleep(100);
+    }
+    std::printf("exit=%lu left=%lu\n", code, info.ActiveProcesses);
     return 0;
 }
 
@@ -424,7 +521,8 @@ int Key(const char* path) {
     HKEY key = nullptr;
     const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
     if (opened != ERROR_SUCCESS) {
-        std::printf(opened == ERROR_FILE_NOT_FOUND ? "absent\n" : "unreadable: error %ld\n", opened);
+        std::printf(opened == ERROR_FILE_NOT_FOUND ? "absent\n" : "unreadable: error %ld\n",
+                    opened);
         return 1;
     }
     std::printf("present\n");
@@ -511,9 +609,11 @@ int Run(int argc, char** argv) {
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
-    if (argc >= 4 && !std::strcmp(argv[1], "hold")) return Hold(false, argv[2], std::atoi(argv[3]));
-    if (argc >= 4 && !std::strcmp(argv[1], "hold-mutex"))
-        return Hold(true, argv[2], std::atoi(argv[3]));
+    if (argc >= 4 && !std::strncmp(argv[1], "hold", 4))
+        return Hold(argv[1], argv[2], std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "suspend"))
+        return Suspend(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "settext")) return SetText(argv[2], argv[3]);
     if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
         return VolumeArrival(argv[2], argv[3][0]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
@@ -522,6 +622,7 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "key")) return Key(argv[2]);
+    if (argc >= 4 && !std::strcmp(argv[1], "job")) return Job(argv[2], std::atoi(argv[3]));
     if (argc >= 2 && !std::strcmp(argv[1], "settle")) return Settle();
     if (argc >= 2 && !std::strcmp(argv[1], "menu-state")) {
         std::printf(FindVisibleWindowOfClass("#32768") ? "open\n" : "closed\n");
