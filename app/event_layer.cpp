@@ -108,6 +108,12 @@ MessageAction TranslateEventMessage(int window, uint32_t message, uint32_t wPara
     case Wm::Activate:
         if (LowWord(wParam) != 0) Queue(EventWindowActivated, window);
         return MessageAction::Handled;
+    case Wm::ContextMenu:
+        // From the keyboard its place is -1, -1. The mouse's is left alone: the menu opens on
+        // the right press, before the release that sends this one.
+        if (lParam != 0xFFFFFFFFu) return MessageAction::Default;
+        gEvents.PendingEvent = EventKeyboardMenu;
+        return MessageAction::Handled;
     case Wm::Close: // a close request never destroys the window
         Queue(EventCloseRequest, window);
         return MessageAction::Handled;

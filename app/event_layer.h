@@ -14,6 +14,7 @@ inline constexpr int EventWindowResized = 5;
 inline constexpr int EventWindowRepaint = 0xF;
 inline constexpr int EventCloseRequest = 0x10;
 inline constexpr int EventWindowActivated = 0x3330;
+inline constexpr int EventKeyboardMenu = 0x3331; // the menu key or Shift+F10
 
 // Private messages.
 inline constexpr uint32_t MsgControlClick = 0x332F; // wParam: control number, lParam: click type
@@ -27,7 +28,8 @@ inline constexpr int CommandFocusPrevious = 1213;
 // Message numbers the translation looks at (as the platform numbers them).
 namespace Wm {
 inline constexpr uint32_t Move = 0x0003, Size = 0x0005, Activate = 0x0006, Close = 0x0010,
-                          EraseBackground = 0x0014, Command = 0x0111, HScroll = 0x0114,
+                          EraseBackground = 0x0014, ContextMenu = 0x007B, Command = 0x0111,
+                          HScroll = 0x0114,
                           MouseMove = 0x0200, LButtonDown = 0x0201, LButtonUp = 0x0202,
                           LButtonDoubleClick = 0x0203, RButtonDown = 0x0204, RButtonUp = 0x0205,
                           RButtonDoubleClick = 0x0206, MouseWheel = 0x020A;

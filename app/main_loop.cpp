@@ -29,6 +29,9 @@ bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld, bool buttonH
 bool IsRightPress(int code) {
     return code == static_cast<int>(Wm::RButtonDown);
 }
+bool IsKeyboardMenu(int code) {
+    return code == EventKeyboardMenu;
+}
 bool IsMinimizeButtonClick(int code, int object) {
     return code == EventControl && object == Num::MinimizeButtonControl;
 }

@@ -18,6 +18,7 @@ bool ShouldRequestDrag(int locked, int object, bool leftButtonHeld, bool buttonH
 
 // Steps 4 to 7.
 bool IsRightPress(int code);
+bool IsKeyboardMenu(int code);
 bool IsMinimizeButtonClick(int code, int object);
 bool IsWheel(int code);
 bool IsMenuCommand(int code);

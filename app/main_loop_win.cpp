@@ -88,6 +88,7 @@ void RunMainLoop() {
             SendMessageA(bar, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }
         if (IsRightPress(code)) ShowPopupMenu(bar);
+        if (IsKeyboardMenu(code)) ShowPopupMenuAtFocus(bar);
         if (IsMinimizeButtonClick(code, EventObject())) {
             EnterTrayMode();
             continue;

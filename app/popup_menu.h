@@ -50,4 +50,7 @@ void BuildPopupMenu();
 bool IsMenuItemChecked(int item);
 void SetMenuItemChecked(int item, bool on);
 void ShowPopupMenu(struct HWND__* window);
+// The same menu from the keyboard, at the bottom left corner of the focused control (or of the
+// bar, where the bar itself has the focus).
+void ShowPopupMenuAtFocus(struct HWND__* window);
 void DestroyPopupMenu();

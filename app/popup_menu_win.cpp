@@ -59,11 +59,27 @@ void UpdateMenuChecks() {
     for (int i = 0; i < 3; ++i) SetChecked(MenuIconSize1 + i, checks.Size[i]);
 }
 
-void ShowPopupMenu(HWND window) {
+namespace {
+
+void TrackMenu(HWND window, int x, int y, UINT flags) {
     // Without being the foreground window, the menu would not close when the user clicks
     // elsewhere.
     SetForegroundWindow(window);
+    TrackPopupMenu(gMenu.get(), flags, x, y, 0, window, nullptr);
+}
+
+} // namespace
+
+void ShowPopupMenu(HWND window) {
     POINT at{};
     GetCursorPos(&at);
-    TrackPopupMenu(gMenu.get(), TPM_RIGHTBUTTON, at.x - 1, at.y - 1, 0, window, nullptr);
+    TrackMenu(window, at.x - 1, at.y - 1, TPM_RIGHTBUTTON);
+}
+
+void ShowPopupMenuAtFocus(HWND window) {
+    HWND focus = GetFocus();
+    if (!focus || (focus != window && !IsChild(window, focus))) focus = window;
+    RECT r{};
+    GetWindowRect(focus, &r);
+    TrackMenu(window, r.left, r.bottom, 0);
 }

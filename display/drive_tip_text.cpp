@@ -16,6 +16,28 @@ std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal) 
     return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10) + kUnits[u];
 }
 
+namespace {
+
+std::string Tenths(uint64_t tenths, const std::string& decimal) {
+    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10);
+}
+
+// ", 0,4 ms" after an operation rate, where the figure is known.
+std::string Response(uint32_t units, const std::string& decimal) {
+    return units == FigureUnknown ? std::string() : ", " + FormatResponseTime(units, decimal);
+}
+
+} // namespace
+
+std::string FormatResponseTime(uint32_t units, const std::string& decimal) {
+    const uint64_t tenthsOfMs = (uint64_t{units} + 500) / 1000;
+    if (tenthsOfMs == 0) return "< " + Tenths(1, decimal) + " ms";
+    if (tenthsOfMs < 100) return Tenths(tenthsOfMs, decimal) + " ms";
+    const uint64_t ms = (uint64_t{units} + 5000) / 10000;
+    if (ms < 1000) return std::to_string(ms) + " ms";
+    return Tenths((uint64_t{units} + 500000) / 1000000, decimal) + " s";
+}
+
 bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
     return facts.DriveType != 1 &&
            (rates.Status == RateStatus::Known || rates.Status == RateStatus::Measuring);
@@ -37,10 +59,16 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
     switch (rates.Status) {
     case RateStatus::Known:
         tip += "\nRead: " + FormatByteRate(rates.ReadBytes, decimal) + ", " +
-               std::to_string(rates.Reads) + " ops/s";
+               std::to_string(rates.Reads) + " ops/s" + Response(rates.ReadResponse, decimal);
         tip += "\nWrite: " + FormatByteRate(rates.WriteBytes, decimal) + ", " +
-               std::to_string(rates.Writes) + " ops/s";
-        if (rates.Busy <= 100) tip += "\nBusy " + std::to_string(rates.Busy) + " %";
+               std::to_string(rates.Writes) + " ops/s" + Response(rates.WriteResponse, decimal);
+        if (rates.Busy <= 100) {
+            tip += "\nBusy " + std::to_string(rates.Busy) + " %";
+            if (rates.QueueTenths != FigureUnknown)
+                tip += ", queue " + Tenths(rates.QueueTenths, decimal);
+        } else if (rates.QueueTenths != FigureUnknown) {
+            tip += "\nQueue " + Tenths(rates.QueueTenths, decimal);
+        }
         break;
     case RateStatus::Measuring:
         tip += "\nmeasuring...";

@@ -11,6 +11,11 @@
 // unit's 1.0.
 std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal = ".");
 
+// An operation's average response time from 100 ns units: tenths of a millisecond below 10 ms
+// ("0,4 ms", "< 0,1 ms"), whole milliseconds below a second ("120 ms"), then tenths of a second
+// ("2,5 s", a drive that hangs); rounded half up.
+std::string FormatResponseTime(uint32_t units, const std::string& decimal = ".");
+
 // What the system says of a drive's root, asked on the window's thread when a tooltip opens.
 struct VolumeFacts {
     int DriveType = 0; // GetDriveType's numbers: 0 unknown, 1 no root, 2 removable, 3 fixed, ...

@@ -65,6 +65,18 @@ xdotool key Escape
 eventually "menu: Escape closes it" "no menu" wininfo menu
 check "menu: nothing changed" "400,10 431x18" "$(geometry)"
 check "menu: a right press on an LED far right opens it too" "7" "$(menu_checks 820 15)"
+# From the keyboard, as any context menu opens: the menu key and Shift+F10 on the focused bar.
+menu_from_keys() { # keys
+  xdotool windowfocus --sync "$win" key "$1"
+  menu_is open || return
+  rm -f "$dir/wininfo-menu.txt"
+  wininfo menu >/dev/null
+  tr -d '\r' <"$dir/wininfo-menu.txt" 2>/dev/null
+  xdotool key Escape
+  menu_is closed
+}
+check "menu: the menu key opens the same menu, Escape closes it" "$expected_menu" "$(menu_from_keys Menu)"
+check "menu: so does Shift+F10" "$expected_menu" "$(menu_from_keys shift+F10)"
 
 echo "-- wheel"
 xdotool mousemove 405 15 click 5 click 5 click 5

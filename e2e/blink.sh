@@ -195,8 +195,19 @@ away_columns=$(echo "$away_chart" | awk -v b="$back_column" -v a="$away" '
    print (b - a - 3 >= 0 ? "writes " $(b - a - 2) : "read too late") ", away " e "newest " $60}')
 check "the time away is empty, between C's writes before it and the quiet seconds since" \
   "writes FF2626, away $(printf '000000 %.0s' $(seq $((away - 2))))newest 000000" "$away_columns"
+echo "-- a slow drive and a fast one: how long an operation takes, and how many wait"
+cd_traffic 7 0 # each read takes 25 ms, each write 120 ms
+hover_c
+eventually "a tooltip shows over C once more" "1" tip_shown
+eventually_match "a slow drive: its response times and queue" \
+  '\|Read: 80,0 KB/s, [0-9]+ ops/s, 25 ms\|Write: 1,0 MB/s, [0-9]+ ops/s, 120 ms\|Busy 100 %, queue (2,[789]|3,[01])\|' tip
+import -window root "$dir/tooltip-slow.png"
+cd_traffic 8 0 # 2000 reads a second of 0.4 ms, 500 writes of 1.2 ms
+eventually_match "a fast drive: tenths of a millisecond, a short queue" \
+  '\|Read: 7,8 MB/s, [0-9]+ ops/s, 0,4 ms\|Write: 3[12],[0-9] MB/s, [0-9]+ ops/s, 1,2 ms\|Busy 50 %, queue 1,[345]\|' tip
+
 xdotool mousemove 600 400
-echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png $dir/tooltip-fast.png"
+echo "screenshots: $dir/tooltip-writing.png $dir/tooltip-reading.png $dir/tooltip-fast.png $dir/tooltip-slow.png"
 
 echo "-- delay from a counter change to the pixels (20 changes)"
 result=$(/usr/bin/python3 "$root/e2e/pixels.py" blink "$dir/traffic.txt" \

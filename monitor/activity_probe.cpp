@@ -11,7 +11,8 @@ DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerfo
                static_cast<uint32_t>(record[at + 3]) << 24;
     };
     auto le64 = [&](size_t at) { return le32(at) | static_cast<uint64_t>(le32(at + 4)) << 32; };
-    return DiskCounters{le32(40), le32(44), le64(0), le64(8), le64(32), le64(56), le32(48)};
+    return DiskCounters{le32(40), le32(44), le64(0),  le64(8), le64(32),
+                        le64(56), le32(48), le64(16), le64(24)};
 }
 
 int CompareProbeCounters(ProbeHistory& history, int index, const DiskCounters& counters) {

@@ -27,6 +27,9 @@ struct DiskCounters {
     uint64_t IdleTime = 0;
     uint64_t QueryTime = 0;
     uint32_t QueueDepth = 0; // requests in flight when asked
+    // In 100 ns units: the summed response times of the reads and of the writes that completed.
+    uint64_t ReadTime = 0;
+    uint64_t WriteTime = 0;
 };
 
 enum class VolumeQuery {
@@ -41,8 +44,9 @@ struct ProbeReading {
     DiskCounters Counters;
 };
 
-// BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, IdleTime at 32, ReadCount
-// and WriteCount at 40 and 44, QueueDepth at 48, QueryTime at 56, all little-endian.
+// BytesRead and BytesWritten sit at byte offsets 0 and 8 of the record, ReadTime and WriteTime at
+// 16 and 24, IdleTime at 32, ReadCount and WriteCount at 40 and 44, QueueDepth at 48, QueryTime at
+// 56, all little-endian.
 DiskCounters CountersFromDiskPerformance(const unsigned char (&record)[DiskPerformanceSize]);
 
 // Compares the counters with the index's history, stores what moved and returns the LED state.

@@ -7,8 +7,9 @@
 
 namespace {
 
-// Status, the byte rates in two halves each, the operation rates, busy.
-constexpr int kFields = 8;
+// Status, the byte rates in two halves each, the operation rates, busy, the response times and
+// the queue.
+constexpr int kFields = 11;
 
 struct PublishedRates {
     std::atomic<uint32_t> Sequence{0};
@@ -51,6 +52,31 @@ uint32_t BusyShare(const DiskCounters& base, const DiskCounters& now, uint64_t t
     if (idleDelta == 0 && operations == 0 && now.QueueDepth == 0) return BusyUnknown;
     const uint64_t idle = idleDelta < elapsed ? idleDelta : elapsed;
     return static_cast<uint32_t>(((elapsed - idle) * 100 + elapsed / 2) / elapsed);
+}
+
+// A figure's 32 bits, short of the value that says "unknown".
+uint32_t Figure32(uint64_t value) {
+    return value >= FigureUnknown ? FigureUnknown - 1 : static_cast<uint32_t>(value);
+}
+
+// The average response time of `operations` that took `time` in all: unknown where none
+// completed, where the drive reports no times, or where the summed time went back (a restart).
+uint32_t ResponseTime(uint64_t before, uint64_t now, uint64_t operations) {
+    if (operations == 0 || now == 0 || now < before) return FigureUnknown;
+    return Figure32((now - before + operations / 2) / operations);
+}
+
+// The average number of requests in flight over `elapsed`, in tenths: the response times of the
+// requests that completed, summed over the span (Little's law, as Windows' "Avg. Disk Queue
+// Length" is counted), so the tick carries nothing more than the two time counters.
+uint32_t QueueTenths(const DiskCounters& base, const DiskCounters& now, uint64_t elapsed,
+                     uint64_t operations) {
+    if (operations == 0 || elapsed == 0 || (now.ReadTime == 0 && now.WriteTime == 0) ||
+        now.ReadTime < base.ReadTime || now.WriteTime < base.WriteTime)
+        return FigureUnknown;
+    const uint64_t time = (now.ReadTime - base.ReadTime) + (now.WriteTime - base.WriteTime);
+    if (time > UINT64_MAX / 10) return FigureUnknown;
+    return Figure32((time * 10 + elapsed / 2) / elapsed);
 }
 
 // The seconds of the drive's clock from the start of the unfinished second to `now`, for the
@@ -124,6 +150,9 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
         rates->Reads = Clamp32(PerSecond(reads, divisor));
         rates->Writes = Clamp32(PerSecond(writes, divisor));
         rates->Busy = BusyShare(base, now, tickClock, reads + writes);
+        rates->ReadResponse = ResponseTime(base.ReadTime, now.ReadTime, reads);
+        rates->WriteResponse = ResponseTime(base.WriteTime, now.WriteTime, writes);
+        if (clockSecond) rates->QueueTenths = QueueTenths(base, now, elapsed, reads + writes);
     }
     sampler.Base = now;
     sampler.Ticks = 0;
@@ -141,7 +170,10 @@ void PublishDriveRates(int slot, const DriveRates& rates) {
                                       static_cast<uint32_t>(rates.WriteBytes >> 32),
                                       rates.Reads,
                                       rates.Writes,
-                                      rates.Busy};
+                                      rates.Busy,
+                                      rates.ReadResponse,
+                                      rates.WriteResponse,
+                                      rates.QueueTenths};
     PublishWhole(p.Sequence, [&] {
         for (int i = 0; i < kFields; ++i) p.Fields[i].store(values[i], std::memory_order_relaxed);
     });
@@ -154,10 +186,14 @@ DriveRates ReadDriveRates(int slot) {
     ReadWhole(p.Sequence, [&] {
         for (int i = 0; i < kFields; ++i) v[i] = p.Fields[i].load(std::memory_order_relaxed);
     });
-    return DriveRates{static_cast<RateStatus>(v[0]),
-                      v[1] | uint64_t{v[2]} << 32,
-                      v[3] | uint64_t{v[4]} << 32,
-                      v[5],
-                      v[6],
-                      v[7]};
+    DriveRates rates{static_cast<RateStatus>(v[0]),
+                     v[1] | uint64_t{v[2]} << 32,
+                     v[3] | uint64_t{v[4]} << 32,
+                     v[5],
+                     v[6],
+                     v[7]};
+    rates.ReadResponse = v[8];
+    rates.WriteResponse = v[9];
+    rates.QueueTenths = v[10];
+    return rates;
 }

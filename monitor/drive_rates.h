@@ -16,6 +16,7 @@ enum class RateStatus : uint32_t {
 };
 
 inline constexpr uint32_t BusyUnknown = 255;
+inline constexpr uint32_t FigureUnknown = UINT32_MAX;
 
 struct DriveRates {
     RateStatus Status = RateStatus::NoDrive;
@@ -34,6 +35,13 @@ struct DriveRates {
     // finished second that nobody measured, for the minute to show as empty; -1 when the minute
     // starts afresh (a new drive, or no clock to tell).
     int MissedSeconds = -1;
+    // The average time a read and a write took, in 100 ns units, as Windows' "Avg. Disk sec/Read"
+    // (the change of the summed response times over the change of the count); and the average
+    // number of requests waiting or in service, in tenths. FigureUnknown where no operation
+    // completed, the drive reports no times, or a counter went back.
+    uint32_t ReadResponse = FigureUnknown;
+    uint32_t WriteResponse = FigureUnknown;
+    uint32_t QueueTenths = FigureUnknown;
     bool operator==(const DriveRates&) const = default;
 };
 

@@ -42,6 +42,10 @@ TEST_F(EventLayerTest, EachMessageBecomesItsEventWithObjectAndType) {
          DoubleClickRight, MessageAction::Handled},
         {"icon mouse move", MsgTrayEvent, 0, Wm::MouseMove, static_cast<int>(MsgTrayEvent), 0, -1,
          MessageAction::Handled},
+        {"menu key", Wm::ContextMenu, 0xBEEF, 0xFFFFFFFF, EventKeyboardMenu, 0, -1,
+         MessageAction::Handled},
+        {"the right release's menu message: raw", Wm::ContextMenu, 0xBEEF, 0x00050006, 0x7B, 0,
+         -1, MessageAction::Default},
         {"right press: raw", Wm::RButtonDown, 2, 0x00050006, 0x204, 0, -1, MessageAction::Default},
     };
     for (const auto& row : rows) {

@@ -42,4 +42,37 @@ TEST(DriveTips, UnitsAndTexts) {
               "R:\nRAM disk\nRead: 1,5 KB/s, 1 ops/s\nWrite: 8,0 GB/s, 20 ops/s\npeak 8,0 GB/s");
 }
 
+TEST(DriveTips, ResponseTimesAndQueue) {
+    const struct {
+        uint32_t Units;
+        const char* Text;
+    } rows[] = {
+        {0, "< 0,1 ms"},
+        {499, "< 0,1 ms"},
+        {500, "0,1 ms"},
+        {4000, "0,4 ms"},
+        {99499, "9,9 ms"},
+        {99500, "10 ms"},
+        {1200000, "120 ms"},
+        {9994999, "999 ms"},
+        {9995000, "1,0 s"},
+        {25000000, "2,5 s"},
+        {FigureUnknown - 1, "429,5 s"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(FormatResponseTime(row.Units, ","), row.Text);
+
+    DriveRates slow{RateStatus::Known, 81920, 1048580, 20, 20, 100};
+    slow.ReadResponse = 250000;
+    slow.WriteResponse = 1200000;
+    slow.QueueTenths = 29;
+    EXPECT_EQ(FormatDriveTip('D', VolumeFacts{3, "", ""}, slow, 0, ","),
+              "D:\nfixed drive\nRead: 80,0 KB/s, 20 ops/s, 25 ms\n"
+              "Write: 1,0 MB/s, 20 ops/s, 120 ms\nBusy 100 %, queue 2,9");
+    slow.Busy = BusyUnknown;
+    slow.ReadResponse = FigureUnknown; // no read completed
+    EXPECT_EQ(FormatDriveTip('D', VolumeFacts{3, "", ""}, slow),
+              "D:\nfixed drive\nRead: 80.0 KB/s, 20 ops/s\n"
+              "Write: 1.0 MB/s, 20 ops/s, 120 ms\nQueue 2.9");
+}
+
 } // namespace

@@ -104,7 +104,13 @@ TEST(DiskPerformanceRecord, CountersAreReadLittleEndianAtTheirOffsets) {
     std::memcpy(record + 56, clock, 8);
     const unsigned char queue[4] = {3, 0, 0, 0};
     std::memcpy(record + 48, queue, 4);
+    const unsigned char readTime[8] = {0x30, 0, 0, 0, 0, 0, 0, 0x03};
+    const unsigned char writeTime[8] = {0x40, 0, 0, 0, 0, 0, 0, 0x04};
+    std::memcpy(record + 16, readTime, 8);
+    std::memcpy(record + 24, writeTime, 8);
     const DiskCounters counters = CountersFromDiskPerformance(record);
+    EXPECT_EQ(counters.ReadTime, 0x0300000000000030u);
+    EXPECT_EQ(counters.WriteTime, 0x0400000000000040u);
     EXPECT_EQ(counters.IdleTime, 0x0100000000000010u);
     EXPECT_EQ(counters.QueryTime, 0x0200000000000020u);
     EXPECT_EQ(counters.ReadCount, 0x12345678u);

@@ -113,8 +113,51 @@ TEST(DriveRates, BusyIsTheShareOfTheSecondNotIdle) {
     }
 }
 
+// How long an operation took and how many waited, from the summed response times (100 ns units)
+// over one second of the drive's clock; unknown rather than made up.
+TEST(DriveRates, ResponseTimesAndQueueComeFromTheSummedTimes) {
+    constexpr uint32_t U = FigureUnknown;
+    const struct {
+        uint64_t ReadTimeBefore, ReadTimeAfter, WriteTime;
+        uint32_t Reads, Writes;
+        uint64_t Clock;
+        uint32_t Read, Write, Queue;
+    } rows[] = {
+        {7, 7 + 5000000, 24000000, 20, 20, 10000000, 250000, 1200000, 29}, // a slow disk
+        {7, 7 + 8000000, 6000000, 2000, 500, 10000000, 4000, 12000, 14},   // a fast one
+        {7, 7, 1000000, 0, 10, 10000000, U, 100000, 1},                    // no read completed
+        {7, 7 + 25000000, 0, 1, 0, 10000000, 25000000, U, 25},             // one that hung
+        {0, 0, 0, 5, 5, 10000000, U, U, U},                                // no times reported
+        {9000000, 1000000, 0, 5, 0, 10000000, U, U, U},                    // read time restarted
+        {7, 7 + 500000, 0, 1, 0, 0, 500000, U, U},                         // no clock: no queue
+        {7, 7, 0, 0, 0, 10000000, U, U, U},                                // quiet
+    };
+    for (const auto& row : rows) {
+        RateSampler sampler;
+        DriveRates rates;
+        DiskCounters now;
+        now.ReadTime = row.ReadTimeBefore;
+        now.WriteTime = row.WriteTime ? 3 : 0;
+        now.QueryTime = row.Clock ? 5000 : 0;
+        SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates);
+        now.ReadTime = row.ReadTimeAfter;
+        now.WriteTime += row.WriteTime;
+        now.ReadCount = row.Reads;
+        now.WriteCount = row.Writes;
+        now.QueryTime += row.Clock;
+        ASSERT_TRUE(
+            SampleRates(sampler, ProbeReading{VolumeQuery::Answered, now}, 1, 1000, &rates));
+        EXPECT_EQ(rates.ReadResponse, row.Read) << row.ReadTimeAfter << " " << row.Reads;
+        EXPECT_EQ(rates.WriteResponse, row.Write) << row.WriteTime << " " << row.Writes;
+        EXPECT_EQ(rates.QueueTenths, row.Queue) << row.ReadTimeAfter << " " << row.WriteTime;
+    }
+}
+
 TEST(DriveRates, PublishedRatesReadBackWhole) {
-    const DriveRates rates{RateStatus::Known, 1, 9ull << 32 | 2, 3, 4, 37};
+    DriveRates rates{RateStatus::Known, 1, 9ull << 32 | 2, 3, 4, 37};
+    rates.ReadResponse = 5;
+    rates.WriteResponse = 6;
+    rates.QueueTenths = 7;
     PublishDriveRates(7, rates);
     EXPECT_EQ(ReadDriveRates(7), rates);
     EXPECT_EQ(ReadDriveRates(0), DriveRates{}) << "no slot 0";

@@ -1,13 +1,15 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
 // '3' both, '4' both on every other query, so that its LED switches on every tick, '5' writing
-// 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '-' no such volume: its letter names no
-// drive at the next scan). As on a real drive, bytes, operations and the drive's clock move with
-// the time that passes, asked or not, so a stop of monitoring or a slow tick shows as it would on
-// Windows; while traffic flows, each query also sees at least one more operation, so that the LED
-// lights on every tick. The clock is the system time, as the device's own; it is idle all of the
-// time while quiet, half of it while reading or writing, none of it for both. Linked instead of
-// the device query; the shipped program never contains it.
+// 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '7' a slow disk reading and writing
+// (each read takes 25 ms, each write 120 ms), '8' a fast one (2000 reads a second of 0.4 ms, 500
+// writes of 1.2 ms), '-' no such volume: its letter names no drive at the next scan). Only '7'
+// and '8' report response times, each operation adding exactly its own. As on a real drive, bytes,
+// operations and the drive's clock move with the time that passes, asked or not, so a stop of
+// monitoring or a slow tick shows as it would on Windows; while traffic flows, each query also sees
+// at least one more operation, so that the LED lights on every tick. The clock is the system time,
+// as the device's own; it is idle all of the time while quiet, half of it while reading or writing,
+// none of it for both. Linked instead of the device query; the shipped program never contains it.
 #include <windows.h>
 
 #include "monitor/activity_probe.h"
@@ -19,9 +21,10 @@ constexpr int64_t kSecond = 10000000;          // 100 ns units
 constexpr int64_t kLongestStep = 60 * kSecond; // keeps the fastest flow within 64 bits
 
 struct Flow {
-    uint64_t ReadBytes, WriteBytes; // a second
-    int Reads, Writes;              // operations a second
-    int IdleHalves;                 // idle share of the time, in halves
+    uint64_t ReadBytes, WriteBytes;         // a second
+    int Reads, Writes;                      // operations a second
+    int IdleHalves;                         // idle share of the time, in halves
+    uint64_t ReadUnits = 0, WriteUnits = 0; // the time an operation takes, in 100 ns units
 };
 
 Flow FlowOf(char traffic) {
@@ -39,6 +42,10 @@ Flow FlowOf(char traffic) {
         return {0, 8 * kGiB, 0, 20, 1};
     case '6':
         return {0, 5 * kGiB, 0, 20, 1};
+    case '7':
+        return {81920, 1048580, 20, 20, 0, 250000, 1200000};
+    case '8':
+        return {2000 * 4096, 500 * 65536, 2000, 500, 1, 4000, 12000};
     default:
         return {0, 0, 0, 0, 2};
     }
@@ -129,8 +136,12 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     DiskCounters& c = d.Counters;
     c.BytesRead += Grow(flow.ReadBytes, step, d.Rest[0]);
     c.BytesWritten += Grow(flow.WriteBytes, step, d.Rest[1]);
-    c.ReadCount += static_cast<uint32_t>(Grow(flow.Reads, step, d.Rest[2], flow.Reads > 0));
-    c.WriteCount += static_cast<uint32_t>(Grow(flow.Writes, step, d.Rest[3], flow.Writes > 0));
+    const uint64_t reads = Grow(flow.Reads, step, d.Rest[2], flow.Reads > 0);
+    const uint64_t writes = Grow(flow.Writes, step, d.Rest[3], flow.Writes > 0);
+    c.ReadCount += static_cast<uint32_t>(reads);
+    c.WriteCount += static_cast<uint32_t>(writes);
+    c.ReadTime += reads * flow.ReadUnits;
+    c.WriteTime += writes * flow.WriteUnits;
     d.OddQuery = !d.OddQuery;
     if (traffic == '4' && d.OddQuery) {
         ++c.ReadCount;
