@@ -78,7 +78,7 @@ void ShowPopupMenu(HWND window) {
 
 void ShowPopupMenuAtFocus(HWND window) {
     HWND focus = GetFocus();
-    if (!focus || (focus != window && !IsChild(window, focus))) focus = window;
+    if (!focus || GetAncestor(focus, GA_ROOT) != window) focus = window;
     RECT r{};
     GetWindowRect(focus, &r);
     TrackMenu(window, r.left, r.bottom, 0);
