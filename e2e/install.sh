@@ -9,6 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 dist=$root/build/windows/dist
 setup=$(ls "$dist"/Blinkbar-*-setup.exe | head -n 1)
+wsetup="Z:$(echo "$setup" | tr '/' '\\')"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar'
 mkdir -p "$work"
 
@@ -137,8 +138,11 @@ check "Uninstall Blinkbar: Blinkbar is no longer running" "0" "$(window_count Bl
 echo "-- interactive install"
 dir=$work/portable
 start_bar
-start_program "$setup" setup.log
-setup_pid=$bg_pid
+# Inside a job, as PowerShell's "Start-Process setup.exe -Wait" runs it.
+(cd "$work" && exec "$root/scripts/wine-run.sh" "$helper_dir/wininfo.exe" job "$wsetup" 120 \
+  >"$work/job.log" 2>&1) &
+setup_pid=$!
+started_pids+=("$setup_pid")
 w=$(wait_for_window '^Blinkbar Setup')
 check "the installer's window" "yes" "$([ -n "$w" ] && echo yes)"
 page() { wininfo text "Blinkbar Setup" | grep -m1 -oE "$1"; }
@@ -161,10 +165,11 @@ xdotool windowfocus --sync "$w" key Return
 for _ in $(seq 50); do [ -n "$(page 'Start Blinkbar now')" ] && break; sleep 0.2; done
 check "the last page offers to start Blinkbar" "Start Blinkbar now" "$(page 'Start Blinkbar now')"
 xdotool windowfocus --sync "$w" key Return
-wait_exit "$setup_pid"
-check "the installer ends with code 0" "0" "$?"
 win=$(wait_for_window '^Blinkbar$')
 check "Finish started Blinkbar" "yes" "$([ -n "$win" ] && echo yes)"
+wait_exit "$setup_pid" 30
+check "the installer ends with code 0, and the bar it started is the shell's: the job empties" \
+  "exit=0 left=0" "$(tr -d '\r' <"$work/job.log")"
 check "interactive install: files and both shortcuts" "LICENSE.txt Readme.txt blinkbar.exe unins000.exe yes yes" "$(installed_files) $(exists "$start_menu_link") $(exists "$startup_link")"
 
 echo "-- installing while Blinkbar runs"
@@ -178,7 +183,7 @@ eventually "the bar moved, not saved" "500,70 575x24" geometry
 old_bar=$(bar_process)
 # Run as PowerShell's "Start-Process setup.exe /S -Wait" runs it, inside a job that it waits to
 # empty: the bar started again belongs to the desktop shell, not to the installer's job.
-job=$(wininfo job "Z:$(echo "$setup" | tr '/' '\\') /S" 60)
+job=$(wininfo job "$wsetup /S" 60)
 code=${job%% *}
 code=${code#exit=}
 new_bar=
@@ -291,10 +296,18 @@ chattr -i "$install_dir/blinkbar.exe"
 # winget's manifest names it, before it replaces anything.
 echo "an older program" >"$install_dir/blinkbar.exe"
 before="$(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
-hold hold "$windir\\blinkbar.exe" 20
+hold hold "$windir\\blinkbar.exe" 35
+start_program "$setup" setup.log
+setup_pid=$bg_pid
+says_in_use() { wininfo box | grep -q 'in use by another program' && echo yes; }
+box_window "Blinkbar Setup" >/dev/null
+eventually "an interactive install, after its wait, says another program uses the file" yes says_in_use
+answer Escape "Blinkbar Setup"
+wait_exit "$setup_pid"
+check "... and Cancel ends it with code 2" 2 "$?"
 check "a program that outlasts the install's wait: code 2, nothing replaced" "held 2 $before" \
-  "$(tr -d '\r' <"$work/hold.out") $(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
-wait_exit "$holder" 30
+  "$(held_says) $(run_to_end "$setup" /S) $(file_hash "$install_dir/blinkbar.exe") $(file_hash "$install_dir/unins000.exe")"
+wait_exit "$holder" 40
 
 echo "-- the uninstaller started by hand"
 echo "mine" >"$install_dir/notes.txt"
