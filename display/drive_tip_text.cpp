@@ -1,5 +1,18 @@
 #include "display/drive_tip_text.h"
 
+namespace {
+
+std::string Tenths(uint64_t tenths, const std::string& decimal) {
+    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10);
+}
+
+// ", 0,4 ms" after an operation rate, where the figure is known.
+std::string Response(uint32_t units, const std::string& decimal) {
+    return units == FigureUnknown ? std::string() : ", " + FormatResponseTime(units, decimal);
+}
+
+} // namespace
+
 std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal) {
     if (bytesPerSecond < 1024) return std::to_string(bytesPerSecond) + " B/s";
     // Tenths, rounded, in whole numbers: no floating point and no printf in the program.
@@ -13,21 +26,8 @@ std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal) 
         tenths = whole * 10 + (rest * 10 + unit / 2) / unit;
         if (tenths < 10240 || u == 2) break;
     }
-    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10) + kUnits[u];
+    return Tenths(tenths, decimal) + kUnits[u];
 }
-
-namespace {
-
-std::string Tenths(uint64_t tenths, const std::string& decimal) {
-    return std::to_string(tenths / 10) + decimal + std::to_string(tenths % 10);
-}
-
-// ", 0,4 ms" after an operation rate, where the figure is known.
-std::string Response(uint32_t units, const std::string& decimal) {
-    return units == FigureUnknown ? std::string() : ", " + FormatResponseTime(units, decimal);
-}
-
-} // namespace
 
 std::string FormatResponseTime(uint32_t units, const std::string& decimal) {
     const uint64_t tenthsOfMs = (uint64_t{units} + 500) / 1000;
