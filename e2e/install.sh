@@ -41,14 +41,14 @@ older_entry() { wine_run reg add "$key" /v DisplayVersion /d 1.01 /f >/dev/null 
 bar_process() { wininfo list | tr -d '\r' | sed -n 's/.* pid=\([0-9]*\) visible=1 class=BlinkbarBar .*/\1/p' | head -n 1; }
 # Runs the installer (or another program) to its end and prints its exit code.
 run_to_end() { wine_run "$@" >/dev/null 2>&1; echo $?; }
-# Holds a file or a mutex, or suspends a process, from the background for some seconds (wininfo
-# hold|hold-read|hold-mutex|suspend); sets holder. held_says: what the helper said.
+# Holds a file or a mutex, or keeps a bar busy, from the background for some seconds (wininfo
+# hold|hold-read|hold-mutex|busy); sets holder. held_says: what the helper said.
 hold() { # command, name, seconds
   rm -f "$work/hold.out"
   wine_run "$helper_dir/wininfo.exe" "$@" >"$work/hold.out" 2>/dev/null &
   holder=$!
   started_pids+=("$holder")
-  for _ in $(seq 100); do grep -qE 'held|suspended' "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
+  for _ in $(seq 100); do grep -qE 'held|busy' "$work/hold.out" 2>/dev/null && break; sleep 0.05; done
 }
 held_says() { tr -d '\r' <"$work/hold.out" 2>/dev/null; }
 # Passes only if COMMAND keeps printing WANT for SECONDS: what must not happen may come late.
@@ -210,8 +210,8 @@ check "the new program in place, started where it was last saved" "$(file_hash "
 older_entry
 hung=$(bar_process)
 answers() { [ "$(bar_process)" == "$hung" ] && wininfo settle >/dev/null && echo yes || echo "bar: $(bar_process)"; }
-hold suspend "$hung" 15
-check "a bar that answers nothing for a while" suspended "$(held_says)"
+hold busy "$hung" 12
+check "a bar that answers nothing for a while" busy "$(held_says)"
 check "the install gives up with code 2, nothing installed" "2 1.01" "$(run_to_end "$setup" /S) $(reg_value DisplayVersion)"
 wait_exit "$holder" 30
 eventually "the bar answers again, the same one" yes answers

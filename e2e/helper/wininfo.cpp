@@ -35,7 +35,6 @@
 #include <dbt.h>
 #include <shellapi.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -372,32 +371,31 @@ int Hold(const char* what, const char* name, int seconds) {
     return 0;
 }
 
-// Every thread of process PID suspended for some seconds: a program that answers no message, as
-// one stuck in a long disk wait does.
-int Suspend(DWORD pid, int seconds) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    HANDLE threads[64];
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more && count < 64;
-         more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != pid) continue;
-        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
-        if (thread && SuspendThread(thread) != static_cast<DWORD>(-1))
-            threads[count++] = thread;
-        else if (thread)
-            CloseHandle(thread);
+// The window thread of process PID's bar kept busy for some seconds, inside a hook: a program
+// that answers no message, as one stuck in a long disk wait does. Unlike a suspended thread, it
+// then takes what was sent to it meanwhile, as Windows delivers a message whose sender gave up
+// waiting (SendMessageTimeout: the receiver still processes it).
+int Busy(DWORD pid, int seconds) {
+    HWND bar = nullptr;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "BlinkbarBar", nullptr); w;
+         w = FindWindowExA(nullptr, w, "BlinkbarBar", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid) bar = w;
     }
-    CloseHandle(snapshot);
-    std::printf(count ? "suspended\n" : "not suspended\n");
+    HANDLE now = CreateEventA(nullptr, FALSE, FALSE, "WininfoBusyNow");
+    HHOOK hook = bar ? HookThreadOf(bar, "WininfoBusyHook", WH_GETMESSAGE) : nullptr;
+    const DWORD ms = static_cast<DWORD>(seconds) * 1000;
+    if (!hook || !PostMessageA(bar, RegisterWindowMessageA("WininfoBusy"), ms, 0) ||
+        WaitForSingleObject(now, 5000) != WAIT_OBJECT_0) {
+        std::printf("not busy\n");
+        return 1;
+    }
+    std::printf("busy\n");
     std::fflush(stdout);
-    if (!count) return 1;
-    Sleep(static_cast<DWORD>(seconds) * 1000);
-    for (int i = 0; i < count; ++i) {
-        ResumeThread(threads[i]);
-        CloseHandle(threads[i]);
-    }
+    Sleep(ms + 1000); // the hook's code stays loaded until the thread has left it
+    UnhookWindowsHookEx(hook);
+    CloseHandle(now);
     return 0;
 }
 
@@ -611,8 +609,8 @@ int Run(int argc, char** argv) {
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
     if (argc >= 4 && !std::strncmp(argv[1], "hold", 4))
         return Hold(argv[1], argv[2], std::atoi(argv[3]));
-    if (argc >= 4 && !std::strcmp(argv[1], "suspend"))
-        return Suspend(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "busy"))
+        return Busy(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "settext")) return SetText(argv[2], argv[3]);
     if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
         return VolumeArrival(argv[2], argv[3][0]);

@@ -118,6 +118,22 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The mark's cousin: the thread that takes it stays inside this hook for wParam milliseconds,
+// answering nothing, as a thread stuck in a slow disk does; messages sent to it meanwhile wait.
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    WininfoBusyHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* posted = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE &&
+        posted->message == RegisterWindowMessageA("WininfoBusy")) {
+        if (HANDLE now = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoBusyNow")) {
+            SetEvent(now);
+            CloseHandle(now);
+        }
+        Sleep(static_cast<DWORD>(posted->wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     WininfoHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
