@@ -153,6 +153,8 @@ end_started() {
   return 0
 }
 trap end_started EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 start_helper
 
 # How many visible windows are titled exactly TITLE; "unreadable" when xdotool itself fails, so

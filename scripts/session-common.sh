@@ -21,6 +21,8 @@ start_x_server() { # first, server program, its arguments after the display
     [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" == "$x_pid" ] && return 0
     kill "$x_pid" 2>/dev/null || true
   done
+  echo "no X server ($2) could be started on a display of its own" >&2
+  return 1
 }
 
 keep_wine_server() { # the X server's pid
@@ -29,6 +31,9 @@ keep_wine_server() { # the X server's pid
   "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1 &
   trap stop_session EXIT
+  # Interrupted (Ctrl-C, or the test command ending the lane): leave through the same clean-up.
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
 }
 
 stop_session() {

@@ -38,7 +38,10 @@ bash scripts/check-reproducible.sh
 # The stress runs, the two monitors and the 150 % scale each have an X server and a Wine prefix
 # of their own and spend most of their time waiting, so they run beside the Windows tests and the
 # main suites; their output is kept in a log and shown when both are done. A failure in either
-# still fails the command, once both have ended and cleaned up.
+# still fails the command, once both have ended and cleaned up. The lane runs in a process group
+# of its own (a background job of a script ignores Ctrl-C): an interrupted run ends that group,
+# by its id, with its X servers, Wine servers and bars.
+set -m
 (
   (
     export WINEPREFIX=$PWD/build/wineprefix-stress E2E_WORK=$PWD/build/e2e-stress
@@ -50,18 +53,29 @@ bash scripts/check-reproducible.sh
     suite build/e2e-soak.log e2e/stress/soak.sh 120 20
   )
   (
+    export E2E_WORK=$PWD/build/e2e-monitors # the helper's FIFOs and files of its own
     source scripts/two-monitors-session.sh
     echo "== two monitors"
     suite build/e2e-monitors.log e2e/stress/monitors.sh
   )
   (
-    export WINEPREFIX=$PWD/build/wineprefix-144dpi # a scale of its own
+    export WINEPREFIX=$PWD/build/wineprefix-144dpi E2E_WORK=$PWD/build/e2e-144dpi # a scale of its own
     source scripts/xvfb-session.sh
     echo "== 150 % (144 dots per inch)"
     suite build/e2e-scale.log e2e/scale.sh
   )
 ) >build/e2e-beside.log 2>&1 &
 beside=$!
+set +m
+# Interrupted: the main lane leaves through its own clean-up; the lane beside it is told to, and
+# waited for (ended outright after 30 s).
+end_beside() {
+  kill -TERM -- "-$beside" 2>/dev/null
+  for _ in $(seq 150); do kill -0 -- "-$beside" 2>/dev/null || break; sleep 0.2; done
+  kill -KILL -- "-$beside" 2>/dev/null
+  exit 130
+}
+trap end_beside INT TERM
 set +e
 (
   set -e
