@@ -50,7 +50,7 @@ wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 # costs about 0.3 s and a suite asks hundreds. Questions that name a file, hold something or
 # start a program get a process of their own (wininfo's arguments arrive in the ANSI code page).
 served=" window menu list text box tip tip-client tip-autopop close command post stats monitors \
-taskbar-created volume-arrival ended key settle menu-state "
+taskbar-created volume-arrival ended key settle menu-state menu-place "
 helper_pid=""
 start_helper() {
   mkdir -p "$work" && rm -f "$work/helper.in" "$work/helper.out" &&

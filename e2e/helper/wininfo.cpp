@@ -622,6 +622,22 @@ int Run(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "key")) return Key(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "job")) return Job(argv[2], std::atoi(argv[3]));
     if (argc >= 2 && !std::strcmp(argv[1], "settle")) return Settle();
+    if (argc >= 2 && !std::strcmp(argv[1], "menu-place")) {
+        // Where the open menu stands, and the bottom left corner of the control that has the
+        // keyboard focus in the menu's owner's thread.
+        HWND popup = FindVisibleWindowOfClass("#32768");
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        RECT menu{}, focus{};
+        if (!popup || !GetWindowRect(popup, &menu) ||
+            !GetGUIThreadInfo(GetWindowThreadProcessId(FindBar("Blinkbar"), nullptr), &gui) ||
+            !gui.hwndFocus || !GetWindowRect(gui.hwndFocus, &focus)) {
+            std::printf("unreadable\n");
+            return 1;
+        }
+        std::printf("menu %ld,%ld focus %ld,%ld\n", menu.left, menu.top, focus.left, focus.bottom);
+        return 0;
+    }
     if (argc >= 2 && !std::strcmp(argv[1], "menu-state")) {
         std::printf(FindVisibleWindowOfClass("#32768") ? "open\n" : "closed\n");
         return 0;
