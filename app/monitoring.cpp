@@ -42,11 +42,12 @@ void StopMonitoring() {
 }
 
 void StartMonitoring() {
-    if (!gPaused && gRescanOwed) {
+    if (!gPaused) {
+        if (gRescanOwed)
+            ScanFixedDrives(); // before the rescan timer runs; the hand-over is at once
         gRescanOwed = false;
-        ScanFixedDrives(); // before the rescan timer runs; on this thread the hand-over is at once
+        StartTimers();
     }
-    if (!gPaused) StartTimers();
     // Switches that reached the window's thread while stopped were dropped: resend every slot.
     ResyncLedSwitches();
     AppState.MonitorActive.store(1);

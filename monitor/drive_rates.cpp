@@ -111,10 +111,8 @@ bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTi
         int missed = sampler.HasBase ? SecondsSince(sampler.Base, now) : -1;
         // The clock set back past the second's start tells nothing of the time that went by, but
         // the drive is the same: its minute stays, and the ticks since the base count the seconds.
-        if (missed < 0 && sampler.HasBase && sampler.Base.QueryTime != 0 && now.QueryTime != 0) {
-            const int seconds = (sampler.Ticks + 1) * tickMs / 1000;
-            missed = seconds > 60 ? 60 : seconds;
-        }
+        if (missed < 0 && sampler.HasBase && sampler.Base.QueryTime != 0 && now.QueryTime != 0)
+            missed = (sampler.Ticks + 1) * tickMs / 1000;
         sampler = RateSampler{now, now.QueryTime, 0, true, false, RateStatus::Measuring};
         *rates = DriveRates{RateStatus::Measuring};
         rates->MissedSeconds = missed;

@@ -256,11 +256,16 @@ Function EndInstalledBar
   Push 1
 FunctionEnd
 
-; The install gives up with code 2, and the bar it ended runs again.
-Function GiveUp
+; The bar the install ended runs again, whether the install went through or not.
+Function RestartEndedBar
   ${If} $Restart == 1
     Call StartAsUser
   ${EndIf}
+FunctionEnd
+
+; The install gives up with code 2.
+Function GiveUp
+  Call RestartEndedBar
   SetErrorLevel 2
   Quit
 FunctionEnd
@@ -334,15 +339,11 @@ Function DirectoryLeave
 FunctionEnd
 
 Function .onInstSuccess
-  ${If} $Restart == 1
-    Call StartAsUser
-  ${EndIf}
+  Call RestartEndedBar
 FunctionEnd
 
 Function .onInstFailed
-  ${If} $Restart == 1
-    Call StartAsUser
-  ${EndIf}
+  Call RestartEndedBar
 FunctionEnd
 
 Section "Blinkbar" SecProgram

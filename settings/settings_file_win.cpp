@@ -168,21 +168,19 @@ bool Open(const std::string& path) {
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     };
     std::string bytes;
+    bool writeBack = false;
     if (gFile.Handle) {
         ReadRest(gFile.Handle.get(), bytes);
         // A save into a linked file that was cut off: the file holds a beginning of the text
-        // whose whole waits beside it. A copy that the file does not begin (a file whole again,
-        // or edited since) is an old one: the file wins.
-        // Until the file is whole again the text lives only beside this program's copy of the
-        // file (a "scoop update" makes a new folder without it), so it is written back at once.
+        // whose whole waits beside it, and is written back at once: until then the text lives
+        // only beside this name of the file (a "scoop update" makes a new folder without it). A
+        // copy that the file does not begin (a file whole again, or edited since) is an old one:
+        // the file wins.
         if (UniqueFile copy = openLeftOver(CopyPathFor(gFile.Path))) {
             std::string whole;
             ReadRest(copy.get(), whole);
-            if (IsCutWriteOf(bytes, whole)) {
-                ParseSettingsText(whole.data(), whole.size(), Document);
-                Document.Modified = true;
-                return true;
-            }
+            writeBack = IsCutWriteOf(bytes, whole);
+            if (writeBack) bytes.swap(whole);
         }
     } else {
         // A save cut off inside the replace (ReplaceFileW takes the old file away before it moves
@@ -195,6 +193,7 @@ bool Open(const std::string& path) {
         ReadRest(replacement.get(), bytes);
     }
     ParseSettingsText(bytes.data(), bytes.size(), Document);
+    Document.Modified = writeBack;
     return true;
 }
 

@@ -47,17 +47,8 @@ TEST(DriveTips, ResponseTimesAndQueue) {
         uint32_t Units;
         const char* Text;
     } rows[] = {
-        {0, "< 0,1 ms"},
-        {499, "< 0,1 ms"},
-        {500, "0,1 ms"},
-        {4000, "0,4 ms"},
-        {99499, "9,9 ms"},
-        {99500, "10 ms"},
-        {1200000, "120 ms"},
-        {9994999, "999 ms"},
-        {9995000, "1,0 s"},
-        {25000000, "2,5 s"},
-        {FigureUnknown - 1, "429,5 s"},
+        {0, "< 0,1 ms"},  {499, "< 0,1 ms"},   {500, "0,1 ms"},    {99499, "9,9 ms"},
+        {99500, "10 ms"}, {9994999, "999 ms"}, {9995000, "1,0 s"}, {25000000, "2,5 s"},
     };
     for (const auto& row : rows) EXPECT_EQ(FormatResponseTime(row.Units, ","), row.Text);
 

@@ -124,13 +124,11 @@ TEST(DriveRates, ResponseTimesAndQueueComeFromTheSummedTimes) {
         uint32_t Read, Write, Queue;
     } rows[] = {
         {7, 7 + 5000000, 24000000, 20, 20, 10000000, 250000, 1200000, 29}, // a slow disk
-        {7, 7 + 8000000, 6000000, 2000, 500, 10000000, 4000, 12000, 14},   // a fast one
         {7, 7, 1000000, 0, 10, 10000000, U, 100000, 1},                    // no read completed
         {7, 7 + 25000000, 0, 1, 0, 10000000, 25000000, U, 25},             // one that hung
         {0, 0, 0, 5, 5, 10000000, U, U, U},                                // no times reported
         {9000000, 1000000, 0, 5, 0, 10000000, U, U, U},                    // read time restarted
         {7, 7 + 500000, 0, 1, 0, 0, 500000, U, U},                         // no clock: no queue
-        {7, 7, 0, 0, 0, 10000000, U, U, U},                                // quiet
     };
     for (const auto& row : rows) {
         RateSampler sampler;
