@@ -7,6 +7,8 @@
 //   wininfo close TITLE     sends WM_CLOSE to the window
 //   wininfo count-events TITLE SECONDS  messages the window's thread takes from its queue
 //   wininfo taskbar-created broadcasts "TaskbarCreated", as a restarted shell does
+//   wininfo lose-tray-icon TITLE  removes that bar's notification-area icon, as a crashed shell
+//                                  loses it
 //   wininfo version FILE    the version resource and icon count Explorer shows for a file
 //   wininfo monitors        the monitors Windows reports, primary first
 //   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
@@ -590,8 +592,8 @@ int Run(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(nullptr, argv[2]);
         if (!w) return 1;
-        SendMessageA(w, WM_CLOSE, 0, 0);
-        return 0;
+        // A window that answers nothing for 10 s fails the question instead of holding it.
+        return SendMessageTimeoutA(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr) ? 0 : 1;
     }
     if (argc >= 4 && !std::strcmp(argv[1], "count-events"))
         return CountEvents(argv[2], std::atoi(argv[3]));
@@ -618,6 +620,15 @@ int Run(int argc, char** argv) {
         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 2000, nullptr);
         return 0;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "lose-tray-icon")) {
+        // As a shell that crashed has: the bar's icon (id 0) is gone from the notification area.
+        NOTIFYICONDATAA icon{};
+        icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        icon.hWnd = FindBar(argv[2]);
+        const bool lost = icon.hWnd && Shell_NotifyIconA(NIM_DELETE, &icon);
+        std::printf(lost ? "lost\n" : "no icon\n");
+        return lost ? 0 : 1;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "key")) return Key(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "job")) return Job(argv[2], std::atoi(argv[3]));

@@ -1,0 +1,111 @@
+"""Fixtures of the end-to-end tests. A module names its lane (LANE, "main" unless it says): each
+lane has an X server, a Wine prefix and a work folder of its own, made when a case first needs it
+and ended with the run. Each case gets a fresh folder; every bar and program it started is ended
+by its process id when it ends, pass or fail, and so is everything else on Ctrl-C."""
+import atexit
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import pytest
+
+sys.path.insert(0, str(Path(__file__).parent))
+from harness import (EXE, ROOT, Bar, Lane, end_started, started, wait_until)  # noqa: E402
+
+BUILD = ROOT / "build"
+XVFB = ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]
+LANES = {  # name: prefix, X server, first display tried
+    "main": ("wineprefix", XVFB, 90),
+    "stress": ("wineprefix-stress", XVFB, 90),
+    # Xvfb cannot place two screens side by side for Wine (with +xinerama every screen is at 0,0):
+    # two RandR outputs of Xorg's dummy driver can.
+    "monitors": ("wineprefix-monitors", ["Xorg", "-config", str(ROOT / "scripts/xorg-dummy.conf"),
+                 "-noreset", "-nolisten", "tcp", "-logfile", str(BUILD / "xorg-monitors.log"),
+                 "-novtswitch", "-sharevts"], 500),
+    "144dpi": ("wineprefix-144dpi", XVFB, 90),
+}
+_lanes = {}
+
+
+def _interrupted(signum, frame):
+    raise KeyboardInterrupt  # leaves through the fixtures' clean-up, as Ctrl-C does
+
+
+def pytest_configure(config):
+    signal.signal(signal.SIGTERM, _interrupted)
+    atexit.register(end_started)
+
+
+def two_monitors(lane):
+    env = lane.env
+    def arranged():
+        subprocess.run(["xrandr", "--addmode", "DUMMY1", "1024x768"], env=env, capture_output=True)
+        subprocess.run(["xrandr", "--fb", "2048x768", "--output", "DUMMY0", "--mode", "1024x768",
+                        "--pos", "0x0", "--primary", "--output", "DUMMY1", "--mode", "1024x768",
+                        "--pos", "1024x0"], env=env, capture_output=True)
+        out = subprocess.run(["xrandr", "--listmonitors"], env=env, capture_output=True, text=True).stdout
+        return out.count(" DUMMY")
+    wait_until(arranged, 2, 10, "two monitors")
+
+
+@pytest.fixture(scope="session")
+def lanes():
+    yield _lanes
+    for lane in _lanes.values():
+        lane.close()
+    end_started()
+
+
+@pytest.fixture
+def lane(request, lanes):
+    name = getattr(request.module, "LANE", "main")
+    if name not in lanes:
+        prefix, server, first = LANES[name]
+        lanes[name] = Lane(name, BUILD / prefix, server, first,
+                           BUILD / ("e2e" if name == "main" else f"e2e-{name}"))
+        if name == "monitors":
+            two_monitors(lanes[name])
+    return lanes[name]
+
+
+@pytest.fixture
+def case(request, lane):
+    """A fresh folder for the case; what the case started is ended when it ends."""
+    folder = lane.work / re.sub(r"[^\w.-]+", "-", request.node.name).strip("-")
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    before = len(started)
+    lane.screen.move(1000, 740)  # away from any bar: no tooltip over the LEDs
+    yield folder
+    while len(started) > before:
+        proc = started.pop()
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+    # A window of an ended program leaves the screen a moment later: the next case starts clean.
+    wait_until(lambda: lane.count("Blinkbar"), 0, 10, "no bar left on the screen")
+
+
+@pytest.fixture
+def bar(case, lane):
+    """A bar in the case's folder: bar(settings=None, program=EXE, folder=None); not started."""
+    def make(settings=None, program=EXE, folder=None, name="blinkbar.exe"):
+        return Bar(lane, folder or case, program, settings, name)
+    return make
+
+
+def pytest_collection_modifyitems(items):
+    for item in items:  # what a case's lane is, for -m selection: pytest -m "lane_main"
+        item.add_marker(getattr(pytest.mark, "lane_" + getattr(item.module, "LANE", "main")))
+
+
+def ms_since(t0):
+    return int((time.monotonic() - t0) * 1000)

@@ -1,0 +1,571 @@
+"""The end-to-end harness: a private X server and Wine prefix per lane, the window helper that asks
+Windows what only Windows knows, the screen and input through python-xlib (XTest), and the bar
+started from a folder of its own and always ended by its process id."""
+import hashlib
+import os
+import re
+import select
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+from Xlib import X, XK, Xatom, display, error
+from Xlib.ext import xtest
+
+ROOT = Path(__file__).resolve().parents[1]
+EXE = ROOT / "build/windows/blinkbar.exe"
+HELPERS = ROOT / "build/windows/tests/windows"
+TEST_BUILD = HELPERS / "blinkbar_e2e.exe"  # reads its disk counters from traffic.txt
+WINE_RUN = str(ROOT / "scripts/wine-run.sh")
+# A slower machine stretches every deadline: E2E_SLOW=3 gives each wait three times as long.
+SLOW = float(os.environ.get("E2E_SLOW", "1"))
+
+# Window messages the tests send or post, by their Windows names.
+WM_ENDSESSION, WM_DISPLAYCHANGE, WM_WTSSESSION_CHANGE = 0x16, 0x7E, 0x2B1
+WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 7, 8
+WM_DPICHANGED = 0x2E0
+ENDSESSION_CLOSEAPP = 1
+WM_LBUTTONDBLCLK = 0x203
+TRAY_MESSAGE = 0x30D5  # the bar's own notification-area callback (WM_APP + 213)
+
+started = []  # every process a test started, ended by its id however the run ends
+
+
+def wait_until(read, want, seconds=6, name="wait"):
+    """Polls read() until it gives want (a value, a compiled pattern to search, or a predicate);
+    returns what it read. Runs out after seconds times E2E_SLOW, failing with what it saw last."""
+    if isinstance(want, re.Pattern):
+        ok = lambda seen: isinstance(seen, str) and want.search(seen) is not None
+    elif callable(want):
+        ok = want
+    else:
+        ok = lambda seen: seen == want
+    deadline = time.monotonic() + seconds * SLOW
+    while True:
+        seen = read()
+        if ok(seen):
+            return seen
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{name}: waited {seconds * SLOW:g} s for {want!r}; saw last {seen!r}")
+        time.sleep(0.05)
+
+
+def holds(read, want, seconds, name="holds"):
+    """A negative check: read() must keep giving want for the whole time (not stretched: what must
+    not happen may come late); fails on the first other reading."""
+    until = time.monotonic() + seconds
+    while time.monotonic() < until:
+        seen = read()
+        assert seen == want, f"{name}: wanted {want!r} for {seconds} s; saw {seen!r}"
+        time.sleep(0.2)
+
+
+def file_hash(path):
+    path = Path(path)
+    return hashlib.md5(path.read_bytes()).hexdigest() if path.is_file() else "none"
+
+
+def end_process(proc, grace=5):
+    """Ends one process this run started, by its id: asked first, then killed."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(grace)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+def end_started():
+    while started:
+        end_process(started.pop(), grace=2)
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class Screen:
+    """What a user sees and does, straight through the X server."""
+
+    def __init__(self, name):
+        self.d = display.Display(name)
+        self.root = self.d.screen().root
+        self.net_name = self.d.intern_atom("_NET_WM_NAME")
+        self.utf8 = self.d.intern_atom("UTF8_STRING")
+        self.opacity_atom = self.d.intern_atom("_NET_WM_WINDOW_OPACITY")
+
+    def pixel_row(self, x, y, w, h):
+        return self.root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF).data
+
+    def pixels(self, *points):
+        """RRGGBB of each (x, y) given as flat numbers, joined by spaces."""
+        out = []
+        for x, y in zip(points[::2], points[1::2]):
+            b, g, r = self.pixel_row(x, y, 1, 1)[:3]
+            out.append(f"{r:02X}{g:02X}{b:02X}")
+        return " ".join(out)
+
+    def frame(self, x, y, w, h):
+        """The framed chart at the bottom of an area (an LED tip's client area) as a user sees it:
+        the lowest rectangle drawn on the area's own background (its bottom-left corner's colour).
+        Its frame LEFT TOP RIGHT BOTTOM, inclusive, or None."""
+        data = self.pixel_row(x, y, w, h)
+        at = lambda px, py: data[(py * w + px) * 4:(py * w + px) * 4 + 3]
+        ground = at(0, h - 1)
+        for bottom in range(h - 1, -1, -1):
+            drawn = [px for px in range(w) if at(px, bottom) != ground]
+            if drawn:
+                break
+        else:
+            return None
+        left, right, top = drawn[0], drawn[-1], bottom
+        while top > 0 and at(left, top - 1) != ground:
+            top -= 1
+        return x + left, y + top, x + right, y + bottom
+
+    def _name(self, w):
+        prop = w.get_full_property(self.net_name, self.utf8)
+        if prop:
+            return prop.value.decode("utf-8", "replace")
+        name = w.get_wm_name()
+        return name.decode("latin-1") if isinstance(name, bytes) else name
+
+    def windows(self, title):
+        """The viewable top-level X windows whose title matches (a whole-title pattern)."""
+        found = []
+        for w in self.root.query_tree().children:
+            try:
+                if w.get_attributes().map_state != X.IsViewable:
+                    continue
+                name = self._name(w)
+            except error.XError:
+                continue  # gone meanwhile
+            if name is not None and re.fullmatch(title, name):
+                found.append(w)
+        return found
+
+    def window(self, title, seconds=20):
+        """The first viewable window titled so, waited for; fails when none comes."""
+        return wait_until(lambda: (self.windows(title) or [None])[0], lambda w: w is not None,
+                          seconds, f"a window titled {title!r}")
+
+    def viewable(self, w):
+        try:
+            return w.get_attributes().map_state == X.IsViewable
+        except error.XError:
+            return False
+
+    def geometry(self, w):
+        """"x,y wxh" of an X window on the screen, or why not."""
+        try:
+            g = w.get_geometry()
+            at = w.translate_coords(self.root, 0, 0)
+            return f"{-at.x},{-at.y} {g.width}x{g.height}"
+        except error.XError as e:
+            return f"unreadable: {type(e).__name__}"
+
+    def opacity(self, w):
+        """_NET_WM_WINDOW_OPACITY: the number, or "absent"."""
+        try:
+            prop = w.get_full_property(self.opacity_atom, Xatom.CARDINAL)
+        except error.XError as e:
+            return f"unreadable: {type(e).__name__}"
+        return str(prop.value[0]) if prop else "absent"
+
+    def move(self, x, y):
+        xtest.fake_input(self.d, X.MotionNotify, x=x, y=y)
+        self.d.sync()
+
+    def button(self, number, down):
+        xtest.fake_input(self.d, X.ButtonPress if down else X.ButtonRelease, number)
+        self.d.sync()
+
+    def click(self, x=None, y=None, button=1, repeat=1):
+        if x is not None:
+            self.move(x, y)
+        for i in range(repeat):
+            if i:
+                time.sleep(0.08)
+            self.button(button, True)
+            self.button(button, False)
+
+    def key(self, *names):
+        """Each name a key as xdotool names it ("Down", "Return", "shift+F10", "y")."""
+        for name in names:
+            codes = [self.d.keysym_to_keycode(XK.string_to_keysym(
+                {"shift": "Shift_L", "ctrl": "Control_L"}.get(part, part))) for part in name.split("+")]
+            assert all(codes), f"no key for {name!r}"
+            for code in codes:
+                xtest.fake_input(self.d, X.KeyPress, code)
+            for code in reversed(codes):
+                xtest.fake_input(self.d, X.KeyRelease, code)
+            self.d.sync()
+            time.sleep(0.012)  # as xdotool paces its keys: Wine reads some key states late
+
+    def focus(self, w):
+        """Gives w the keyboard focus and waits until the server says it has it."""
+        def focused():
+            try:
+                w.set_input_focus(X.RevertToParent, X.CurrentTime)
+                self.d.sync()
+                return self.d.get_input_focus().focus == w
+            except error.XError:
+                return False
+        wait_until(focused, True, 5, "the keyboard focus")
+
+    def drag(self, x, y, dx, dy, steps=10):
+        """Pressed at (x, y), moved by (dx, dy) in steps, let go: Windows' own move loop follows."""
+        self.move(x, y)
+        self.button(1, True)
+        time.sleep(0.2)
+        for i in range(1, steps + 1):
+            self.move(x + i * dx // steps, y + i * dy // steps)
+            time.sleep(0.04)
+        self.button(1, False)
+
+    def screenshot(self, path, x=0, y=0, w=None, h=None):
+        args = ["import", "-window", "root"]
+        if w:
+            args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        subprocess.run(args + [str(path)], env={**os.environ, "DISPLAY": self.d.get_display_name()},
+                       check=False)
+
+
+class Helper:
+    """One wininfo process answers the questions about windows on its pipes: a Wine start costs
+    about 0.3 s and a case asks many. One that does not answer is started again."""
+
+    SERVED = set("window menu list text box tip tip-client tip-autopop close command post stats "
+                 "monitors taskbar-created volume-arrival ended key settle menu-state menu-place "
+                 "lose-tray-icon".split())
+
+    def __init__(self, lane):
+        self.lane, self.proc, self.token = lane, None, 0
+
+    def _start(self):
+        self.proc = subprocess.Popen([WINE_RUN, str(HELPERS / "wininfo.exe"), "serve"],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, env=self.lane.env)
+        started.append(self.proc)
+        self.buffer = b""
+
+    def stop(self):
+        if self.proc:
+            end_process(self.proc, grace=2)
+            self.proc = None
+
+    def __call__(self, *args, seconds=60):
+        """wininfo's answer to a question (its output, lines joined by newlines)."""
+        args = [str(a) for a in args]
+        if args[0] not in self.SERVED:
+            return self.lane.run_output([str(HELPERS / "wininfo.exe"), *args], seconds=seconds)
+        if not self.proc or self.proc.poll() is not None:
+            self._start()
+        self.token += 1
+        marker = f"\x1f{self.token} ".encode()
+        self.proc.stdin.write(("\t".join([str(self.token), *args]) + "\n").encode("cp1252", "replace"))
+        self.proc.stdin.flush()
+        deadline = time.monotonic() + seconds * SLOW
+        while time.monotonic() < deadline:
+            at = self.buffer.find(marker)
+            if at >= 0:
+                answer = self.buffer[:at]
+                self.buffer = self.buffer[self.buffer.index(b"\n", at) + 1:]
+                # An answer given up on before ends in its own marker: keep only what follows it.
+                answer = answer.rsplit(b"\x1f", 1)[-1].split(b"\n", 1)[-1] if b"\x1f" in answer else answer
+                return answer.decode("cp1252").replace("\r", "").rstrip("\n")
+            ready, _, _ = select.select([self.proc.stdout], [], [], 0.5)
+            if ready:
+                chunk = os.read(self.proc.stdout.fileno(), 65536)
+                if not chunk:
+                    break
+                self.buffer += chunk
+        self.stop()
+        return f"unreadable: the helper did not answer {args}"
+
+
+class Lane:
+    """An X server, a Wine prefix with its server kept running, a work folder and a helper."""
+
+    def __init__(self, name, prefix, server_args, first_display, work):
+        self.name, self.work = name, work
+        work.mkdir(parents=True, exist_ok=True)
+        self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
+                    "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
+        self.x = self._start_x(server_args, first_display)
+        subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)  # makes the prefix when it is new
+        self.wineserver = subprocess.Popen(["wineserver", "-p"], env=self.env,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.screen = Screen(self.env["DISPLAY"])
+        self.helper = Helper(self)
+
+    def _start_x(self, server_args, first):
+        """An X server on a display of its own: sessions started side by side may pick the same
+        number at once, so the display is ours only when its lock file names our server."""
+        for attempt in range(5):
+            n = first + (os.getpid() * 7 + attempt * 37) % 400
+            while Path(f"/tmp/.X{n}-lock").exists():
+                n += 1
+            proc = subprocess.Popen([server_args[0], f":{n}", *server_args[1:]],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            started.append(proc)
+            self.env["DISPLAY"] = f":{n}"
+            try:
+                wait_until(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode,
+                           0, 10, "the X server")
+                if Path(f"/tmp/.X{n}-lock").read_text().strip() == str(proc.pid):
+                    return proc
+            except (AssertionError, OSError):
+                pass
+            end_process(proc, grace=2)
+        raise RuntimeError(f"no X server ({server_args[0]}) could be started on a display of its own")
+
+    def close(self):
+        self.helper.stop()
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, check=False)
+        end_process(self.wineserver, grace=2)
+        end_process(self.x, grace=2)
+
+    def launch(self, args, cwd=None, log=None, env=None):
+        """A Windows program started in the background and remembered: ended by its id."""
+        out = open(log, "wb") if log else subprocess.DEVNULL
+        proc = subprocess.Popen([WINE_RUN, *map(str, args)], cwd=cwd or self.work, stdout=out,
+                                stderr=subprocess.STDOUT, env={**self.env, **(env or {})})
+        started.append(proc)
+        return proc
+
+    def run(self, args, seconds=120, cwd=None, env=None):
+        """A Windows program run to its end: its exit code (124 when it had to be ended)."""
+        proc = self.launch(args, cwd, env=env)
+        try:
+            return proc.wait(seconds * SLOW)
+        except subprocess.TimeoutExpired:
+            end_process(proc, 1)
+            return 124
+        finally:
+            started.remove(proc)
+
+    def run_output(self, args, seconds=120, cwd=None, env=None):
+        """Its output (into a file: Wine's servers may inherit a pipe and hold it open)."""
+        out = self.work / f"output-{os.getpid()}.txt"
+        proc = self.launch(args, cwd, log=out, env=env)
+        try:
+            proc.wait(seconds * SLOW)
+        except subprocess.TimeoutExpired:
+            end_process(proc, 1)
+        started.remove(proc)
+        return out.read_bytes().decode("utf-8", "replace").replace("\r", "").rstrip("\n")
+
+    def reg(self, *args):
+        return self.run(["reg", *args, "/f"])
+
+    def field(self, info, line, name):
+        """Field NAME=VALUE of the line of `wininfo window` output that starts with LINE."""
+        for text in info.splitlines():
+            if text == line or text.startswith(line + " "):
+                m = re.search(rf"(?:^| ){re.escape(name)}=(\S*)", text)
+                return m.group(1) if m else None
+        return None
+
+    def count(self, title):
+        return len(self.screen.windows(title))
+
+    def box(self, title="Blinkbar", exclude=None, seconds=20):
+        """The X window of the box titled so (not the bar's own window), waited for."""
+        def find():
+            return next((w for w in self.screen.windows(re.escape(title)) if w != exclude), None)
+        return wait_until(find, lambda w: w is not None, seconds, f"a box titled {title!r}")
+
+    def answer(self, key, title="Blinkbar", exclude=None):
+        """Answers the box with a key, and waits until it has gone and the bars took it."""
+        w = self.box(title, exclude)
+        self.screen.focus(w)
+        self.screen.key(key)
+        wait_until(lambda: self.screen.viewable(w), False, 5, f"the box {title!r} closed")
+        self.helper("settle")
+
+
+class Bar:
+    """Blinkbar started from a folder of its own, with the settings a case gives it."""
+
+    def __init__(self, lane, folder, program=EXE, settings=None, name="blinkbar.exe"):
+        self.lane, self.dir, self.proc, self.win = lane, Path(folder), None, None
+        self.screen, self.helper = lane.screen, lane.helper
+        if program:
+            self.dir.mkdir(parents=True, exist_ok=True)
+            (self.dir / name).write_bytes(Path(program).read_bytes())
+        self.exe = self.dir / name
+        if settings is not None:
+            (self.dir / "Blinkbar.ini").write_bytes(settings.encode() if isinstance(settings, str) else settings)
+        self.last_right_click = 0.0
+
+    # -- starting and ending
+    def launch(self, *args, cwd=None, env=None, log=None):
+        self.proc = self.lane.launch([self.exe, *args], cwd=cwd or self.dir,
+                                     log=log or self.dir / "run.log", env=env)
+        return self.proc
+
+    def start(self, *args, **kw):
+        """Starts it and waits for its window and its first drive scan; fails when none shows."""
+        self.launch(*args, **kw)
+        self.win = wait_until(lambda: (self.screen.windows("Blinkbar") or [None])[0] if self.alive() else "ended",
+                              lambda w: w is not None, 15, "the bar's window")
+        assert self.win != "ended", f"the bar ended at its start: {self.proc.returncode}"
+        assert self.helper("settle") == "settled", "the bar's thread does not take its messages"
+        return self
+
+    def alive(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def exit_code(self, seconds=20):
+        try:
+            return self.proc.wait(seconds * SLOW)
+        except subprocess.TimeoutExpired:
+            end_process(self.proc, 1)
+            return 124
+
+    def stop(self):
+        """Ends it by its id and waits until its window has left the screen, so that the next
+        start cannot take the old window for its own."""
+        if self.proc:
+            end_process(self.proc)
+            if self.proc in started:
+                started.remove(self.proc)
+        if self.win is not None:
+            wait_until(lambda: self.screen.viewable(self.win), False, 5, "the ended bar's window gone")
+
+    # -- what the user sees
+    def geometry(self):
+        return self.screen.geometry(self.win)
+
+    def info(self):
+        return self.helper("window", "Blinkbar")
+
+    def get(self, line, name):
+        return self.lane.field(self.info(), line, name)
+
+    def visible(self):
+        return self.get("window", "visible")
+
+    def alpha(self):
+        return self.get("window", "alpha")
+
+    def opacity(self):
+        return self.screen.opacity(self.win)
+
+    def pixels(self, *points):
+        return self.screen.pixels(*points)
+
+    def ini(self, key):
+        """The value of KEY in the settings file beside the program (None without one)."""
+        try:
+            text = (self.dir / "Blinkbar.ini").read_bytes().decode("latin-1")
+        except OSError:
+            return None
+        m = re.search(rf"^{re.escape(key)} = ([^\r\n]*)", text, re.M)
+        return m.group(1) if m else None
+
+    def text(self):
+        try:
+            return (self.dir / "Blinkbar.ini").read_bytes()
+        except OSError:
+            return None
+
+    def hash(self):
+        return file_hash(self.dir / "Blinkbar.ini")
+
+    def traffic(self, letters):
+        """The test build's disk counters, a character per letter from C: 0 quiet, 1 reading,
+        2 writing, 3 both, - no drive (see the test build's seam for the rest). Replaced whole."""
+        (self.dir / "traffic.new").write_text(letters.ljust(24, "0"))
+        os.replace(self.dir / "traffic.new", self.dir / "traffic.txt")
+
+    # -- the LED's tip
+    def tip_chart_area(self):
+        """The tip's chart inside its frame: (left, top, width, height), or why it is not there."""
+        at = self.helper("tip-client").split()
+        if len(at) != 4 or not all(v.isdigit() for v in at):
+            return f"unreadable tip: {at}"
+        found = self.screen.frame(*map(int, at))
+        if not found:
+            return "no chart"
+        left, top, right, bottom = found
+        return left + 1, top + 1, right - left - 1, bottom - top - 1
+
+    def tip_chart(self, *points):
+        """Pixels of the chart: sixty equal columns (0 the oldest second, 59 the newest), each
+        point (column, row) with rows counted from the middle, downwards positive."""
+        area = self.tip_chart_area()
+        if isinstance(area, str):
+            return area
+        left, top, width, height = area
+        column = width // 60
+        if not column or width % 60:
+            return f"not sixty columns: {area}"
+        return self.pixels(*[v for c, r in zip(points[::2], points[1::2])
+                             for v in (left + c * column + column // 2, top + height // 2 + r)])
+
+    def tip(self):
+        return self.helper("tip")
+
+    def tip_shown(self):
+        return self.helper("list").count("visible=1 class=tooltips_class32")
+
+    def hover(self, x, y):
+        """The pointer comes to rest over (x, y): two moves, as a hand makes them."""
+        self.screen.move(x - 2, y - 2)
+        time.sleep(0.3)
+        self.screen.move(x, y)
+        wait_until(self.tip_shown, 1, 6, "a tip shown")
+
+    # -- the menu
+    def menu_is(self, state):
+        wait_until(lambda: self.helper("menu-state"), state, 10, f"the menu {state}")
+
+    def right_click(self, x, y):
+        """A right press within the double-click time of the one before is a WM_RBUTTONDBLCLK,
+        which opens no menu (GetDoubleClickTime: 500 ms by default): wait that out first."""
+        rest = self.last_right_click + 0.6 - time.monotonic()
+        if rest > 0:
+            time.sleep(rest)
+        self.screen.click(x, y, button=3)
+        self.last_right_click = time.monotonic()
+
+    def read_menu(self):
+        (self.dir / "wininfo-menu.txt").unlink(missing_ok=True)
+        self.helper("menu")
+        path = self.dir / "wininfo-menu.txt"
+        return path.read_bytes().decode("cp1252").replace("\r", "").rstrip("\n") if path.exists() else "no menu read"
+
+    def menu_items(self, x=405, y=15):
+        self.right_click(x, y)
+        self.menu_is("open")
+        return self.read_menu()
+
+    def menu_checks(self, x=405, y=15):
+        """The checked item numbers of the menu, which is closed again."""
+        checked = re.findall(r"^item (\d+) checked=1", self.menu_items(x, y), re.M)
+        self.screen.key("Escape")
+        self.menu_is("closed")
+        return " ".join(checked)
+
+    def pick(self, item, x=405, y=15):
+        """Right-click, then item N with the keyboard (separators are skipped) and Return;
+        returns once the bar has handled the command, or opened what it shows."""
+        self.right_click(x, y)
+        self.menu_is("open")
+        self.screen.key(*["Down"] * item, "Return")
+        self.menu_is("closed")
+        self.helper("settle")
+
+    def command(self, items, times=1):
+        """Menu commands posted as picking them does ("7,8": 7 then 8); the Windows process id."""
+        out = self.helper("command", "Blinkbar", items, times)
+        m = re.match(r"pid=(\d+)", out)
+        return int(m.group(1)) if m else None
+
+    def post(self, message, wparam=0, lparam=0):
+        return self.helper("post", "Blinkbar", message, wparam, lparam)

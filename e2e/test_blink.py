@@ -1,0 +1,204 @@
+"""The LEDs blink. A test build of the program (never the shipped one) reads its disk counters from
+"traffic.txt" beside it: the cases make drives read, write or both and watch the LEDs and the tip
+on screen, as a user does."""
+import re
+import shutil
+import statistics
+import time
+
+import pytest
+
+from harness import HELPERS, TEST_BUILD, holds, wait_until
+
+# D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
+D = (419, 12, 419, 24)
+DARK, WRITING, READING, BOTH = "000000 000000", "000000 FF2626", "00D800 000000", "00D800 FF2626"
+PLANTED = "winmm,winspool.drv=n,b"
+
+
+@pytest.fixture
+def blinking(lane, bar):
+    """The test build, no rescan of the drives while the case runs (a drive that comes must be
+    announced), E and F naming no drive at the start, figures with a decimal comma."""
+    key = r"HKCU\Control Panel\International"
+    lane.reg("add", key, "/v", "sDecimal", "/d", ",")
+    b = bar("[settings]\nHDD Detect Interval=100000\nMinimize Button=1\n", TEST_BUILD)
+    b.traffic("00--")
+    # Libraries lie beside the program, and Wine is told to prefer such copies to its own, as
+    # Windows does for any library outside its known ones: the timers must still come from the
+    # system's winmm, and the colour chooser's comdlg32 must not take winspool.drv from here.
+    for name in ("winmm.dll", "winspool.drv"):
+        shutil.copy(HELPERS / name, b.dir)
+    b.start(env={"WINEDLLOVERRIDES": "mscoree,mshtml=;" + PLANTED})
+    yield b
+    lane.reg("add", key, "/v", "sDecimal", "/d", ".")
+
+
+def timer_state(b):
+    """The test build counts its winmm calls where it looks them up: the raises of the timer
+    resolution not yet restored, and the timers started and not yet stopped."""
+    try:
+        text = (b.dir / "timer-calls.txt").read_bytes().decode()
+    except OSError:
+        return "unreadable"
+    n = dict(re.findall(r"(\w+)=(\d+)", text))
+    if not {"outstanding", "started", "stopped"} <= n.keys():
+        return f"unreadable: {text!r}"
+    return f"raised {n['outstanding']}, timers {int(n['started']) - int(n['stopped'])}"
+
+
+def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
+    b = blinking
+    d = lambda: b.pixels(*D)
+    for traffic, want, name in [("00", DARK, "quiet: D idle"), ("02", WRITING, "writing: D's lower half in the write colour"),
+                                ("00", DARK, "quiet again: idle"), ("01", READING, "reading: the upper half in the read colour"),
+                                ("03", BOTH, "both: both halves"), ("00", DARK, "quiet: idle")]:
+        b.traffic(traffic + "--")
+        wait_until(d, want, 3, name)
+    b.traffic("20--")
+    wait_until(lambda: b.pixels(401, 24), "FF2626", 3, "C writing: C's lower half")
+    holds(d, DARK, 0.5, "C writing leaves D alone")
+
+    # The last LED switches beside the minimize button, which covers its separator column.
+    edge = b.pixels(838, 20)  # the button's right edge, which no LED touches
+    for state, colour in (("2", "FF2626"), ("0", "000000"), ("2", "FF2626"), ("0", "000000")):
+        b.traffic("00--" + "0" * 19 + state)  # Z is the 24th letter
+        wait_until(lambda: b.pixels(815, 24), colour, 3, "Z switches")
+    assert re.fullmatch("[0-9A-F]{6}", edge) and b.pixels(831, 20) == edge, \
+        "Z switched: the button's left edge is still the button's"
+
+    # A locked session: no timer and no raised timer resolution until the unlock (only the poll
+    # counts: a rescan every 100000 s is beyond any timer's period).
+    monitoring = timer_state(b)
+    b.traffic("00--")
+    b.post(0x2B1, 7)  # WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK
+    locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
+    b.traffic("02--")
+    holds(d, DARK, 0.6, "locked: D stays dark while it writes")
+    b.post(0x2B1, 8)  # WTS_SESSION_UNLOCK
+    wait_until(d, WRITING, 3, "unlocked: D lights at once")
+    assert (monitoring, locked, timer_state(b)) == ("raised 1, timers 1", "raised 0, timers 0", "raised 1, timers 1"), \
+        "the resolution raised and the poll running; locked: neither; unlocked: both again"
+
+    # A drive that comes while the program runs lights once Windows announces it.
+    b.traffic("0011")  # E and F read, but their letters named no drive at the scan
+    wait_until(d, DARK, 3, "D quiet")
+    holds(lambda: b.pixels(437, 12), "000000", 0.6, "E not yet announced: dark, not asked")
+    lane.helper("volume-arrival", "Blinkbar", "E")
+    wait_until(lambda: b.pixels(437, 12, 437, 24), READING, 3, "E announced: its upper half in the read colour")
+    holds(lambda: b.pixels(455, 12), "000000", 0.5, "F, never announced, dark: no rescan lit E")
+
+
+def newest_read(b):
+    """The column of the newest second with a read, counted from the right."""
+    seen = b.tip_chart(*[v for back in range(8) for v in (59 - back, -1)]).split()
+    return seen.index("00D800") if "00D800" in seen else None
+
+
+def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, case):
+    b = blinking
+    chart = lambda: b.tip_chart(59, 3, 59, -1, 0, 0, 0, 3)
+    b.traffic("20--")
+    time.sleep(1.5)  # a whole second of writes first
+    b.hover(407, 17)
+    time.sleep(0.5)
+    lane.screen.screenshot(case / "tooltip-writing.png")
+    wait_until(b.tip, re.compile(r"^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|"
+                                 r"Busy 50 %\|peak 1,0 MB/s$"), 8,
+               "the tip shows C writing, busy half the time (the test build's clock), with a decimal comma")
+    wait_until(chart, "FF2626 000000 000000 000000", name="the chart: the newest second written, the oldest empty")
+    assert lane.helper("tip-autopop") == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
+    b.traffic("10--")  # now C reads instead: the text follows within about a second
+    wait_until(b.tip, re.compile(r"^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|"
+                                 r"Busy 50 %\|peak 1,0 MB/s$"), 8, "the tip, still shown, follows the rates")
+    wait_until(chart, "000000 00D800 000000 000000", name="the chart follows: the newest second read, scaled to the written peak")
+    lane.screen.screenshot(case / "tooltip-reading.png")
+
+    # Quiet now: the text stands still, and the chart still moves a column a second by itself.
+    b.traffic("00--")
+    text = wait_until(b.tip, re.compile(r"\|Read: 0 B/s, 0 ops/s\|Write: 0 B/s, 0 ops/s\|Busy 0 %\|"), 8, "quiet: the tip says so")
+    before = wait_until(lambda: newest_read(b), lambda c: c is not None and c >= 1, 3, "the quiet second drawn")
+    t0 = time.monotonic()
+    after = wait_until(lambda: newest_read(b), lambda c: c != before, 10, "the last reads move left")
+    seconds = int(time.monotonic() - t0) + 1
+    assert after is not None and before < after <= before + seconds, \
+        f"quiet: the last reads move left by at most a column a second: {before} -> {after} in {seconds} s"
+    assert b.tip() == text, "quiet: the text unchanged"
+
+    # The fastest drives: gigabytes a second, each at its own height.
+    b.traffic("50--")  # 8 GB/s
+    time.sleep(4)
+    b.traffic("60--")  # 5 GB/s
+    wait_until(b.tip, re.compile(r"\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$"), 8, "the tip in GB/s")
+
+    def fast_chart():  # the newest second at 5 GB/s; an 8 GB/s second among the ten before it
+        seen = b.tip_chart(59, 16, 59, 10, *[v for c in range(49, 59) for v in (c, 19)]).split()
+        return seen[:2] + ["8 GB/s full" if "FF2626" in seen[2:] else "no 8 GB/s second"]
+    wait_until(fast_chart, ["000000", "FF2626", "8 GB/s full"], name="the chart: 8 GB/s reaches the full 20 rows, 5 GB/s about 13")
+    lane.screen.screenshot(case / "tooltip-fast.png")
+
+    # Back from the notification area, the minute shows the time away as empty.
+    lane.screen.move(600, 400)
+    b.pick(16)  # Minimize To Tray, while C writes
+    wait_until(b.visible, "0", name="in the notification area")
+    away_at = time.monotonic()
+    b.traffic("00--")
+    time.sleep(8)
+    lane.screen.click(12, 32, repeat=2)
+    wait_until(b.visible, "1", name="back")
+    back_at = time.monotonic()
+    b.hover(407, 17)
+    # Where the return and the time away lie depends on when the chart is read, so both are
+    # placed by the clock: the seconds since the return (read after the chart, so never too few)
+    # end at the newest column; before them the time away, empty where it is surely away (a
+    # second of doubt at each end); before that C's writes, red, which fail a chart that stopped.
+    seen = b.tip_chart(*[v for c in range(60) for v in (c, 3)]).split()
+    read_at = time.monotonic()
+    away, since = int(back_at - away_at), int(read_at - back_at) + 1
+    back = 60 - since
+    assert len(seen) == 60 and back - away - 3 >= 0, f"the chart read in time: {seen}"
+    assert (seen[back - away - 2], seen[back - away + 1:back - 1], seen[59]) == \
+        ("FF2626", ["000000"] * (away - 2), "000000"), \
+        "the time away is empty, between C's writes before it and the quiet seconds since"
+
+    # A slow drive and a fast one: how long an operation takes, and how many wait.
+    b.traffic("70--")  # each read takes 25 ms, each write 120 ms
+    b.hover(407, 17)
+    wait_until(b.tip, re.compile(r"\|Read: 80,0 KB/s, [0-9]+ ops/s, 25 ms\|Write: 1,0 MB/s, [0-9]+ ops/s, 120 ms\|"
+                                 r"Busy 100 %, queue (2,[789]|3,[01])\|"), 8, "a slow drive: its response times and queue")
+    lane.screen.screenshot(case / "tooltip-slow.png")
+    b.traffic("80--")  # 2000 reads a second of 0.4 ms, 500 writes of 1.2 ms
+    wait_until(b.tip, re.compile(r"\|Read: 7,8 MB/s, [0-9]+ ops/s, 0,4 ms\|Write: 3[12],[0-9] MB/s, [0-9]+ ops/s, 1,2 ms\|"
+                                 r"Busy 50 %, queue 1,[345]\|"), 8, "a fast drive: tenths of a millisecond, a short queue")
+    lane.screen.move(600, 400)
+
+
+def test_the_delay_to_the_pixels_and_no_library_from_beside_the_program(lane, blinking):
+    b = blinking
+    delays = []
+    for _ in range(10):  # from a counter change to D's lower half changed, both ways
+        for traffic, colour in (("02", "FF2626"), ("00", "000000")):
+            t0 = time.monotonic()
+            b.traffic(traffic + "--")
+            wait_until(lambda: b.pixels(*D[2:]), colour, 5, "D's lower half changed")
+            delays.append((time.monotonic() - t0) * 1000)
+    print(f"delays_ms {' '.join(f'{d:.0f}' for d in delays)}\n"
+          f"changes={len(delays)} median_ms={statistics.median(delays):.1f} max_ms={max(delays):.1f}")
+    assert max(delays) < 1500, "every change within 1.5 s"
+
+    b.pick(5)  # the colour chooser loads comdlg32, and nothing from beside the program
+    chooser = lane.screen.window("Color")
+    assert lane.helper("box").splitlines()[0] == "title: Color", "the colour chooser opens"
+    lane.screen.focus(chooser)
+    lane.screen.key("Escape")
+    b.stop()
+    loaded = lambda: [(b.dir / f).exists() for f in ("winmm-loaded.txt", "winspool-loaded.txt")]
+    assert loaded() == [False, False], "neither winmm.dll nor winspool.drv from beside the program was loaded"
+    # The same libraries in the same folder, loaded by a program that narrows nothing: by bare
+    # name, and as comdlg32's import when it is loaded by full path. Without this the check above
+    # proves nothing.
+    shutil.copy(HELPERS / "wininfo.exe", b.dir / "bare.exe")
+    env = {"WINEDLLOVERRIDES": "mscoree,mshtml=;" + PLANTED}
+    lane.run([b.dir / "bare.exe", "load", "winmm.dll"], cwd=b.dir, env=env)
+    lane.run([b.dir / "bare.exe", "load", r"C:\windows\system32\comdlg32.dll"], cwd=b.dir, env=env)
+    assert loaded() == [True, True], "positive control: a program that narrows nothing loads both"
