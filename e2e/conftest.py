@@ -8,26 +8,13 @@ import shutil
 import signal
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
-from harness import (EXE, ROOT, Bar, Lane, end_started, started, wait_until)  # noqa: E402
+from harness import EXE, Bar, Lane, end_started, started, wait_until  # noqa: E402
 
-BUILD = ROOT / "build"
-XVFB = ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]
-LANES = {  # name: prefix, X server, first display tried
-    "main": ("wineprefix", XVFB, 90),
-    "stress": ("wineprefix-stress", XVFB, 90),
-    # Xvfb cannot place two screens side by side for Wine (with +xinerama every screen is at 0,0):
-    # two RandR outputs of Xorg's dummy driver can.
-    "monitors": ("wineprefix-monitors", ["Xorg", "-config", str(ROOT / "scripts/xorg-dummy.conf"),
-                 "-noreset", "-nolisten", "tcp", "-logfile", str(BUILD / "xorg-monitors.log"),
-                 "-novtswitch", "-sharevts"], 500),
-    "144dpi": ("wineprefix-144dpi", XVFB, 90),
-}
 _lanes = {}
 
 
@@ -38,18 +25,6 @@ def _interrupted(signum, frame):
 def pytest_configure(config):
     signal.signal(signal.SIGTERM, _interrupted)
     atexit.register(end_started)
-
-
-def two_monitors(lane):
-    env = lane.env
-    def arranged():
-        subprocess.run(["xrandr", "--addmode", "DUMMY1", "1024x768"], env=env, capture_output=True)
-        subprocess.run(["xrandr", "--fb", "2048x768", "--output", "DUMMY0", "--mode", "1024x768",
-                        "--pos", "0x0", "--primary", "--output", "DUMMY1", "--mode", "1024x768",
-                        "--pos", "1024x0"], env=env, capture_output=True)
-        out = subprocess.run(["xrandr", "--listmonitors"], env=env, capture_output=True, text=True).stdout
-        return out.count(" DUMMY")
-    wait_until(arranged, 2, 10, "two monitors")
 
 
 @pytest.fixture(scope="session")
@@ -64,11 +39,7 @@ def lanes():
 def lane(request, lanes):
     name = getattr(request.module, "LANE", "main")
     if name not in lanes:
-        prefix, server, first = LANES[name]
-        lanes[name] = Lane(name, BUILD / prefix, server, first,
-                           BUILD / ("e2e" if name == "main" else f"e2e-{name}"))
-        if name == "monitors":
-            two_monitors(lanes[name])
+        lanes[name] = Lane(name)
     return lanes[name]
 
 
@@ -105,7 +76,3 @@ def bar(case, lane):
 def pytest_collection_modifyitems(items):
     for item in items:  # what a case's lane is, for -m selection: pytest -m "lane_main"
         item.add_marker(getattr(pytest.mark, "lane_" + getattr(item.module, "LANE", "main")))
-
-
-def ms_since(t0):
-    return int((time.monotonic() - t0) * 1000)

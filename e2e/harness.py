@@ -7,6 +7,7 @@ import re
 import select
 import signal
 import subprocess
+import sys
 import time
 from pathlib import Path
 
@@ -27,16 +28,26 @@ WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 7, 8
 WM_DPICHANGED = 0x2E0
 ENDSESSION_CLOSEAPP = 1
 WM_LBUTTONDBLCLK = 0x203
-TRAY_MESSAGE = 0x30D5  # the bar's own notification-area callback (WM_APP + 213)
+TRAY_MESSAGE = 0x30D5  # the bar's own notification-area callback message
 
 started = []  # every process a test started, ended by its id however the run ends
+XVFB = ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]
+LANES = {  # name: Wine prefix, X server, first display tried
+    "main": ("wineprefix", XVFB, 90),
+    "stress": ("wineprefix-stress", XVFB, 90),
+    # Xvfb cannot place two screens side by side for Wine (with +xinerama every screen is at
+    # 0,0): two RandR outputs of Xorg's dummy driver can.
+    "monitors": ("wineprefix-monitors", ["Xorg", "-config", str(ROOT / "scripts/xorg-dummy.conf"), "-noreset",
+                 "-nolisten", "tcp", "-logfile", str(ROOT / "build/xorg-monitors.log"), "-novtswitch", "-sharevts"], 500),
+    "144dpi": ("wineprefix-144dpi", XVFB, 90),
+}
 
 
 def wait_until(read, want, seconds=6, name="wait"):
     """Polls read() until it gives want (a value, a compiled pattern to search, or a predicate);
     returns what it read. Runs out after seconds times E2E_SLOW, failing with what it saw last."""
     if isinstance(want, re.Pattern):
-        ok = lambda seen: isinstance(seen, str) and want.search(seen) is not None
+        ok = lambda seen: isinstance(seen, (str, bytes)) and want.search(seen) is not None
     elif callable(want):
         ok = want
     else:
@@ -289,8 +300,11 @@ class Helper:
 class Lane:
     """An X server, a Wine prefix with its server kept running, a work folder and a helper."""
 
-    def __init__(self, name, prefix, server_args, first_display, work):
-        self.name, self.work = name, work
+    def __init__(self, name, work=None):
+        prefix, server_args, first_display = LANES[name]
+        prefix = ROOT / "build" / prefix
+        self.name = name
+        self.work = work or ROOT / "build" / ("e2e" if name == "main" else f"e2e-{name}")
         work.mkdir(parents=True, exist_ok=True)
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
@@ -301,6 +315,17 @@ class Lane:
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.screen = Screen(self.env["DISPLAY"])
         self.helper = Helper(self)
+        if name == "monitors":
+            self._two_monitors()
+
+    def _two_monitors(self):
+        def arranged():
+            xrandr = lambda *args: subprocess.run(["xrandr", *args], env=self.env, capture_output=True, text=True)
+            xrandr("--addmode", "DUMMY1", "1024x768")
+            xrandr("--fb", "2048x768", "--output", "DUMMY0", "--mode", "1024x768", "--pos", "0x0", "--primary",
+                   "--output", "DUMMY1", "--mode", "1024x768", "--pos", "1024x0")
+            return xrandr("--listmonitors").stdout.count(" DUMMY")
+        wait_until(arranged, 2, 10, "two monitors")
 
     def _start_x(self, server_args, first):
         """An X server on a display of its own: sessions started side by side may pick the same
@@ -569,3 +594,18 @@ class Bar:
 
     def post(self, message, wparam=0, lparam=0):
         return self.helper("post", "Blinkbar", message, wparam, lparam)
+
+
+if __name__ == "__main__":
+    # harness.py COMMAND...: runs a command in the main lane's X server and Wine prefix (the
+    # Windows test programs under ctest), ending both after it.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    lane = Lane("main")
+    try:
+        code = subprocess.run(sys.argv[1:], env=lane.env).returncode
+    except KeyboardInterrupt:
+        code = 130
+    finally:
+        end_started()
+        lane.close()
+    sys.exit(code)

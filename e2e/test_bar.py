@@ -6,7 +6,7 @@ import shutil
 
 import pytest
 
-from harness import HELPERS, file_hash, holds, wait_until
+from harness import HELPERS, holds, wait_until
 
 MENU = """item 1 checked=0 "About Blinkbar V1.02 - January 2009"
 separator

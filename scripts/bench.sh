@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program's cost figures (e2e/bench.sh), each printed beside its yardstick and its aim, never
+# The program's cost figures (e2e/bench.py), each printed beside its yardstick and its aim, never
 # asserted: a timing on a shared machine is no verdict. Builds what it needs first.
 # usage: bench.sh [--quick] (spans of 5 s instead of 30, for a first look)
 set -euo pipefail
@@ -13,7 +13,4 @@ for preset in native windows; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-(
-  source scripts/xvfb-session.sh
-  bash e2e/bench.sh | tee build/bench.log
-)
+/usr/bin/python3 e2e/bench.py | tee build/bench.log

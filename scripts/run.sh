@@ -14,9 +14,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exec scripts/wine-run.sh "$exe"
 fi
 
-source scripts/xvfb-session.sh
-scripts/wine-run.sh "$exe" >build/blinkbar-run.log 2>&1 &
-sleep "${RUN_SECONDS:-6}"
 shot=$root/build/blinkbar-screenshot.png
-import -window root "$shot"
+# In the end-to-end tests' X server and Wine prefix, which end, with the program, afterwards.
+/usr/bin/python3 e2e/harness.py sh -c "scripts/wine-run.sh $exe >build/blinkbar-run.log 2>&1 &
+  sleep ${RUN_SECONDS:-6}; import -window root $shot"
 echo "Screenshot: $shot"

@@ -1,20 +1,15 @@
 #!/usr/bin/env bash
-# The long versions of the stress runs and figures, for a release (about 50 minutes): 200
-# kills during saves, 1,000 stop/start cycles, a 30-minute soak sampled every minute, the cost
-# figures over 60 s, and ten million runs of the settings fuzzer. Expects a build made by
+# The long versions of the stress runs and figures, for a release (about 50 minutes): 200 kills
+# during saves, 1,000 stop/start cycles, a 30-minute soak sampled every minute, the cost figures
+# over 60 s, and ten million runs of the settings fuzzer. Expects a build made by
 # scripts/test.sh. Logs go to build/long/.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 mkdir -p build/long
-(
-  source scripts/xvfb-session.sh
-  bash e2e/stress/kill_save.sh 200 | tee build/long/kill-save-200.log
-  bash e2e/stress/hostile.sh | tee build/long/hostile.log
-  bash e2e/stress/stop_start.sh 1000 | tee build/long/stop-start-1000.log
-  bash e2e/stress/soak.sh 1800 60 | tee build/long/soak-1800.log
-  BENCH_SECONDS=60 bash e2e/bench.sh | tee build/long/bench-60.log
-)
+KILL_TRIALS=200 STOP_START_CYCLES=1000 SOAK_SECONDS=1800 SOAK_SAMPLE_SECONDS=60 \
+  /usr/bin/python3 -m pytest e2e -m lane_stress -s -o timeout=7200 | tee build/long/stress.log
+BENCH_SECONDS=60 /usr/bin/python3 e2e/bench.py | tee build/long/bench-60.log
 mkdir -p build/long/corpus
 build/fuzz/fuzz/fuzz_settings -runs=10000000 -print_final_stats=1 -artifact_prefix=build/long/ \
   build/long/corpus fuzz/corpus/settings 2>build/long/fuzz-10M.log

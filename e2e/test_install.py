@@ -1,0 +1,414 @@
+"""The installer and the uninstaller as a user meets them: silent and interactive installs, installs
+while Blinkbar runs (the installed one, another copy, a file held by something else), a reinstall
+that keeps the settings, the uninstaller from the menu and by hand, and Scoop's way of keeping the
+settings file. Each case starts from a prefix with nothing installed."""
+import re
+import shutil
+import subprocess
+import zipfile
+from pathlib import Path
+
+import pytest
+
+from harness import (HELPERS, ROOT, WM_ENDSESSION, ENDSESSION_CLOSEAPP, Bar, file_hash, holds,
+                     wait_until, windows_path)
+
+DIST = ROOT / "build/windows/dist"
+SETUP = next(DIST.glob("Blinkbar-*-setup.exe"), DIST / "no setup built")
+KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar"
+FILES = "LICENSE.txt Readme.txt blinkbar.exe unins000.exe"
+
+
+class Installed:
+    """Where the installer puts things in this prefix, and what Windows says about them."""
+
+    def __init__(self, lane):
+        self.lane = lane
+        say = lambda text: lane.run_output(["cmd", "/c", "echo", text]).strip()
+        unix = lambda path: Path(lane.run_output(["winepath", "-u", path]).strip())
+        self.local = say("%LOCALAPPDATA%")
+        self.windir = self.local + r"\Programs\Blinkbar"
+        self.dir = unix(self.windir)
+        programs = unix(say("%APPDATA%") + r"\Microsoft\Windows\Start Menu\Programs")
+        self.menu_link = programs / "Blinkbar.lnk"
+        self.startup_link = next((p for p in programs.iterdir() if p.name.lower() == "startup"), programs / "Startup") / "Blinkbar.lnk"
+        self.unix = unix
+
+    def setup(self, *args, seconds=120):
+        return self.lane.run([SETUP, *args], seconds)
+
+    def files(self):
+        return " ".join(sorted(p.name for p in self.dir.iterdir())) if self.dir.is_dir() else ""
+
+    def entry_state(self):
+        """"absent" only when Windows says so: a read that failed is no evidence of a removal."""
+        first = self.lane.helper("key", KEY).split("\n")[0]
+        return first if first in ("present", "absent") else f"unreadable: {first}"
+
+    def value(self, name):
+        m = re.search(rf"^{re.escape(name)}=(.*)$", self.lane.helper("key", KEY), re.M)
+        return m.group(1) if m else None
+
+    def gone(self):
+        gone = not self.dir.exists() and not self.menu_link.exists() and not self.startup_link.exists() \
+            and self.entry_state() == "absent"
+        return "gone" if gone else f"still there: {self.files()}"
+
+    def older_entry(self):
+        """As an older version left the entry: an install that fails must not name the new one."""
+        self.lane.reg("add", "HKCU\\" + KEY, "/v", "DisplayVersion", "/d", "1.01")
+
+    def bar_process(self):
+        """The running bar's Windows process id: a new process's X window may have an old id."""
+        m = re.search(r" pid=(\d+) visible=1 class=BlinkbarBar ", self.lane.helper("list"))
+        return m.group(1) if m else None
+
+    def hold(self, what, seconds, name=None):
+        """Holds the installed program's file (hold|hold-read) or keeps a bar busy, from the
+        background; returns the holder and what it said once it holds."""
+        out = self.lane.work / "hold.out"
+        out.unlink(missing_ok=True)
+        proc = self.lane.launch([HELPERS / "wininfo.exe", what, name or self.windir + r"\blinkbar.exe", seconds], log=out)
+        said = lambda: out.read_bytes().decode().replace("\r", "").strip() if out.exists() else ""
+        wait_until(said, re.compile("held|busy"), 5, f"{what} in place")
+        return proc, said()
+
+    def start(self, program, log):
+        return self.lane.launch([program], log=self.lane.work / log)
+
+    def page(self, text):
+        m = re.search(text, self.lane.helper("text", "Blinkbar Setup"))
+        return m.group(0) if m else None
+
+    def box_says(self, text):
+        return text in self.lane.helper("box")
+
+    def end_bars(self):
+        """Ends what the installer started, as the end of a session does."""
+        for _ in range(5):
+            if not self.bar_process():
+                break
+            pid = self.bar_process()
+            self.lane.helper("post", "Blinkbar", WM_ENDSESSION, 1, ENDSESSION_CLOSEAPP)
+            self.lane.helper("ended", pid, 20)
+        wait_until(lambda: self.lane.count("Blinkbar"), 0, 10, "no bar left")
+
+    def clean(self):
+        subprocess.run(["chattr", "-i", str(self.dir / "blinkbar.exe")], capture_output=True)
+        self.end_bars()
+        if (self.dir / "unins000.exe").exists():
+            self.lane.run([self.dir / "unins000.exe", "/S"])
+            wait_until(lambda: (self.dir / "blinkbar.exe").exists(), False, 10, "the old install removed")
+        shutil.rmtree(self.dir, ignore_errors=True)
+        for link in (self.menu_link, self.startup_link):
+            link.unlink(missing_ok=True)
+        self.lane.reg("delete", "HKCU\\" + KEY)
+
+
+_paths = {}
+
+
+@pytest.fixture
+def inst(lane, case):
+    if lane.name not in _paths:
+        _paths[lane.name] = Installed(lane)
+    installed = _paths[lane.name]
+    installed.clean()
+    yield installed
+    installed.end_bars()
+
+
+def installed_bar(inst):
+    b = Bar(inst.lane, inst.dir, program=None)
+    b.win = inst.lane.screen.window("Blinkbar")
+    return b
+
+
+def test_a_silent_install(inst):
+    assert inst.setup("/S") == 0, "the installer ends with code 0"
+    assert inst.files() == FILES, "the installed files"
+    assert file_hash(inst.dir / "blinkbar.exe") == file_hash(DIST / "blinkbar.exe"), "the installed program is the built one"
+    assert (inst.menu_link.exists(), inst.startup_link.exists()) == (True, True), "Start-menu and Startup shortcuts"
+    assert [inst.value(v) for v in ("DisplayName", "DisplayVersion", "Publisher")] == \
+        ["Blinkbar", "1.02", "The Blinkbar developers"], "installed-programs entry: name, version, publisher"
+    assert [inst.value("DisplayIcon"), inst.value("UninstallString")] == \
+        [inst.windir + r"\blinkbar.exe,0", f'"{inst.windir}\\unins000.exe"'], "installed-programs entry: icon and uninstall string"
+    assert re.fullmatch("0x0*[1-9a-f][0-9a-f]*", inst.value("EstimatedSize") or ""), "installed-programs entry: a size in KB"
+    # A bar it started would show at least half a second after it ended.
+    holds(lambda: inst.lane.count("Blinkbar"), 0, 2, "a silent install does not start Blinkbar")
+
+
+def test_a_copy_running_from_elsewhere(lane, bar, inst):
+    """The zip's copy, say: an install or an uninstall touches only its own folder's program."""
+    assert inst.setup("/S") == 0
+    bar().start()
+    portable = inst.bar_process()
+    runs = lambda: "yes" if portable and inst.bar_process() == portable and lane.count("Blinkbar") == 1 \
+        else f"bars: {inst.bar_process()} {lane.count('Blinkbar')}"
+    assert (inst.setup("/S"), runs()) == (0, "yes"), "a silent install leaves a Blinkbar running from elsewhere alone and starts none"
+    # The installed program's file read a moment by another program (a virus scanner, a backup)
+    # is waited for; the Blinkbar running elsewhere is still not the one replaced.
+    _, said = inst.hold("hold-read", 3)
+    assert (said, inst.setup("/S")) == ("held", 0), "the installed program's file held by another program: the install waits, code 0"
+    holds(runs, "yes", 3, "... and neither ends nor starts a Blinkbar")
+    inst.start(inst.dir / "unins000.exe", "uninstall.log")
+    lane.answer("y", "Blinkbar Uninstall")  # Remove Blinkbar? Yes, and no question about the other copy
+    wait_until(inst.gone, "gone", name="an uninstall by hand removes Blinkbar without asking to close the other copy")
+    assert inst.setup("/S") == 0, "the install again, silently"
+    lane.run([inst.dir / "unins000.exe", "/S"])  # as winget's QuietUninstallString
+    wait_until(inst.gone, "gone", name="a silent uninstall removes it at once too")
+    assert runs() == "yes", "the other copy runs on"
+
+
+def test_the_installed_program_and_its_uninstall_from_the_menu(lane, inst):
+    assert inst.setup("/S") == 0
+    b = Bar(lane, inst.dir, program=None)
+    b.start(log=lane.work / "installed-run.log")  # the program's output kept out of its folder
+    version = lane.helper("version", windows_path(inst.dir / "blinkbar.exe"))
+    assert version.split("\n") == ["FileVersion=1.02", "ProductVersion=1.02", "ProductName=Blinkbar",
+                                   "FileDescription=Blinkbar disk-activity indicator", "fixed=1.2.0.0", "icons=1"], \
+        "Explorer's properties: version, product, description"
+    b.pick(8)
+    assert b.ini("IconSize") == "2", "a menu command saves beside the installed program"
+    b.pick(19)
+    lane.answer("y", exclude=b.win)
+    assert b.exit_code() == 0, "Uninstall Blinkbar: the program ends with code 0"
+    wait_until(inst.gone, "gone", 20, "Uninstall Blinkbar: folder, shortcuts and entry are gone")
+    assert lane.count("Blinkbar") == 0, "Uninstall Blinkbar: Blinkbar is no longer running"
+
+
+def test_an_interactive_install(lane, bar, inst, case):
+    portable = bar().start()
+    # Inside a job, as PowerShell's "Start-Process setup.exe -Wait" runs it.
+    job = lane.launch([HELPERS / "wininfo.exe", "job", windows_path(SETUP), 120], log=case / "job.log")
+    w = lane.screen.window("Blinkbar Setup.*")
+    page = lambda text: lambda: inst.page(text)
+    wait_until(page("Welcome to Blinkbar Setup"), "Welcome to Blinkbar Setup", name="welcome page")
+    lane.screen.focus(w)
+    lane.screen.key("Return")
+    wait_until(page("Choose Components"), "Choose Components", name="components page")
+    lane.screen.key("Return")
+    wait_until(page(r"C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar"), inst.windir,
+               name="folder page proposes the per-user folder")
+    # The folder chosen is checked again: here a portable copy runs.
+    assert lane.helper("settext", "Blinkbar Setup", windows_path(portable.dir)) == "set", "the portable folder typed in"
+    lane.screen.focus(w)
+    lane.screen.key("Return")
+    wait_until(lambda: inst.box_says("Blinkbar is running"), True, name="the installer asks to close the Blinkbar running in the chosen folder")
+    lane.answer("Escape", "Blinkbar Setup")
+    wait_until(page("Choose Install Location"), "Choose Install Location", name="Cancel stays on the folder page")
+    portable.stop()
+    lane.helper("settext", "Blinkbar Setup", inst.windir)
+    lane.screen.focus(w)
+    lane.screen.key("Return")
+    wait_until(page("Start Blinkbar now"), "Start Blinkbar now", 10, "the last page offers to start Blinkbar")
+    lane.screen.key("Return")
+    lane.screen.window("Blinkbar")  # fails unless Finish started Blinkbar
+    assert job.wait(30) == 0
+    assert (case / "job.log").read_text().replace("\r", "").strip() == "exit=0 left=0", \
+        "the installer ends with code 0, and the bar it started is the shell's: the job empties"
+    assert (inst.files(), inst.menu_link.exists(), inst.startup_link.exists()) == (FILES, True, True), \
+        "interactive install: files and both shortcuts"
+
+
+def test_installing_while_the_installed_blinkbar_runs(lane, inst):
+    """A package manager's silent upgrade: the bar, moved and not yet saved, is closed as the end
+    of a session closes it (saving nothing), and runs again after the install, as last saved."""
+    assert inst.setup("/S") == 0
+    b = Bar(lane, inst.dir, program=None)
+    b.start(log=lane.work / "installed-run.log")
+    b.pick(8)  # icon size 2, saved at once, where the bar stands
+    saved = [b.ini(k) for k in ("IconSize", "WinX", "WinY")]
+    lane.screen.drag(405, 15, 100, 60)
+    wait_until(b.geometry, "500,70 575x24", name="the bar moved, not saved")
+    old = inst.bar_process()
+    # As PowerShell's "Start-Process setup.exe /S -Wait" runs it, inside a job that it waits to
+    # empty: the bar started again belongs to the desktop shell, not to the installer's job.
+    job = lane.helper("job", f"{windows_path(SETUP)} /S", 60)
+    new = wait_until(inst.bar_process, lambda p: p and p != old, 10, "Blinkbar runs again")
+    assert job == "exit=0 left=0", "a silent install over a running Blinkbar ends with code 0, outside the installer's job"
+    assert saved == ["2", "400", "10"], "nothing saved on the way: the settings as the command saved them"
+    wait_until(lambda: lane.count("Blinkbar"), 1, name="the old window gone")
+    b = installed_bar(inst)
+    assert (file_hash(inst.dir / "blinkbar.exe"), *[b.ini(k) for k in ("IconSize", "WinX", "WinY")], b.geometry()) == \
+        (file_hash(DIST / "blinkbar.exe"), "2", "400", "10", "400,10 575x24"), \
+        "the new program in place, started where it was last saved"
+
+    # An install that cannot finish leaves the bar running: one that does not answer the end of
+    # the session in time is told nothing, and one that ended while its file stays held is
+    # started again.
+    inst.older_entry()
+    answers = lambda: "yes" if inst.bar_process() == new and lane.helper("settle") == "settled" else f"bar: {inst.bar_process()}"
+    holder, said = inst.hold("busy", 12, new)
+    assert said == "busy", "a bar that answers nothing for a while"
+    assert (inst.setup("/S"), inst.value("DisplayVersion")) == (2, "1.01"), "the install gives up with code 2, nothing installed"
+    holder.wait(30)
+    wait_until(answers, "yes", name="the bar answers again, the same one")
+    holds(answers, "yes", 3, "... and runs on: no end reaches it later")
+    holder, said = inst.hold("hold-read", 25)
+    assert said == "held", "the program file held by another program"
+    assert (inst.setup("/S"), inst.value("DisplayVersion")) == (2, "1.01"), \
+        "an install that ended the bar but cannot replace its file: code 2, nothing installed"
+    wait_until(inst.bar_process, lambda p: p and p != new, name="... and the bar it ended runs again")
+    holder.wait(30)
+    lane.screen.window("Blinkbar")
+    before = file_hash(inst.dir / "unins000.exe")
+    setup = inst.start(SETUP, "setup.log")
+    wait_until(lambda: inst.box_says("Blinkbar is running"), True, 20, "an interactive install asks to close Blinkbar")
+    assert inst.box_says("icon in the notification area"), "the question names the notification-area icon too"
+    lane.answer("Escape", "Blinkbar Setup")
+    assert (setup.wait(20), file_hash(inst.dir / "unins000.exe")) == (2, before), "Cancel leaves the install as it was, with code 2"
+    inst.start(inst.dir / "unins000.exe", "uninstall.log")
+    lane.answer("y", "Blinkbar Uninstall")  # Remove Blinkbar? Yes
+    lane.box("Blinkbar Uninstall")
+    assert inst.box_says("icon in the notification area"), "an uninstall started by hand says at once that Blinkbar must be closed"
+    lane.answer("Escape", "Blinkbar Uninstall")
+    # Ended as at the end of a session (no key typed: none meant for the box above can reach a
+    # question). Wine closes a Yes/No box on Escape as No; Windows does not (MessageBox: with no
+    # Cancel button, Escape has no effect unless the box has an OK button). Its process is waited
+    # for, not its X window: Wine keeps a hidden bar up to 2 s waiting for a window manager.
+    ending = inst.bar_process()
+    lane.helper("post", "Blinkbar", WM_ENDSESSION, 1, ENDSESSION_CLOSEAPP)
+    assert ending and lane.helper("ended", ending, 20) == "ended", "the bar the installer started ends as at the end of a session"
+    wait_until(lambda: lane.count("Blinkbar"), 0, 3, "its window gone")
+
+
+def test_a_reinstall_keeps_the_settings_and_never_skips_the_program(lane, inst, case):
+    assert inst.setup("/S") == 0
+    settings = inst.dir / "Blinkbar.ini"
+    settings.write_bytes(b"[Settings]\r\nWinX=123\r\nIconSize=3\r\n")
+    kept = file_hash(settings)
+    program = inst.dir / "blinkbar.exe"
+    program.write_text("an older program")  # the reinstall must write it again
+    # A bar ending after its Exit (its window gone, its file held a moment longer) was not
+    # running for the user: the silent install waits for it and does not start it again.
+    _, said = inst.hold("hold", 2)
+    assert (inst.setup("/S"), file_hash(program)) == (0, file_hash(DIST / "blinkbar.exe")), \
+        "a reinstall ends with code 0 and puts the program back"
+    assert said == "held"
+    holds(lambda: lane.count("Blinkbar"), 0, 2, "a bar that was ending (its program file held, no window) is not started again")
+    assert file_hash(settings) == kept, "the user's Blinkbar.ini is kept byte for byte"
+
+    # A program file that cannot be written though nobody holds it (read-only, or a Blinkbar
+    # started between the check and the copy): no skipped file called success.
+    program.write_text("an older program")
+    old = file_hash(program)
+    inst.older_entry()
+    subprocess.run(["chattr", "+i", str(program)], check=True)
+    assert (inst.setup("/S"), file_hash(program), inst.value("DisplayVersion")) == (2, old, "1.01"), \
+        "a program file that cannot be written: code 2, the old program and the entry's version kept"
+    setup = inst.start(SETUP, "setup.log")
+    w = lane.screen.window("Blinkbar Setup.*")
+    for want in ("Welcome to Blinkbar Setup", "Choose Components", "Choose Install Location"):
+        wait_until(lambda: inst.page(want), want, name=f"to the page: {want}")
+        lane.screen.focus(w)
+        lane.screen.key("Return")
+    wait_until(lambda: inst.box_says("could not be installed"), True, name="an interactive install says it could not put the program in place")
+    lane.answer("Escape", "Blinkbar Setup")
+    wait_until(lambda: inst.page("Installation Aborted"), "Installation Aborted", name="... Cancel: the install aborted")
+    lane.screen.focus(w)
+    lane.screen.key("Return")
+    assert (setup.wait(20), inst.value("DisplayVersion")) == (2, "1.01"), "... and ends with code 2, the entry's version kept"
+    subprocess.run(["chattr", "-i", str(program)], check=True)
+
+    # Held longer than the install waits for it (ten seconds): the install gives up with code 2,
+    # as winget's manifest names it, before it replaces anything.
+    program.write_text("an older program")
+    before = (file_hash(program), file_hash(inst.dir / "unins000.exe"))
+    holder, said = inst.hold("hold", 35)
+    setup = inst.start(SETUP, "setup.log")
+    wait_until(lambda: inst.box_says("in use by another program"), True, 30, "an interactive install, after its wait, says another program uses the file")
+    lane.answer("Escape", "Blinkbar Setup")
+    assert setup.wait(20) == 2, "... and Cancel ends it with code 2"
+    assert (said, inst.setup("/S"), file_hash(program), file_hash(inst.dir / "unins000.exe")) == ("held", 2, *before), \
+        "a program that outlasts the install's wait: code 2, nothing replaced"
+    holder.wait(40)
+
+
+def test_the_uninstaller_started_by_hand(lane, inst):
+    assert inst.setup("/S") == 0
+    (inst.dir / "notes.txt").write_text("mine")
+    (inst.dir / "Blinkbar.ini").write_bytes(b"[Settings]\r\nWinX=123\r\n")
+    un = inst.start(inst.dir / "unins000.exe", "uninstall.log")
+    lane.box("Blinkbar Uninstall")
+    assert inst.box_says("Remove Blinkbar and its settings"), "it asks first"
+    lane.answer("n", "Blinkbar Uninstall")
+    assert un.wait(20) is not None
+    assert inst.files() == "Blinkbar.ini LICENSE.txt Readme.txt blinkbar.exe notes.txt unins000.exe", "No keeps everything"
+    un = inst.start(inst.dir / "unins000.exe", "uninstall.log")
+    lane.box("Blinkbar Uninstall")
+    # The program's image stays locked a moment after it ended, as when the menu's uninstall
+    # starts this just before the program ends: held here for three seconds.
+    _, said = inst.hold("hold", 3)
+    assert said == "held", "the program's file is held"
+    lane.answer("y", "Blinkbar Uninstall")
+    un.wait(20)
+    wait_until(inst.files, "notes.txt", 10, "Yes removes what was installed and the settings, "
+                      "also a program still held a moment, and keeps the user's own file")
+    wait_until(lambda: (inst.menu_link.exists(), inst.startup_link.exists(), inst.entry_state()),
+               (False, False, "absent"), name="the shortcuts and the entry are gone")
+    shutil.rmtree(inst.dir)
+
+
+def test_an_upgrade_goes_where_the_program_is(inst):
+    chosen_win = inst.local + r"\Blinkbar-Elsewhere"  # /D= takes no quotes, so no space
+    chosen = inst.unix(chosen_win)
+    shutil.rmtree(chosen, ignore_errors=True)
+    first = inst.setup("/S", f"/D={chosen_win}")
+    (chosen / "Blinkbar.ini").write_bytes(b"[Settings]\r\nWinX=77\r\n")
+    (chosen / "blinkbar.exe").unlink()  # the second install must write it again
+    later = inst.setup("/S")
+    assert (first, later, (chosen / "blinkbar.exe").exists(), b"WinX=77" in (chosen / "Blinkbar.ini").read_bytes(),
+            inst.dir.exists(), inst.value("InstallLocation")) == (0, 0, True, True, False, chosen_win), \
+        "installs into a chosen folder, then without one, both end with code 0; the second went to the " \
+        "chosen folder, kept the settings and made no second copy"
+    inst.lane.run([chosen / "unins000.exe", "/S"])
+
+
+def test_kept_by_scoop(lane, bar, case):
+    """Scoop's documented steps for the zip, modelled: the archive's folder extracted into
+    apps\\blinkbar\\VERSION, the manifest's pre_install, then "persist": an item already in
+    persist\\blinkbar replaces the app's copy, else the app's copy moves there, and with neither a
+    folder is made; a file is then hard-linked into the app's folder (New-Item -ItemType HardLink)."""
+    manifest = (DIST / "manifests/scoop/blinkbar.json").read_text()
+    persisted = case / "persist/blinkbar/Blinkbar.ini"
+
+    def install(version):
+        folder = case / "apps/blinkbar" / version
+        folder.mkdir(parents=True)
+        persisted.parent.mkdir(parents=True, exist_ok=True)
+        with zipfile.ZipFile(next(DIST.glob("Blinkbar-*-portable.zip"))) as z:
+            for name in z.namelist():
+                if name.startswith("Blinkbar/") and not name.endswith("/"):
+                    (folder / name[len("Blinkbar/"):]).write_bytes(z.read(name))
+        ini = folder / "Blinkbar.ini"
+        if r'New-Item \"$dir\\Blinkbar.ini\" -ItemType File' in manifest and not persisted.exists():
+            ini.write_bytes(b"")  # pre_install
+        if persisted.exists():
+            ini.unlink(missing_ok=True)
+        elif ini.exists():
+            ini.rename(persisted)
+        else:
+            persisted.mkdir()
+        ini.mkdir() if persisted.is_dir() else ini.hardlink_to(persisted)
+        return Bar(lane, folder, program=None)
+
+    def state():  # the persisted icon size, place and how many names the file has
+        text = persisted.read_bytes().decode() if persisted.is_file() else ""
+        values = [(re.search(rf"^{k} = (\S*)", text, re.M) or [None, None])[1] for k in ("IconSize", "WinX", "WinY")]
+        return (*values, persisted.stat().st_nlink if persisted.exists() else 0)
+    b = install("1.02").start()
+    b.pick(8)  # icon size 2, saved at once
+    lane.screen.drag(405, 15, 100, 60)  # moved, saved only by Exit
+    wait_until(b.geometry, "500,70 575x24", name="installed by Scoop: the bar dragged")
+    b.pick(18, 505, 75)
+    lane.answer("y", exclude=b.win)
+    assert b.exit_code() == 0
+    assert state() == ("2", "500", "70", 2), \
+        "installed by Scoop: a setting changed, the bar moved, Exit, and the persisted file has both, still linked"
+    b = install("1.02-update").start()  # an update: a new version folder, the persisted file linked in
+    assert b.geometry().split()[1] == "575x24", "after an update the bar starts with the setting"
+    b.stop()
+    shutil.rmtree(case / "apps")  # uninstalled, the persist folder kept; then installed again
+    b = install("1.02").start()
+    assert (b.geometry().split()[1], *state()) == ("575x24", "2", "500", "70", 2), "after an uninstall and a reinstall too"
