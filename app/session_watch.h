@@ -32,6 +32,9 @@ struct HWND__;
 void WatchSession(HWND__* bar);
 void StopWatchingSession(HWND__* bar);
 // The display, session and power messages of the bar; true when it took the message.
+// Whether this session is shown through Remote Desktop (SM_REMOTESESSION). A function of its own,
+// in a file of its own, so that the Windows tests can put a remote session in its place.
+bool InRemoteSession();
 bool HandleSessionMessage(HWND__* window, unsigned message, uintptr_t wParam, intptr_t lParam,
                           intptr_t* result);
 // Brings the bar back by the start-up rule when it now touches no monitor.

@@ -142,8 +142,7 @@ bool HandleSessionMessage(HWND window, unsigned message, uintptr_t wParam, intpt
         DWORD state = 0;
         CopyMemory(&state, setting->Data, sizeof state);
         // The monitors' power is the console's: a Remote Desktop session is shown elsewhere.
-        const bool console =
-            gDisplaySetting != &kMonitorPowerOn || !GetSystemMetrics(SM_REMOTESESSION);
+        const bool console = gDisplaySetting != &kMonitorPowerOn || !InRemoteSession();
         SetReasons(PauseReasonsAfterDisplayState(gReasons, state, console));
         *result = TRUE;
         return true;

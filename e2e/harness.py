@@ -63,9 +63,9 @@ def wait_until(read, want, seconds=6, name="wait"):
 
 
 def holds(read, want, seconds, name="holds"):
-    """A negative check: read() must keep giving want for the whole time (not stretched: what must
-    not happen may come late); fails on the first other reading."""
-    until = time.monotonic() + seconds
+    """A negative check: read() must keep giving want for the whole time, stretched as waits are
+    (what must not happen comes late on a slow machine too); fails on the first other reading."""
+    until = time.monotonic() + seconds * SLOW
     while time.monotonic() < until:
         seen = read()
         assert seen == want, f"{name}: wanted {want!r} for {seconds} s; saw {seen!r}"
@@ -305,7 +305,7 @@ class Lane:
         prefix = ROOT / "build" / prefix
         self.name = name
         self.work = work or ROOT / "build" / ("e2e" if name == "main" else f"e2e-{name}")
-        work.mkdir(parents=True, exist_ok=True)
+        self.work.mkdir(parents=True, exist_ok=True)
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
         self.x = self._start_x(server_args, first_display)

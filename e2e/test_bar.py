@@ -6,7 +6,7 @@ import shutil
 
 import pytest
 
-from harness import HELPERS, holds, wait_until
+from harness import ENDSESSION_CLOSEAPP, HELPERS, WM_ENDSESSION, holds, wait_until
 
 MENU = """item 1 checked=0 "About Blinkbar V1.02 - January 2009"
 separator
@@ -114,7 +114,11 @@ def test_defaults_then_menu_wheel_drag_double_click_close_and_a_second_copy(lane
     assert b.hash() == "none", "start-up and all of that wrote no settings file"
 
     lane.helper("close", "Blinkbar")
-    holds(lambda: (b.alive(), b.visible()), (True, "1"), 0.5, "close request: still running and visible")
+    # The end of a session called off (wParam 0): the session goes on, and so does the bar.
+    b.post(WM_ENDSESSION, 0, ENDSESSION_CLOSEAPP)
+    lane.helper("settle")
+    holds(lambda: (b.alive(), b.visible()), (True, "1"), 1,
+          "a close request, and an end of the session called off: still running and visible")
 
     second = lane.run([b.exe], seconds=30, cwd=b.dir)
     assert second == 0, "second copy: ends at once with code 0"
@@ -154,9 +158,8 @@ def test_layouts_from_the_settings_file(lane, bar, case):
     assert lane.field(info, "child id=5000", "visible") == "0", "button hidden"
     assert b.menu_checks() == "8", "size 2 checked"
     lane.screen.move(405, 15)
-    lane.screen.click(button=5)
-    lane.helper("settle")
-    assert b.alpha() == "40", "wheel: down stops at 40"
+    lane.screen.click(button=5)  # a notch is 10: without the stop 45 would become 35
+    wait_until(b.alpha, "40", name="wheel: down stops at 40")
     b.stop()
 
     text = "[settings]\nwinx=5000\nwiny=-20\nIconSize=2\n"

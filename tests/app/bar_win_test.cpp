@@ -28,6 +28,12 @@
 #include "support/modelled_monitors.h"
 #include "support/win_test_window.h"
 
+// Wine's sessions are never remote: the program's own lookup gives way to this one.
+bool gRemote = false;
+bool InRemoteSession() {
+    return gRemote;
+}
+
 namespace {
 
 LONG ExStyle() {
@@ -161,6 +167,10 @@ struct ScaleModel {
     int SeenDpi = 0;
     bool Dragging = false; // inside the move loop of a drag
     POINT Pointer{};       // where the pointer is while dragging
+    // Per-monitor v1 (8.1) decides the monitor from the first rectangle the bar takes in a change,
+    // so that one must have the bar's own size for the new scale, not the one Windows suggests.
+    bool AwaitPlace = false;
+    SIZE WrongPlace{}; // the last first rectangle of a change that was not the bar's own size
 };
 ScaleModel gModel;
 // Windows 10 1703 and later ask the size; 8.1 and 10 before 1703 suggest the present size scaled
@@ -187,6 +197,14 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
         sent->hwnd == AppState.WindowHandle) {
         RECT r{};
         GetWindowRect(sent->hwnd, &r);
+        if (gModel.AwaitPlace) {
+            gModel.AwaitPlace = false;
+            const auto own = [](int length) { return (length * gModel.Dpi + 48) / 96; };
+            const SIZE placed{r.right - r.left, r.bottom - r.top};
+            if (placed.cx != BarWidth(own(18), own(AppState.MinimizeButton)) ||
+                placed.cy != own(18))
+                gModel.WrongPlace = placed;
+        }
         const int dpi = MonitorDpiHoldingMost(r);
         if (!gModel.SeenDpi) gModel.SeenDpi = AppState.Dpi; // what start-up took
         if (dpi != gModel.Dpi && gModel.Depth >= 8) gModel.Runaway = true;
@@ -206,8 +224,10 @@ LRESULT CALLBACK SendDpiLikeWindows(int code, WPARAM wParam, LPARAM lParam) {
             gModel.Dpi = dpi;
             const int before = AppState.Dpi;
             ++gModel.Depth;
+            gModel.AwaitPlace = true; // a change put off until later is not looked at
             SendMessageA(sent->hwnd, Newer::WmDpiChanged, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(&suggested));
+            gModel.AwaitPlace = false;
             --gModel.Depth;
             if (gModel.Depth > 0 && AppState.Dpi != before) ++gModel.NestedChanges;
             NoteScale();
@@ -241,6 +261,9 @@ void ExpectOneScale(const char* step, int dpi, int edge, int button) {
     gModel.Changes = 0;
     EXPECT_FALSE(gModel.Runaway);
     EXPECT_EQ(gModel.NestedChanges, 0);
+    EXPECT_EQ(gModel.WrongPlace.cx, 0) << "a change placed the bar at " << gModel.WrongPlace.cx
+                                       << " x " << gModel.WrongPlace.cy << ", not its own size";
+    gModel.WrongPlace = SIZE{};
     RECT bar{}, led{}, minimize{};
     GetWindowRect(AppState.WindowHandle, &bar);
     EXPECT_EQ(MonitorDpiHoldingMost(bar), dpi);
@@ -354,6 +377,17 @@ TEST(TwoMonitorsOfDifferentScale, TheBarSettlesAtOneScaleWhereverItGoes) {
         ExpectOneScale("stacked: built across the seam", 144, 27, 0);
         DragBar({110, 768 + 13}, {{110, 300}}, "dragged up");
         ExpectOneScale("dropped on the upper monitor", 96, 18, 0);
+        EndModel(hook);
+
+        // At 120 dpi the bar's own size (LEDs of 23, 551 wide) is not 1.25 times its 96-dpi one
+        // (539), which is what Windows 8.1 suggests.
+        ModelMonitors({0, 0, 1024, 768}, 96, {1024, 0, 2048, 768}, 120);
+        hook = StartModel(100, 30);
+        ASSERT_TRUE(hook);
+        MoveBar(1124, 30);
+        ExpectOneScale("onto the 120-dpi monitor", 120, 23, 0);
+        MoveBar(100, 30);
+        ExpectOneScale("and back", 96, 18, 0);
         EndModel(hook);
     }
     gAsksSize = true;
@@ -723,6 +757,13 @@ TEST_F(BarOnWine, ThePollPausesWhileThisSessionsScreenIsOff) {
         return PollingPaused();
     };
     EXPECT_FALSE(power(console, 0)) << "the console's screen off, seen by a remote session";
+    if (!eightOrLater) { // where the monitors' power is all there is to go by
+        gRemote = true;
+        EXPECT_FALSE(power(monitors, 0)) << "a Remote Desktop session is shown elsewhere";
+        gRemote = false;
+        EXPECT_TRUE(power(monitors, 0)) << "the positive control: the console's own session";
+        EXPECT_FALSE(power(monitors, 1));
+    }
     AppState.HddDetectInterval = 3600; // no timed scan comes in between
     StartMonitoring();
     EXPECT_TRUE(power(eightOrLater ? session : monitors, 0)) << "off";

@@ -325,6 +325,15 @@ TEST_F(ActivityPollerTest, RatesFollowTheDrivesClockAcrossEveryStopAndGap) {
     ticks(20, 0);
     EXPECT_TRUE(newest(0).Known);
     EXPECT_TRUE(newest(1).Known) << "the minute is kept, not wiped as a new drive's";
+    ticks(10, 52429);
+    c.Counters.QueryTime -= 2 * kTick; // set back a tenth of a second, inside the second
+    PollActivity();
+    EXPECT_EQ(ReadDriveRates(1).Status, RateStatus::Measuring)
+        << "half a second's bytes over a time the clock no longer tells: unknown";
+    EXPECT_TRUE(newest(0).Known) << "no second marked missed";
+    ticks(20, 52429);
+    EXPECT_EQ(ReadDriveRates(1).WriteBytes, 1048580u) << "then true rates from the step on";
+    EXPECT_TRUE(newest(1).Known);
 
     for (int tick = 0; tick < 20; ++tick) { // the idle time stands, nothing completes
         c.Counters.QueryTime += kTick;
