@@ -196,9 +196,10 @@ def test_the_colours(lane, bar):
         b.pick(item, 205, 15)
         w = lane.screen.window("Color")
         x, y = map(int, lane.screen.geometry(w).split()[0].split(","))
-        # The swatch is read once the chooser has drawn it: its frame around it first.
-        swatch = wait_until(lambda: b.pixels(x + 144, y + 104), lambda c: c not in ("000000", "FFFFFF"),
-                            10, "the swatch drawn")
+        # The swatch is read once the chooser has drawn it: the dialog's face first (its top left
+        # corner), then the swatch in a colour of its own.
+        swatch, face = wait_until(lambda: b.pixels(x + 144, y + 104, x + 5, y + 5).split(),
+                                  lambda p: p[1] != "000000" and p[0] != p[1], 10, "the swatch drawn")
         lane.screen.click(x + 144, y + 104)
         lane.screen.click(x + 50, y + 282)  # OK
         wait_until(lambda: lane.screen.viewable(w), False, 10, "the chooser closed")
