@@ -23,6 +23,9 @@ def _interrupted(signum, frame):
 
 
 def pytest_configure(config):
+    # Ctrl-C raises KeyboardInterrupt even where the run was started with it ignored (a background
+    # job of a script), and the end of a lane's group (SIGTERM) does the same.
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     signal.signal(signal.SIGTERM, _interrupted)
     atexit.register(end_started)
 
