@@ -115,7 +115,12 @@ def main():
         b = fresh("bench-resolution", TEST_BUILD)
         b.traffic("0")
         b.start()
-        calls = lambda: (b.dir / "timer-calls.txt").read_text() if (b.dir / "timer-calls.txt").exists() else ""
+
+        def calls():
+            try:
+                return (b.dir / "timer-calls.txt").read_text()
+            except OSError:  # not written yet, or being written anew
+                return ""
 
         def outstanding(aim):  # the raises not yet restored, once it shows the aim (10 s at most)
             read = lambda: (re.findall(r"outstanding=(-?\d+)", calls()) or ["unreadable"])[0]

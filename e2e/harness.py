@@ -73,8 +73,10 @@ def holds(read, want, seconds, name="holds"):
 
 
 def file_hash(path):
-    path = Path(path)
-    return hashlib.md5(path.read_bytes()).hexdigest() if path.is_file() else "none"
+    try:
+        return hashlib.md5(Path(path).read_bytes()).hexdigest()
+    except OSError:  # none there, a folder, or gone while a save replaces it
+        return "none"
 
 
 def end_process(proc, grace=5):

@@ -38,7 +38,10 @@ class Installed:
         return self.lane.run([SETUP, *args], seconds)
 
     def files(self):
-        return " ".join(sorted(p.name for p in self.dir.iterdir())) if self.dir.is_dir() else ""
+        try:
+            return " ".join(sorted(p.name for p in self.dir.iterdir()))
+        except OSError:  # not there, or going while an uninstall removes it
+            return ""
 
     def entry_state(self):
         """"absent" only when Windows says so: a read that failed is no evidence of a removal."""

@@ -70,7 +70,12 @@ def test_every_kill_during_a_save_leaves_whole_settings(lane, bar, case, linked)
     b.start()
     b.command(COMMANDS, 3)
     t0 = last = time.monotonic()
-    stamp = lambda: (b.dir / "Blinkbar.ini").stat().st_mtime_ns if (b.dir / "Blinkbar.ini").exists() else None
+
+    def stamp():
+        try:
+            return (b.dir / "Blinkbar.ini").stat().st_mtime_ns
+        except OSError:
+            return None  # inside a replace: the old file gone, the new one not yet moved in
     previous = stamp()
     while time.monotonic() - last < 0.7 and time.monotonic() - t0 < 20:
         if stamp() != previous:
