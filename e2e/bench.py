@@ -19,8 +19,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).parent))
-from harness import (EXE, HELPERS, ROOT, TEST_BUILD, TRAY_MESSAGE, WM_LBUTTONDBLCLK, Bar, Lane,  # noqa: E402
-                     end_started, wait_until)
+from harness import (EXE, HELPERS, ROOT, TEST_BUILD, TRAY_MESSAGE, WM_LBUTTONDBLCLK, WM_WTSSESSION_CHANGE,  # noqa: E402
+                     WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, Bar, Lane, end_started, wait_until)
 
 SECONDS = int(os.environ.get("BENCH_SECONDS", "30"))
 HZ = os.sysconf("SC_CLK_TCK")
@@ -95,7 +95,7 @@ def main():
         print(f"ratio blinkbar / bare queries of the present letters: {ratio('blinkbar', 'bare-present')} (aim: at most 1.05)")
 
         print("== processor time while nobody can see the bar: locked, and in the notification area")
-        lock = lambda b: b.post(0x2B1, 7)  # WM_WTSSESSION_CHANGE, locked
+        lock = lambda b: b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
 
         def to_tray(b, settle=3):
             # Until its icon shows in Wine's tray (red in its lower half): the first icon of a
@@ -136,7 +136,7 @@ def main():
         path.append(f"back {outstanding('1')}")
         lock(b)
         path.append(f"locked {outstanding('0')}")
-        b.post(0x2B1, 8)
+        b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
         path.append(f"unlocked {outstanding('1')}")
         b.pick(18)
         lane.answer("y", exclude=b.win)  # Exit: the program ends

@@ -6,14 +6,13 @@ import atexit
 import re
 import shutil
 import signal
-import subprocess
 import sys
 from pathlib import Path
 
 import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
-from harness import EXE, Bar, Lane, end_started, started, wait_until  # noqa: E402
+from harness import EXE, Bar, Lane, end_process, end_started, started, wait_until  # noqa: E402
 
 _lanes = {}
 
@@ -56,14 +55,7 @@ def case(request, lane):
     lane.screen.move(1000, 740)  # away from any bar: no tooltip over the LEDs
     yield folder
     while len(started) > before:
-        proc = started.pop()
-        if proc.poll() is None:
-            proc.terminate()
-            try:
-                proc.wait(5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+        end_process(started.pop())
     # A window of an ended program leaves the screen a moment later: the next case starts clean.
     wait_until(lambda: lane.count("Blinkbar"), 0, 10, "no bar left on the screen")
 

@@ -25,7 +25,6 @@ SLOW = float(os.environ.get("E2E_SLOW", "1"))
 # Window messages the tests send or post, by their Windows names.
 WM_ENDSESSION, WM_DISPLAYCHANGE, WM_WTSSESSION_CHANGE = 0x16, 0x7E, 0x2B1
 WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 7, 8
-WM_DPICHANGED = 0x2E0
 ENDSESSION_CLOSEAPP = 1
 WM_LBUTTONDBLCLK = 0x203
 TRAY_MESSAGE = 0x30D5  # the bar's own notification-area callback message

@@ -8,7 +8,8 @@ import time
 
 import pytest
 
-from harness import HELPERS, TEST_BUILD, holds, wait_until
+from harness import (HELPERS, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
+                     wait_until)
 
 # D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
 D = (419, 12, 419, 24)
@@ -71,11 +72,11 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     # counts: a rescan every 100000 s is beyond any timer's period).
     monitoring = timer_state(b)
     b.traffic("00--")
-    b.post(0x2B1, 7)  # WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK
+    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
     locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
     b.traffic("02--")
     holds(d, DARK, 0.6, "locked: D stays dark while it writes")
-    b.post(0x2B1, 8)  # WTS_SESSION_UNLOCK
+    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
     wait_until(d, WRITING, 3, "unlocked: D lights at once")
     assert (monitoring, locked, timer_state(b)) == ("raised 1, timers 1", "raised 0, timers 0", "raised 1, timers 1"), \
         "the resolution raised and the poll running; locked: neither; unlocked: both again"
@@ -101,7 +102,6 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
     b.traffic("20--")
     time.sleep(1.5)  # a whole second of writes first
     b.hover(407, 17)
-    time.sleep(0.5)
     lane.screen.screenshot(case / "tooltip-writing.png")
     wait_until(b.tip, re.compile(r"^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|"
                                  r"Busy 50 %\|peak 1,0 MB/s$"), 8,

@@ -89,9 +89,9 @@ class Installed:
     def end_bars(self):
         """Ends what the installer started, as the end of a session does."""
         for _ in range(5):
-            if not self.bar_process():
-                break
             pid = self.bar_process()
+            if not pid:
+                break
             self.lane.helper("post", "Blinkbar", WM_ENDSESSION, 1, ENDSESSION_CLOSEAPP)
             self.lane.helper("ended", pid, 20)
         wait_until(lambda: self.lane.count("Blinkbar"), 0, 10, "no bar left")
