@@ -39,6 +39,7 @@ LANES = {  # name: Wine prefix, X server, first display tried
     "monitors": ("wineprefix-monitors", ["Xorg", "-config", str(ROOT / "scripts/xorg-dummy.conf"), "-noreset",
                  "-nolisten", "tcp", "-logfile", str(ROOT / "build/xorg-monitors.log"), "-novtswitch", "-sharevts"], 500),
     "144dpi": ("wineprefix-144dpi", XVFB, 90),
+    "install": ("wineprefix-install", XVFB, 90),
 }
 
 

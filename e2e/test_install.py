@@ -14,6 +14,7 @@ from harness import (HELPERS, ROOT, WM_ENDSESSION, ENDSESSION_CLOSEAPP, Bar, fil
                      wait_until, windows_path)
 
 DIST = ROOT / "build/windows/dist"
+LANE = "install"  # each case installs and uninstalls: a prefix of their own, beside the main lane
 SETUP = next(DIST.glob("Blinkbar-*-setup.exe"), DIST / "no setup built")
 KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Blinkbar"
 FILES = "LICENSE.txt Readme.txt blinkbar.exe unins000.exe"

@@ -29,35 +29,48 @@ fi
 bash scripts/check-reproducible.sh
 (cd build/windows/dist && sha256sum -c --quiet ./*.sha256 && ls -l --time-style=+ ./*.exe ./*.zip)
 # The end-to-end tests: pytest (e2e/), each lane with an X server, a Wine prefix and a folder of
-# its own. The stress runs, the two monitors and the 150 % scale spend most of their time waiting,
-# so they run beside the Windows tests and the main lane; their report is kept in a log and shown
-# when both are done. The lane beside runs in a process group of its own (a background job of a
-# script ignores Ctrl-C): an interrupted run ends that group, by its id, and pytest leaves through
-# its clean-up, which ends every X server, Wine server, bar and helper it started.
+# its own. The lanes beside the main one (the stress runs, two monitors and 150 % in one process,
+# the installer in another) spend most of their time waiting, so they run beside the Windows tests
+# and the main lane; their reports are kept in logs and shown when all are done. Each runs in a
+# process group of its own (a background job of a script ignores Ctrl-C): an interrupted run ends
+# those groups, by their ids, and pytest leaves through its clean-up, which ends every X server,
+# Wine server, bar and helper it started.
 pytest=(/usr/bin/python3 -m pytest e2e)
-rm -f build/e2e.xml build/e2e-beside.xml # a report left by an earlier run must not count
+sides=(beside install)
+declare -A marks=([beside]="not lane_main and not lane_install" [install]=lane_install)
+rm -f build/e2e.xml build/e2e-{beside,install}.xml # reports left by an earlier run must not count
+pids=()
 set -m
-"${pytest[@]}" -m "not lane_main" --junitxml=build/e2e-beside.xml >build/e2e-beside.log 2>&1 &
-beside=$!
+for side in "${sides[@]}"; do
+  "${pytest[@]}" -m "${marks[$side]}" --junitxml="build/e2e-$side.xml" >"build/e2e-$side.log" 2>&1 &
+  pids+=($!)
+done
 set +m
-end_beside() {
-  kill -TERM -- "-$beside" 2>/dev/null
-  for _ in $(seq 150); do kill -0 -- "-$beside" 2>/dev/null || break; sleep 0.2; done
-  kill -KILL -- "-$beside" 2>/dev/null
+end_sides() {
+  for pid in "${pids[@]}"; do kill -TERM -- "-$pid" 2>/dev/null; done
+  for _ in $(seq 150); do
+    up=0
+    for pid in "${pids[@]}"; do kill -0 -- "-$pid" 2>/dev/null && up=1; done
+    ((up)) || break
+    sleep 0.2
+  done
+  for pid in "${pids[@]}"; do kill -KILL -- "-$pid" 2>/dev/null; done
   exit 130
 }
-trap end_beside INT TERM
+trap end_sides INT TERM
 set +e
 /usr/bin/python3 e2e/harness.py ctest --preset windows -O build/ctest-windows.log
 windows_lane=$?
 echo "== end to end"
 "${pytest[@]}" -m lane_main --junitxml=build/e2e.xml | tee build/e2e.log
 main_lane=${PIPESTATUS[0]}
-wait "$beside"
-beside_lane=$?
+side_lanes=0
+for i in "${!sides[@]}"; do
+  wait "${pids[$i]}" || side_lanes=$?
+  echo "== beside them: ${sides[$i]}"
+  cat "build/e2e-${sides[$i]}.log"
+done
 set -e
-echo "== beside them: the stress runs, two monitors, 150 %"
-cat build/e2e-beside.log
 
 # "passed failed" of the ctest logs and pytest's reports, and the run's last line.
 counts() {
@@ -80,9 +93,10 @@ for path in sys.argv[1:]:
 print(passed, failed)
 PY
 }
-if ((windows_lane != 0 || main_lane != 0 || beside_lane != 0)); then
-  echo "== failed (Windows tests $windows_lane, end to end $main_lane, beside them $beside_lane)"
-  read -r passed failed <<<"$(counts build/ctest-native.log build/ctest-windows.log build/e2e.xml build/e2e-beside.xml)"
+reports=(build/e2e.xml build/e2e-beside.xml build/e2e-install.xml)
+if ((windows_lane != 0 || main_lane != 0 || side_lanes != 0)); then
+  echo "== failed (Windows tests $windows_lane, end to end $main_lane, beside them $side_lanes)"
+  read -r passed failed <<<"$(counts build/ctest-native.log build/ctest-windows.log "${reports[@]}")"
   echo "$passed passed, $((failed > 0 ? failed : 1)) failed"
   exit 1
 fi
@@ -94,6 +108,6 @@ bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 read -r native _ <<<"$(counts build/ctest-native.log)"
 read -r windows _ <<<"$(counts build/ctest-windows.log)"
-read -r e2e _ <<<"$(counts build/e2e.xml build/e2e-beside.xml)"
+read -r e2e _ <<<"$(counts "${reports[@]}")"
 echo "== $native native tests, $windows Windows test programs, $e2e end-to-end tests, fuzzing clean; $((SECONDS - start)) s"
 echo "$((native + windows + e2e)) passed, 0 failed"
