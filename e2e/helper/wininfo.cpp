@@ -18,6 +18,7 @@
 //   wininfo ended PID SECONDS  waits until that process has ended, its handles closed
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
+//   wininfo hold-read FILE SECONDS  keeps FILE open for reading, sharing only reading
 //   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
 //   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
 //   wininfo tip-autopop     how long the visible tooltip stays while the pointer rests, in ms
@@ -200,10 +201,8 @@ BOOL CALLBACK MatchTitlePrefix(HWND w, LPARAM context) {
     return FALSE;
 }
 
-// The window titled exactly TITLE, else the first visible one whose title starts with it (an
-// installer's caption names the page: "Blinkbar Setup: Installation Folder").
-// The window titled TITLE, or else the first whose title begins with it (NSIS ends its titles
-// with a space).
+// The window titled exactly TITLE, else the first visible one whose title starts with it (NSIS
+// ends its titles with a space, and may name the page after them).
 HWND WindowTitled(const char* title) {
     HWND w = FindWindowA(nullptr, title);
     if (!w) {
@@ -351,18 +350,14 @@ int Ended(DWORD pid, int seconds) {
     return ended ? 0 : 1;
 }
 
-// A file opened without sharing, or a program's single-instance mutex without its window (as a
-// bar has it in its last moments after Exit closed the window), held for some seconds. "read"
-// holds a file as a virus scanner or a backup does: read, sharing only reading, so the file
-// cannot be written but the program in it can still be started.
+// A file opened without sharing, held for some seconds. "read" holds it as a virus scanner or a
+// backup does: read, sharing only reading, so the file cannot be written but the program in it can
+// still be started.
 int Hold(const char* what, const char* name, int seconds) {
-    const bool mutex = !std::strcmp(what, "hold-mutex"), read = !std::strcmp(what, "hold-read");
-    HANDLE h = mutex  ? CreateMutexA(nullptr, FALSE, name)
-               : read ? CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                    nullptr)
-                      : CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    0, nullptr);
-    if (!h || h == INVALID_HANDLE_VALUE || (mutex && GetLastError() == ERROR_ALREADY_EXISTS)) {
+    const bool read = !std::strcmp(what, "hold-read");
+    HANDLE h = CreateFileA(name, GENERIC_READ | (read ? 0 : GENERIC_WRITE),
+                           read ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
         std::printf("not held: %lu\n", GetLastError());
         return 1;
     }
@@ -609,7 +604,7 @@ int Run(int argc, char** argv) {
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),
                     static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
-    if (argc >= 4 && !std::strncmp(argv[1], "hold", 4))
+    if (argc >= 4 && (!std::strcmp(argv[1], "hold") || !std::strcmp(argv[1], "hold-read")))
         return Hold(argv[1], argv[2], std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "busy"))
         return Busy(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
