@@ -250,7 +250,7 @@ class Helper:
     """One wininfo process answers the questions about windows on its pipes: a Wine start costs
     about 0.3 s and a case asks many. One that does not answer is started again."""
 
-    SERVED = set("window menu list text box tip tip-client tip-autopop close command post stats "
+    SERVED = set("window menu list text box tip close command post stats "
                  "monitors taskbar-created volume-arrival ended key settle menu-state menu-place "
                  "lose-tray-icon".split())
 
@@ -513,7 +513,7 @@ class Bar:
     # -- the LED's tip
     def tip_chart_area(self):
         """The tip's chart inside its frame: (left, top, width, height), or why it is not there."""
-        at = self.helper("tip-client").split()
+        at = self.tip(1).split()
         if len(at) != 4 or not all(v.isdigit() for v in at):
             return f"unreadable tip: {at}"
         found = self.screen.frame(*map(int, at))
@@ -535,8 +535,11 @@ class Bar:
         return self.pixels(*[v for c, r in zip(points[::2], points[1::2])
                              for v in (left + c * column + column // 2, top + height // 2 + r)])
 
-    def tip(self):
-        return self.helper("tip")
+    def tip(self, line=0):
+        """The visible tip's text, its lines joined by "|" (0); its client area on the screen,
+        "X Y W H" (1); its auto-pop delay in ms (2). "no tip" without one."""
+        lines = self.helper("tip").split("\n")
+        return lines[line] if len(lines) == 3 else lines[0]
 
     def tip_shown(self):
         return self.helper("list").count("visible=1 class=tooltips_class32")

@@ -107,7 +107,7 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
                                  r"Busy 50 %\|peak 1,0 MB/s$"), 8,
                "the tip shows C writing, busy half the time (the test build's clock), with a decimal comma")
     wait_until(chart, "FF2626 000000 000000 000000", name="the chart: the newest second written, the oldest empty")
-    assert lane.helper("tip-autopop") == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
+    assert b.tip(2) == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
     b.traffic("10--")  # now C reads instead: the text follows within about a second
     wait_until(b.tip, re.compile(r"^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|"
                                  r"Busy 50 %\|peak 1,0 MB/s$"), 8, "the tip, still shown, follows the rates")

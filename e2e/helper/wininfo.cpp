@@ -19,9 +19,8 @@
 //   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo hold-read FILE SECONDS  keeps FILE open for reading, sharing only reading
-//   wininfo tip             the text the visible tooltip shows now, its lines joined by "|"
-//   wininfo tip-client      the visible tooltip's client area on the screen: "X Y W H"
-//   wininfo tip-autopop     how long the visible tooltip stays while the pointer rests, in ms
+//   wininfo tip             the visible tooltip: the text it shows, its lines joined by "|";
+//                           its client area on the screen, "X Y W H"; its auto-pop delay in ms
 //   wininfo load LIBRARY    loads a library as a program that leaves the search order alone does
 //   wininfo start LINE      starts a program by the command line, bare names searched as Windows
 //   does
@@ -477,20 +476,27 @@ int Version(const char* file) {
     return 0;
 }
 
-// A tooltip keeps its title empty; it answers WM_GETTEXT with the text it shows.
+// The visible tooltip: the text it shows (it keeps its title empty and answers WM_GETTEXT with
+// the text), its client area on the screen, and how long it stays while the pointer rests.
 int Tip() {
     HWND tip = FindVisibleWindowOfClass("tooltips_class32");
     char text[512] = {};
-    DWORD_PTR length = 0;
-    if (!tip || !SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                                     SMTO_ABORTIFHUNG, 2000, &length)) {
+    DWORD_PTR length = 0, delay = 0;
+    RECT client{};
+    POINT origin{0, 0};
+    if (!tip ||
+        !SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &length) ||
+        !SendMessageTimeoutA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0, SMTO_ABORTIFHUNG, 2000,
+                             &delay) ||
+        !GetClientRect(tip, &client) || !ClientToScreen(tip, &origin)) {
         std::printf("no tip\n");
         return 1;
     }
-    for (char* c = text; *c; ++c) {
+    for (char* c = text; *c; ++c)
         if (*c == '\n') *c = '|';
-    }
-    std::printf("%s\n", text);
+    std::printf("%s\n%ld %ld %ld %ld\n%lu\n", text, origin.x, origin.y, client.right, client.bottom,
+                static_cast<unsigned long>(delay));
     return 0;
 }
 
@@ -543,28 +549,6 @@ int Run(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return Text(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "box")) return Box();
     if (argc >= 2 && !std::strcmp(argv[1], "tip")) return Tip();
-    if (argc >= 2 && !std::strcmp(argv[1], "tip-client")) {
-        HWND tip = FindVisibleWindowOfClass("tooltips_class32");
-        RECT client{};
-        POINT origin{0, 0};
-        if (!tip || !GetClientRect(tip, &client) || !ClientToScreen(tip, &origin)) {
-            std::printf("no tip\n");
-            return 1;
-        }
-        std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
-        return 0;
-    }
-    if (argc >= 2 && !std::strcmp(argv[1], "tip-autopop")) {
-        HWND tip = FindVisibleWindowOfClass("tooltips_class32");
-        DWORD_PTR delay = 0;
-        if (!tip || !SendMessageTimeoutA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0, SMTO_ABORTIFHUNG,
-                                         2000, &delay)) {
-            std::printf("no tip\n");
-            return 1;
-        }
-        std::printf("%lu\n", static_cast<unsigned long>(delay));
-        return 0;
-    }
     if (argc >= 3 && !std::strcmp(argv[1], "start")) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
