@@ -84,6 +84,13 @@ class Installed:
         m = re.search(text, self.lane.helper("text", "Blinkbar Setup"))
         return m.group(0) if m else None
 
+    def go_on(self, w, page=None, name=None, seconds=6):
+        """Return in the installer's window w, once it shows the page (a pattern of its texts)."""
+        if page:
+            wait_until(lambda: self.page(page), page, seconds, name or f"the page: {page}")
+        self.lane.screen.focus(w)
+        self.lane.screen.key("Return")
+
     def box_says(self, text):
         return text in self.lane.helper("box")
 
@@ -186,27 +193,20 @@ def test_an_interactive_install(lane, bar, inst, case):
     # Inside a job, as PowerShell's "Start-Process setup.exe -Wait" runs it.
     job = lane.launch([HELPERS / "wininfo.exe", "job", windows_path(SETUP), 120], log=case / "job.log")
     w = lane.screen.window("Blinkbar Setup.*")
-    page = lambda text: lambda: inst.page(text)
-    wait_until(page("Welcome to Blinkbar Setup"), "Welcome to Blinkbar Setup", name="welcome page")
-    lane.screen.focus(w)
-    lane.screen.key("Return")
-    wait_until(page("Choose Components"), "Choose Components", name="components page")
-    lane.screen.key("Return")
-    wait_until(page(r"C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar"), inst.windir,
+    inst.go_on(w, "Welcome to Blinkbar Setup", "welcome page")
+    inst.go_on(w, "Choose Components", "components page")
+    wait_until(lambda: inst.page(r"C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Blinkbar"), inst.windir,
                name="folder page proposes the per-user folder")
     # The folder chosen is checked again: here a portable copy runs.
     assert lane.helper("settext", "Blinkbar Setup", windows_path(portable.dir)) == "set", "the portable folder typed in"
-    lane.screen.focus(w)
-    lane.screen.key("Return")
+    inst.go_on(w)
     wait_until(lambda: inst.box_says("Blinkbar is running"), True, name="the installer asks to close the Blinkbar running in the chosen folder")
     lane.answer("Escape", "Blinkbar Setup")
-    wait_until(page("Choose Install Location"), "Choose Install Location", name="Cancel stays on the folder page")
+    wait_until(lambda: inst.page("Choose Install Location"), "Choose Install Location", name="Cancel stays on the folder page")
     portable.stop()
     lane.helper("settext", "Blinkbar Setup", inst.windir)
-    lane.screen.focus(w)
-    lane.screen.key("Return")
-    wait_until(page("Start Blinkbar now"), "Start Blinkbar now", 10, "the last page offers to start Blinkbar")
-    lane.screen.key("Return")
+    inst.go_on(w)
+    inst.go_on(w, "Start Blinkbar now", "the last page offers to start Blinkbar", 10)
     lane.screen.window("Blinkbar")  # fails unless Finish started Blinkbar
     assert job.wait(30) == 0
     assert (case / "job.log").read_text().replace("\r", "").strip() == "exit=0 left=0", \
@@ -304,15 +304,11 @@ def test_a_reinstall_keeps_the_settings_and_never_skips_the_program(lane, inst, 
         "a program file that cannot be written: code 2, the old program and the entry's version kept"
     setup = inst.start(SETUP, "setup.log")
     w = lane.screen.window("Blinkbar Setup.*")
-    for want in ("Welcome to Blinkbar Setup", "Choose Components", "Choose Install Location"):
-        wait_until(lambda: inst.page(want), want, name=f"to the page: {want}")
-        lane.screen.focus(w)
-        lane.screen.key("Return")
+    for page in ("Welcome to Blinkbar Setup", "Choose Components", "Choose Install Location"):
+        inst.go_on(w, page)
     wait_until(lambda: inst.box_says("could not be installed"), True, name="an interactive install says it could not put the program in place")
     lane.answer("Escape", "Blinkbar Setup")
-    wait_until(lambda: inst.page("Installation Aborted"), "Installation Aborted", name="... Cancel: the install aborted")
-    lane.screen.focus(w)
-    lane.screen.key("Return")
+    inst.go_on(w, "Installation Aborted", "... Cancel: the install aborted")
     assert (setup.wait(20), inst.value("DisplayVersion")) == (2, "1.01"), "... and ends with code 2, the entry's version kept"
     subprocess.run(["chattr", "-i", str(program)], check=True)
 
