@@ -311,14 +311,17 @@ class Lane:
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
         self.x = self._start_x(server_args, first_display)
-        subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)  # makes the prefix when it is new
+        quiet = lambda *args, seconds=None: subprocess.run(
+            args, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=seconds)
+        quiet(WINE_RUN, "cmd", "/c", "exit")  # makes the prefix when it is new
         # The prefix's server stays up between the programs (a Wine start then takes 0.2 s, not
         # 0.8). "-p" starts a server that stays; it does not change one that runs, which ends
-        # when its last program does: that one is waited out first.
-        for args in (["-w"], ["-p"]):
-            subprocess.run(["wineserver", *args], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=30, check=False)
+        # when its last program does: that one is waited out first. Wine's own services start
+        # with the first program after it and inherit its output: from a program whose output
+        # is /dev/null, so that none holds a test's pipe (ctest's) open for as long as they run.
+        quiet("wineserver", "-w", seconds=30)
+        quiet("wineserver", "-p", seconds=30)
+        quiet(WINE_RUN, "cmd", "/c", "exit")
         self.screen = Screen(self.env["DISPLAY"])
         self.helper = Helper(self)
         if name == "monitors":
