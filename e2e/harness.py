@@ -300,7 +300,7 @@ class Helper:
 
 
 class Lane:
-    """An X server, a Wine prefix with its server kept running, a work folder and a helper."""
+    """An X server, a Wine prefix, a work folder and a helper."""
 
     def __init__(self, name, work=None):
         prefix, server_args, first_display = LANES[name]
@@ -311,17 +311,10 @@ class Lane:
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
         self.x = self._start_x(server_args, first_display)
-        quiet = lambda *args, seconds=None: subprocess.run(
-            args, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=seconds)
-        quiet(WINE_RUN, "cmd", "/c", "exit")  # makes the prefix when it is new
-        # The prefix's server stays up between the programs (a Wine start then takes 0.2 s, not
-        # 0.8). "-p" starts a server that stays; it does not change one that runs, which ends
-        # when its last program does: that one is waited out first. Wine's own services start
-        # with the first program after it and inherit its output: from a program whose output
-        # is /dev/null, so that none holds a test's pipe (ctest's) open for as long as they run.
-        quiet("wineserver", "-w", seconds=30)
-        quiet("wineserver", "-p", seconds=30)
-        quiet(WINE_RUN, "cmd", "/c", "exit")
+        # Makes the prefix when it is new. The prefix's server ends when its last program does:
+        # one kept up (wineserver -p) made no run quicker, and a loaded one slower.
+        subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
         self.screen = Screen(self.env["DISPLAY"])
         self.helper = Helper(self)
         if name == "monitors":
