@@ -312,7 +312,7 @@ class Lane:
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
         self.x = self._start_x(server_args, first_display)
         # Makes the prefix when it is new. The prefix's server ends when its last program does:
-        # one kept up (wineserver -p) made no run quicker, and a loaded one slower.
+        # one kept up (wineserver -p) made the test command no quicker, loaded or not.
         subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=False)
         self.screen = Screen(self.env["DISPLAY"])
