@@ -302,11 +302,11 @@ class Helper:
 class Lane:
     """An X server, a Wine prefix, a work folder and a helper."""
 
-    def __init__(self, name, work=None):
+    def __init__(self, name):
         prefix, server_args, first_display = LANES[name]
         prefix = ROOT / "build" / prefix
         self.name = name
-        self.work = work or ROOT / "build" / ("e2e" if name == "main" else f"e2e-{name}")
+        self.work = ROOT / "build" / ("e2e" if name == "main" else f"e2e-{name}")
         self.work.mkdir(parents=True, exist_ok=True)
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}

@@ -36,7 +36,7 @@ def test_a_soak_stays_flat(lane, bar):
 
     def step(item):
         b.command(item)
-        time.sleep(0.7)
+        lane.helper("settle")  # handled, or the modal loop it opened runs
 
     def sample(t):
         (b.dir / "wininfo-stats.txt").unlink(missing_ok=True)
@@ -74,7 +74,7 @@ def test_a_soak_stays_flat(lane, bar):
             lane.screen.focus(chooser)
             lane.screen.key("Return")
             wait_until(lambda: lane.count("Color"), 0, 5, "the chooser closed")
-            time.sleep(0.7)
+            lane.helper("settle")
             rounds += 1
             if time.monotonic() - start >= due:
                 samples.append(settled(int(time.monotonic() - start)))
