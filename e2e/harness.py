@@ -205,7 +205,7 @@ class Screen:
             self.button(button, False)
 
     def key(self, *names):
-        """Each name a key as xdotool names it ("Down", "Return", "shift+F10", "y")."""
+        """Each name an X key name, "+" joining held keys ("Down", "Return", "shift+F10", "y")."""
         for name in names:
             codes = [self.d.keysym_to_keycode(XK.string_to_keysym(
                 {"shift": "Shift_L", "ctrl": "Control_L"}.get(part, part))) for part in name.split("+")]
@@ -215,7 +215,7 @@ class Screen:
             for code in reversed(codes):
                 xtest.fake_input(self.d, X.KeyRelease, code)
             self.d.sync()
-            time.sleep(0.012)  # as xdotool paces its keys: Wine reads some key states late
+            time.sleep(0.012)  # keys a little apart: Wine reads some key states late
 
     def focus(self, w):
         """Gives w the keyboard focus and waits until the server says it has it."""

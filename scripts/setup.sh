@@ -6,7 +6,7 @@ set -euo pipefail
 need=(cmake ninja-build g++ clang libclang-rt-14-dev googletest file procps e2fsprogs
       g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 wine32:i386 fonts-wine
-      xvfb xdotool x11-utils imagemagick python3 python3-xlib python3-pytest python3-pytest-timeout nsis zip unzip
+      xvfb x11-utils imagemagick python3 python3-xlib python3-pytest python3-pytest-timeout nsis zip unzip
       osslsigncode openssl python3-jsonschema python3-yaml
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
