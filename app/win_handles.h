@@ -1,9 +1,10 @@
 #pragma once
 // Owners for Windows handles: one move-only template parameterised by its close function, an alias
 // per kind, and guards for the paired calls (select/restore, GetDC/ReleaseDC, BeginPaint/EndPaint,
-// SetErrorMode and back).
+// SetErrorMode and back), and COM interface pointers.
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <utility>
 
@@ -73,6 +74,31 @@ using UniqueDc = UniqueHandle<HDC, handle_close::Dc>; // CreateDC / CreateCompat
 using UniqueMenu = UniqueHandle<HMENU, handle_close::Menu>;
 using UniqueIcon = UniqueHandle<HICON, handle_close::Icon>;
 using UniqueLibrary = UniqueHandle<HMODULE, handle_close::Library>;
+
+// A COM interface pointer, released once. put() hands out the slot for a call that fills it,
+// releasing what was there first.
+template <typename T> class UniqueCom {
+  public:
+    UniqueCom() = default;
+    UniqueCom(const UniqueCom&) = delete;
+    UniqueCom& operator=(const UniqueCom&) = delete;
+    ~UniqueCom() { reset(); }
+
+    T* get() const { return value_; }
+    T* operator->() const { return value_; }
+    explicit operator bool() const { return value_ != nullptr; }
+    T** put() {
+        reset();
+        return &value_;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+    void reset() {
+        if (T* old = std::exchange(value_, nullptr)) old->Release();
+    }
+
+  private:
+    T* value_ = nullptr;
+};
 
 // Selects a GDI object into a DC and puts the previous one back when it goes out of scope.
 // Declare it after the DC and the object so that it unwinds first.

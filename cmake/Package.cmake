@@ -24,6 +24,6 @@ set(BLINKBAR_DIST ${CMAKE_BINARY_DIR}/dist)
 add_custom_target(package_blinkbar ALL
     COMMAND ${CMAKE_COMMAND} -E env ${BLINKBAR_PACKAGE_ENV}
             python3 ${CMAKE_SOURCE_DIR}/scripts/package.py $<TARGET_FILE:blinkbar> ${BLINKBAR_ICON}
-            ${CMAKE_SOURCE_DIR} ${BLINKBAR_DIST}
+            ${CMAKE_SOURCE_DIR} ${BLINKBAR_DIST} $<TARGET_FILE:BlinkbarSetup>
     VERBATIM)
-add_dependencies(package_blinkbar stamp_blinkbar blinkbar_icon)
+add_dependencies(package_blinkbar stamp_blinkbar blinkbar_icon BlinkbarSetup)

@@ -63,8 +63,9 @@ def test_a_signed_release(lane, case):
     setup = next(dist.glob("Blinkbar-*-setup.exe"))
     with zipfile.ZipFile(next(dist.glob("Blinkbar-*-portable.zip"))) as z:
         z.extractall(rel)
-    assert [signature(rel, p) for p in (dist / "blinkbar.exe", rel / "Blinkbar/blinkbar.exe", setup)] == ["ok"] * 3, \
-        "blinkbar.exe, the zip's copy and the installer are signed"
+    assert [signature(rel, p) for p in (dist / "blinkbar.exe", rel / "Blinkbar/blinkbar.exe", setup,
+                                        dist / "stage/plugins/BlinkbarSetup.dll")] == ["ok"] * 4, \
+        "blinkbar.exe, the zip's copy, the installer and the plugin it packs are signed"
     assert subprocess.run("sha256sum -c --quiet ./*.sha256", shell=True, cwd=dist, capture_output=True).returncode == 0, \
         "the checksums are those of the signed files"
     tampered = bytearray((dist / "blinkbar.exe").read_bytes())
@@ -78,7 +79,7 @@ def test_a_signed_release(lane, case):
     # fail the build, not ship an unsigned uninstaller inside a signed installer. A stand-in
     # osslsigncode signs the program and the installer and refuses anything else.
     (rel / "bin").mkdir()
-    (rel / "bin/osslsigncode").write_text('#!/bin/sh\ncase "$*" in *blinkbar.exe*|*setup.exe*) exec /usr/bin/osslsigncode "$@" ;; esac\n'
+    (rel / "bin/osslsigncode").write_text('#!/bin/sh\ncase "$*" in *blinkbar.exe*|*setup.exe*|*BlinkbarSetup.dll*) exec /usr/bin/osslsigncode "$@" ;; esac\n'
                                           'echo "timestamp server unreachable" >&2\nexit 1\n')
     (rel / "bin/osslsigncode").chmod(0o755)
     half = package(rel / "half", **signing, PATH=f"{rel / 'bin'}:{os.environ['PATH']}")

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Fails unless the executable is a 32-bit GUI program that imports only Windows' own DLLs, and only
-# functions on the reviewed list (scripts/xp-imports.txt), all of which Windows XP SP3 exports.
+# Fails unless the executable is a 32-bit GUI program (or the installer's plugin a 32-bit DLL) that
+# imports only Windows' own DLLs, and only functions on the reviewed list (scripts/xp-imports.txt),
+# all of which Windows XP SP3 exports.
 # Only DLLs that Windows loads from its own folder whatever lies beside the program may be imported
 # by name (the known DLLs, and comctl32 through the manifest); any other, winmm say, would be taken
 # from a copy beside the program first, so the program looks it up at run time instead.
 set -euo pipefail
 exe=$1
 list=$(dirname "${BASH_SOURCE[0]}")/xp-imports.txt
-file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || { echo "$exe: not an i686 GUI PE32"; exit 1; }
+case "$exe" in
+  *.dll) kind='PE32 executable \(DLL\) .*Intel 80386' ;;
+  *) kind='PE32 executable \(GUI\) Intel 80386' ;;
+esac
+file "$exe" | grep -Eq "$kind" || { echo "$exe: not an i686 PE32 ${exe##*.} (GUI for a program)"; exit 1; }
 imports=$(i686-w64-mingw32-objdump -p "$exe" |
   awk '/DLL Name:/ {dll = tolower($3)} /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ {print dll, $3}' | sort -u)
 dlls=$(echo "$imports" | awk '{print $1}' | sort -u)
-allowed='^(kernel32|user32|gdi32|msvcrt|comctl32|comdlg32|shell32|ole32|advapi32)\.dll$'
+allowed='^(kernel32|user32|gdi32|msvcrt|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32)\.dll$'
 bad=$(echo "$dlls" | grep -Ev "$allowed" || true)
 if [ -n "$bad" ]; then
   echo "$exe imports DLLs that Windows may load from beside it:"; echo "$bad"; exit 1
@@ -26,6 +31,10 @@ if [ -n "$unknown" ]; then
   echo "$exe imports functions that are not on the reviewed list (scripts/xp-imports.txt):"
   echo "$unknown"
   exit 1
+fi
+if [[ $exe == *.dll ]]; then
+  echo "$exe: $(stat -c %s "$exe") bytes, $(echo "$imports" | wc -l) imports, all on the XP list: $(echo $dlls)"
+  exit 0 # a library's imports follow the search of the program that loads it
 fi
 # What the libraries it imports import in turn: the loader looks in the system folder only
 # (DependentLoadFlags of the load configuration, a record of the 64 bytes Windows XP takes).

@@ -8,9 +8,13 @@
 and a NAME.sha256 beside each download (sha256sum's format). The zip's entries carry the commit's
 time and fixed attributes, so it is the same bytes for the same executable.
 
+The installer carries its plugin, BlinkbarSetup.dll (PLUGIN, else the one beside EXE), which NSIS
+unpacks into a temporary folder while it runs.
+
 Signing, when BLINKBAR_SIGN_CERT names a code-signing certificate (PEM, with BLINKBAR_SIGN_KEY its
 key; or a .p12/.pfx holding both): blinkbar.exe before it goes into the zip and the installer, the
-uninstaller before NSIS packs it, and the installer, each with SHA-256 (osslsigncode). The key's
+installer's plugin and the uninstaller before NSIS packs them, and the installer, each with
+SHA-256 (osslsigncode). The key's
 password is read from the file BLINKBAR_SIGN_PASSWORD_FILE names, never from a command line;
 BLINKBAR_TIMESTAMP_URL adds a timestamp. The checksums are made after signing. Without a
 certificate nothing is signed, and the downloads stay the same bytes for the same commit.
@@ -18,7 +22,7 @@ BLINKBAR_HOMEPAGE, BLINKBAR_PUBLISHER_URL and BLINKBAR_RELEASE_URL (with "$versi
 goes) are the addresses the manifests and signatures name; placeholders, said to be such, stand
 for those not given.
 
-usage: package.py EXE ICON SOURCE_DIR OUT_DIR
+usage: package.py EXE ICON SOURCE_DIR OUT_DIR [PLUGIN]
        package.py --sign FILE     (signs FILE in place; NSIS calls it for the uninstaller)"""
 import hashlib
 import json
@@ -181,7 +185,7 @@ def write_manifests(out_dir, version, publisher, setup_path, zip_path):
         f.write("\n")
 
 
-def main(exe, icon, source_dir, out_dir):
+def main(exe, icon, source_dir, out_dir, plugin=None):
     v = version_defines(source_dir)
     version = v["VERSION_TEXT"]
     quad = f'{v["VERSION_MAJOR"]}.{v["VERSION_MINOR"]}.0.0'
@@ -198,6 +202,11 @@ def main(exe, icon, source_dir, out_dir):
     program = os.path.join(out_dir, "blinkbar.exe")
     shutil.copyfile(exe, program)
     signing = sign(program)  # the zip and the installer carry the signed program
+    plugins = os.path.join(stage, "plugins")
+    os.makedirs(plugins, exist_ok=True)
+    shutil.copyfile(plugin or os.path.join(os.path.dirname(exe), "BlinkbarSetup.dll"),
+                    os.path.join(plugins, "BlinkbarSetup.dll"))
+    sign(os.path.join(plugins, "BlinkbarSetup.dll"))
 
     # A zip time is local, two-second resolution and no earlier than 1980.
     stamp = time.gmtime(max(commit_time(source_dir), 315532800))[:6]
@@ -216,7 +225,7 @@ def main(exe, icon, source_dir, out_dir):
         "COPYRIGHT": v["COPYRIGHT"], "EXE": os.path.abspath(program), "ICON": os.path.abspath(icon),
         "README": os.path.join(os.path.abspath(stage), "Readme.txt"),
         "LICENSE": os.path.join(os.path.abspath(stage), "LICENSE.txt"),
-        "OUTFILE": os.path.abspath(setup_path),
+        "OUTFILE": os.path.abspath(setup_path), "PLUGINS": os.path.abspath(plugins),
     }
     if signing:  # NSIS signs the uninstaller with this before it packs it
         defines["SIGN_UNINSTALLER"] = f'"{sys.executable}" "{os.path.abspath(__file__)}" --sign'
@@ -234,4 +243,4 @@ def main(exe, icon, source_dir, out_dir):
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--sign"]:
         sys.exit(0 if sign(sys.argv[2]) else "--sign: no certificate (BLINKBAR_SIGN_CERT)")
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:6])

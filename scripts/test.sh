@@ -20,6 +20,7 @@ echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 bash scripts/check-imports.sh build/windows/blinkbar.exe
+bash scripts/check-imports.sh build/windows/BlinkbarSetup.dll
 # The size README promises.
 limit=$(grep -oE 'is under [0-9]+ KB' README.md | grep -oE '[0-9]+' || true)
 size=$(stat -c %s build/windows/blinkbar.exe)
