@@ -138,7 +138,7 @@ class Screen:
             top -= 1
         return x + left, y + top, x + right, y + bottom
 
-    def _name(self, w):
+    def title(self, w):
         prop = w.get_full_property(self.net_name, self.utf8)
         if prop:
             return prop.value.decode("utf-8", "replace")
@@ -152,7 +152,7 @@ class Screen:
             try:
                 if w.get_attributes().map_state != X.IsViewable:
                     continue
-                name = self._name(w)
+                name = self.title(w)
             except error.XError:
                 continue  # gone meanwhile
             if name is not None and re.fullmatch(title, name):

@@ -104,6 +104,18 @@ class Installed:
             self.lane.helper("ended", pid, 20)
         wait_until(lambda: self.lane.count("Blinkbar"), 0, 10, "no bar left")
 
+    def uninstalled_by_hand(self, name):
+        wait_until(self.gone, "gone", 20, name)
+        self.close_uninstaller()
+
+    def close_uninstaller(self):
+        """Closes an uninstall by hand at its last page, as a user does: a page left open would
+        stand in a later step's way."""
+        wait_until(lambda: "Uninstallation Complete" in self.lane.helper("text", "Blinkbar Uninstall"), True,
+                   name="the uninstaller's last page")
+        self.go_on(self.lane.screen.window("Blinkbar Uninstall .*"))
+        wait_until(lambda: self.lane.count("Blinkbar Uninstall.*"), 0, 10, "the uninstaller closed")
+
     def clean(self):
         subprocess.run(["chattr", "-i", str(self.dir / "blinkbar.exe")], capture_output=True)
         self.end_bars()
@@ -164,7 +176,7 @@ def test_a_copy_running_from_elsewhere(lane, bar, inst):
     holds(runs, "yes", 3, "... and neither ends nor starts a Blinkbar")
     inst.start(inst.dir / "unins000.exe", "uninstall.log")
     lane.answer("y", "Blinkbar Uninstall")  # Remove Blinkbar? Yes, and no question about the other copy
-    wait_until(inst.gone, "gone", name="an uninstall by hand removes Blinkbar without asking to close the other copy")
+    inst.uninstalled_by_hand("an uninstall by hand removes Blinkbar without asking to close the other copy")
     assert inst.setup("/S") == 0, "the install again, silently"
     lane.run([inst.dir / "unins000.exe", "/S"])  # as winget's QuietUninstallString
     wait_until(inst.gone, "gone", name="a silent uninstall removes it at once too")
@@ -205,7 +217,17 @@ def test_an_interactive_install(lane, bar, inst, case):
     wait_until(lambda: inst.page("Choose Install Location"), "Choose Install Location", name="Cancel stays on the folder page")
     portable.stop()
     lane.helper("settext", "Blinkbar Setup", inst.windir)
+    # A file left in the folder chosen, read a few seconds by another program: the page waits
+    # for it, says which file it waits for, and keeps answering meanwhile.
+    inst.dir.mkdir(parents=True, exist_ok=True)
+    (inst.dir / "blinkbar.exe").write_text("left behind")
+    holder, said = inst.hold("hold-read", 8)
     inst.go_on(w)
+    wait_until(lambda: lane.helper("text", "Please wait"), re.compile(re.escape(inst.windir + "\\blinkbar.exe")),
+               name="the installer says which file it waits for")
+    assert (said, inst.page(re.escape(inst.windir))) == ("held", inst.windir), \
+        "the wizard answers while it waits: its folder box read through a message"
+    holder.wait(30)
     inst.go_on(w, "Start Blinkbar now", "the last page offers to start Blinkbar", 10)
     lane.screen.window("Blinkbar")  # fails unless Finish started Blinkbar
     assert job.wait(30) == 0
@@ -267,15 +289,16 @@ def test_installing_while_the_installed_blinkbar_runs(lane, inst):
     lane.answer("y", "Blinkbar Uninstall")  # Remove Blinkbar? Yes
     lane.box("Blinkbar Uninstall")
     assert inst.box_says("icon in the notification area"), "an uninstall started by hand says at once that Blinkbar must be closed"
-    lane.answer("Escape", "Blinkbar Uninstall")
-    # Ended as at the end of a session (no key typed: none meant for the box above can reach a
-    # question). Wine closes a Yes/No box on Escape as No; Windows does not (MessageBox: with no
-    # Cancel button, Escape has no effect unless the box has an OK button). Its process is waited
-    # for, not its X window: Wine keeps a hidden bar up to 2 s waiting for a window manager.
+    # The user closes the bar at the question, here as at the end of a session (no key typed:
+    # none meant for the box can reach a question of the bar's; Wine closes a Yes/No box on Escape
+    # as No, Windows does not). Its process is waited for, not its X window: Wine keeps a hidden
+    # bar up to 2 s waiting for a window manager.
     ending = inst.bar_process()
     lane.helper("post", "Blinkbar", WM_ENDSESSION, 1, ENDSESSION_CLOSEAPP)
     assert ending and lane.helper("ended", ending, 20) == "ended", "the bar the installer started ends as at the end of a session"
     wait_until(lambda: lane.count("Blinkbar"), 0, 3, "its window gone")
+    lane.answer("Return", "Blinkbar Uninstall")  # Retry
+    inst.uninstalled_by_hand("closed at the question, then Retry: folder, shortcuts and entry are gone")
 
 
 def test_a_reinstall_keeps_the_settings_and_never_skips_the_program(lane, inst, case):
@@ -285,12 +308,15 @@ def test_a_reinstall_keeps_the_settings_and_never_skips_the_program(lane, inst, 
     kept = file_hash(settings)
     program = inst.dir / "blinkbar.exe"
     program.write_text("an older program")  # the reinstall must write it again
+    # Read-only, as a copy from a CD leaves it: replaced all the same. (Wine run as root writes a
+    # read-only file anyway, so what shows here is the attribute cleared, which Windows needs.)
+    program.chmod(0o444)
     # A bar ending after its Exit (its window gone, its file held a moment longer) was not
     # running for the user: the silent install waits for it and does not start it again.
     _, said = inst.hold("hold", 2)
     assert (inst.setup("/S"), file_hash(program)) == (0, file_hash(DIST / "blinkbar.exe")), \
         "a reinstall ends with code 0 and puts the program back"
-    assert said == "held"
+    assert (said, program.stat().st_mode & 0o222 != 0) == ("held", True), "the read-only program file replaced"
     holds(lambda: lane.count("Blinkbar"), 0, 2, "a bar that was ending (its program file held, no window) is not started again")
     assert file_hash(settings) == kept, "the user's Blinkbar.ini is kept byte for byte"
 
@@ -310,6 +336,22 @@ def test_a_reinstall_keeps_the_settings_and_never_skips_the_program(lane, inst, 
     lane.answer("Escape", "Blinkbar Setup")
     inst.go_on(w, "Installation Aborted", "... Cancel: the install aborted")
     assert (setup.wait(20), inst.value("DisplayVersion")) == (2, "1.01"), "... and ends with code 2, the entry's version kept"
+    # Nor does an uninstall that cannot remove the program say it did: silently it ends with code
+    # 2 (run in place, "_?=", as a caller that waits for the uninstall's own code runs it), by
+    # hand it names the file; either way the entry and the files stay.
+    kept = "Blinkbar.ini LICENSE.txt Readme.txt blinkbar.exe unins000.exe"
+    assert (lane.run([inst.dir / "unins000.exe", "/S", f"_?={inst.windir}"]), inst.entry_state(), inst.files()) == \
+        (2, "present", kept), "an uninstall that cannot remove the program: code 2, the entry and the files kept"
+    inst.start(inst.dir / "unins000.exe", "uninstall.log")
+    lane.answer("y", "Blinkbar Uninstall")  # Remove Blinkbar? Yes
+    wait_until(lambda: inst.box_says("could not be removed") and inst.box_says(inst.windir + "\\blinkbar.exe"), True, 20,
+               "an uninstall by hand says which file it could not remove")
+    lane.answer("Escape", "Blinkbar Uninstall")
+    wait_until(lambda: "Uninstallation Aborted" in lane.helper("text", "Blinkbar Uninstall"), True, name="... Cancel: the uninstall aborted")
+    lane.screen.focus(lane.screen.window("Blinkbar Uninstall .*"))
+    lane.screen.key("Return")
+    wait_until(lambda: lane.count("Blinkbar Uninstall.*"), 0, 10, "the uninstaller closed")
+    assert (inst.entry_state(), inst.files()) == ("present", kept), "... with the entry and the files kept"
     subprocess.run(["chattr", "-i", str(program)], check=True)
 
     # Held longer than the install waits for it (ten seconds): the install gives up with code 2,
@@ -348,6 +390,7 @@ def test_the_uninstaller_started_by_hand(lane, inst):
                       "also a program still held a moment, and keeps the user's own file")
     wait_until(lambda: (inst.menu_link.exists(), inst.startup_link.exists(), inst.entry_state()),
                (False, False, "absent"), name="the shortcuts and the entry are gone")
+    inst.close_uninstaller()
     shutil.rmtree(inst.dir)
 
 
