@@ -73,7 +73,9 @@ class WaitNotice {
             EnableWindow(owner, FALSE);
             disabled_ = owner;
         }
-        ShowWindow(window_, SW_SHOWNORMAL);
+        // Not activated: nothing in it takes a key, and the wizard keeps its place as the
+        // active window for when the wait ends.
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
         UpdateWindow(window_);
     }
     WaitNotice(const WaitNotice&) = delete;

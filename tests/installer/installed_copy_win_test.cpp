@@ -73,12 +73,12 @@ TEST(InstalledCopy, OnlyAHandleRefusingWriteSharingHoldsTheFileAndAShortHoldIsWa
         ASSERT_TRUE(shared);
         EXPECT_FALSE(FileHeld(path.c_str())) << "write sharing: the installer may write it";
     }
-    // Held a second and a half: waited out, with the wizard disabled, answering, and a notice
+    // Held most of a second: waited out, with the wizard disabled, answering, and a notice
     // saying what is waited for.
     HWND owner = CreateWindowExW(0, L"STATIC", L"wizard", WS_POPUP, 0, 0, 300, 200, nullptr,
                                  nullptr, nullptr, nullptr);
     LetGo letGo{};
-    UniqueKernelHandle holder = HoldFor(Open(path, FILE_SHARE_READ), 1500, letGo);
+    UniqueKernelHandle holder = HoldFor(Open(path, FILE_SHARE_READ), 800, letGo);
     EXPECT_TRUE(FileHeld(path.c_str()));
     Watch watch{owner, 5000};
     UniqueKernelHandle watcher(CreateThread(nullptr, 0, WatchTheWait, &watch, 0, nullptr));
@@ -92,10 +92,10 @@ TEST(InstalledCopy, OnlyAHandleRefusingWriteSharingHoldsTheFileAndAShortHoldIsWa
     WaitForSingleObject(holder.get(), INFINITE);
 
     // Held longer than the wait: the answer is "held", and a silent wait shows nothing.
-    holder = HoldFor(Open(path, FILE_SHARE_READ), 3000, letGo);
-    watch = Watch{owner, 500};
+    holder = HoldFor(Open(path, FILE_SHARE_READ), 1000, letGo);
+    watch = Watch{owner, 300};
     watcher.reset(CreateThread(nullptr, 0, WatchTheWait, &watch, 0, nullptr));
-    EXPECT_FALSE(WaitUntilFree(path.c_str(), 500, L"Please wait", L"", owner));
+    EXPECT_FALSE(WaitUntilFree(path.c_str(), 300, L"Please wait", L"", owner));
     WaitForSingleObject(watcher.get(), INFINITE);
     EXPECT_FALSE(watch.NoticeShown);
     WaitForSingleObject(holder.get(), INFINITE);
@@ -166,7 +166,7 @@ DWORD WINAPI RunEndingBar(void* p) {
                              GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar));
     bar->Window = w;
-    const DWORD until = GetTickCount() + bar->Delay + 600; // every late answer taken
+    const DWORD until = GetTickCount() + bar->Delay + 300; // every late answer taken
     for (MSG msg; GetTickCount() < until;) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -192,7 +192,7 @@ TEST(InstalledCopy, OnlyABarThatAgreesInTimeIsToldToEnd) {
         EndingBar bar{row.Agree, row.Delay};
         UniqueKernelHandle thread(CreateThread(nullptr, 0, RunEndingBar, &bar, 0, nullptr));
         for (int i = 0; i < 200 && !bar.Window; ++i) Sleep(10);
-        EXPECT_EQ(EndAsSessionEnds(bar.Window, 400), row.Want) << row.Delay;
+        EXPECT_EQ(EndAsSessionEnds(bar.Window, 700), row.Want) << row.Delay;
         WaitForSingleObject(thread.get(), INFINITE);
         EXPECT_EQ(bar.QueryFlags, ENDSESSION_CLOSEAPP);
         EXPECT_EQ(bar.Ends, row.Want == EndAnswer::Ended ? 1 : 0) << row.Delay;
@@ -238,7 +238,7 @@ TEST(InstalledCopy, ARemovedFileIsGoneOnlyOnceItsNameIs) {
     // Held with delete sharing: the delete succeeds, but the name stays until the holder lets go.
     LetGo letGo{};
     UniqueKernelHandle holder =
-        HoldFor(Open(path, FILE_SHARE_READ | FILE_SHARE_DELETE), 1000, letGo);
+        HoldFor(Open(path, FILE_SHARE_READ | FILE_SHARE_DELETE), 500, letGo);
     EXPECT_TRUE(RemoveFile(path.c_str(), 20000));
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
     WaitForSingleObject(holder.get(), INFINITE);
