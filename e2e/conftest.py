@@ -37,12 +37,35 @@ def lanes():
     end_started()
 
 
-@pytest.fixture
-def lane(request, lanes):
+def _lane(request, lanes):
     name = getattr(request.module, "LANE", "main")
     if name not in lanes:
         lanes[name] = Lane(name)
     return lanes[name]
+
+
+@pytest.fixture
+def lane(request, lanes):
+    return _lane(request, lanes)
+
+
+@pytest.fixture(scope="module")
+def module_lane(request, lanes):
+    return _lane(request, lanes)
+
+
+@pytest.fixture(scope="module")
+def running(request, lanes):
+    """Where a user's path goes on, one bar for the module's cases, each case a feature of it:
+    the shipped program in a folder of the module's own, with the module's SETTINGS (none
+    without) and ARGUMENTS, started once and ended when the module ends."""
+    lane = _lane(request, lanes)
+    folder = lane.work / request.module.__name__
+    shutil.rmtree(folder, ignore_errors=True)
+    b = Bar(lane, folder, EXE, getattr(request.module, "SETTINGS", None))
+    b.start(*getattr(request.module, "ARGUMENTS", ()))
+    yield b
+    b.stop()
 
 
 @pytest.fixture
@@ -51,13 +74,14 @@ def case(request, lane):
     folder = lane.work / re.sub(r"[^\w.-]+", "-", request.node.name).strip("-")
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
-    before = len(started)
+    before, bars = len(started), lane.count("Blinkbar")
     lane.screen.move(1000, 740)  # away from any bar: no tooltip over the LEDs
     yield folder
     while len(started) > before:
         end_process(started.pop())
-    # A window of an ended program leaves the screen a moment later: the next case starts clean.
-    wait_until(lambda: lane.count("Blinkbar"), 0, 10, "no bar left on the screen")
+    # A window of an ended program leaves the screen a moment later: the next case starts clean
+    # (the module's own bar, if it has one, goes on).
+    wait_until(lambda: lane.count("Blinkbar"), lambda n: n <= bars, 10, "no bar of the case left on the screen")
 
 
 @pytest.fixture

@@ -29,7 +29,29 @@ ENDSESSION_CLOSEAPP = 1
 WM_LBUTTONDBLCLK = 0x203
 TRAY_MESSAGE = 0x30D5  # the bar's own notification-area callback message
 
+# The popup menu's commands in their order (the N-th is item N), as a case names them.
+MENU = ["About Blinkbar V1.02 - January 2009", "Configure Drives", "Set Read Icon Color", "Set Write Icon Color",
+        "Set Background Icon Color", "Set Text Icon Color", "Set Drive Icon Size 1", "Set Drive Icon Size 2",
+        "Set Drive Icon Size 3", "Adjust Window Transparency", "Show Minimize Button", "Set WindowOnTop",
+        "Disable WindowOnTop", "Lock/Unlock Window Position", "Save Window Position", "Minimize To Tray",
+        "Restore Blinkbar defaults", "Exit", "Uninstall Blinkbar"]
+LETTERS = "CDEFGHIJKLMNOPQRSTUVWXYZ"
+
+
+def menu_as_read(checked):
+    """The popup menu as the helper reads it: every item, a separator after items 1, 2, 11, 16, 18."""
+    lines = []
+    for n, text in enumerate(MENU, 1):
+        lines.append(f'item {n} checked={int(text in checked)} "{text}"')
+        lines += ["separator"] if n in (1, 2, 11, 16, 18) else []
+    return "\n".join(lines)
+# The test build's disk counters, a state a letter (tests/support/file_counters.cpp).
+TRAFFIC = {"quiet": "0", "reading": "1", "writing": "2", "both": "3", "switching": "4", "8 GB/s": "5",
+           "5 GB/s": "6", "slow": "7", "fast": "8", "no drive": "-"}
+TIP = {"text": 0, "area": 1, "auto-pop": 2}  # the lines of the helper's answer about the shown tip
+
 started = []  # every process a test started, ended by its id however the run ends
+lasting = []  # the lanes' helpers: up for the run, not for one case, ended with it all the same
 XVFB = ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]
 LANES = {  # name: Wine prefix, X server, first display tried
     "main": ("wineprefix", XVFB, 90),
@@ -40,6 +62,7 @@ LANES = {  # name: Wine prefix, X server, first display tried
                  "-nolisten", "tcp", "-logfile", str(ROOT / "build/xorg-monitors.log"), "-novtswitch", "-sharevts"], 500),
     "144dpi": ("wineprefix-144dpi", XVFB, 90),
     "install": ("wineprefix-install", XVFB, 90),
+    "bench": ("wineprefix-bench", XVFB, 90),  # its own: the figures end their prefix's programs
 }
 
 
@@ -73,10 +96,30 @@ def holds(read, want, seconds, name="holds"):
 
 
 def file_hash(path):
+    """The file's digest; "none" only where no file is there (also a moment inside a replace)."""
     try:
         return hashlib.md5(Path(path).read_bytes()).hexdigest()
-    except OSError:  # none there, a folder, or gone while a save replaces it
+    except FileNotFoundError:
         return "none"
+    except OSError as e:  # a folder in its place, say: never taken for a missing file
+        return f"unreadable: {e.__class__.__name__}"
+
+
+def saved(x, y, locked=0, drives="1" * 24, read="00D800", write="FF2626", back="000000", text="FFFFFF",
+          size=1, alpha=255, interval=10, button=0):
+    """The exact bytes of a save: the settings file as the bar writes it."""
+    return ("; Blinkbar V1.02 - January 2009 by the Blinkbar team\r\n; https://blinkbar.example.org\r\n"
+            f"; \r\n[Settings]\r\nWinX = {x}\r\nWinY = {y}\r\nLocked = {locked}\r\nDrives = {drives}\r\n"
+            f"ReadColor = {read}\r\nWriteColor = {write}\r\nBackColor = {back}\r\nTextColor = {text}\r\n"
+            f"IconSize = {size}\r\nTransparency = {alpha}\r\nHDD Detect Interval = {interval}\r\n"
+            f"Minimize Button = {button}\r\n").encode()
+
+
+def opens_c(lane, name):
+    """The root folder of C, opened by a double-click, found (else the step fails with `name`)
+    and closed again."""
+    wait_until(lambda: lane.helper("list"), re.compile(r'visible=1 class=ExplorerWClass text=" \(C:\)"'), 10, name)
+    lane.helper("close", " (C:)")
 
 
 def end_process(proc, grace=5):
@@ -91,8 +134,9 @@ def end_process(proc, grace=5):
 
 
 def end_started():
-    while started:
-        end_process(started.pop(), grace=2)
+    for processes in (started, lasting):
+        while processes:
+            end_process(processes.pop(), grace=2)
 
 
 def windows_path(path):
@@ -253,6 +297,9 @@ class Helper:
     SERVED = set("window menu list text box tip close command post stats "
                  "monitors taskbar-created volume-arrival ended key settle menu-state menu-place "
                  "lose-tray-icon".split())
+    # What acts on a window: a code other than 0 is a failure, raised with the verb's own words.
+    # The others read, and their code says what they read ("none", "busy", "running").
+    ACTIONS = set("close post command volume-arrival taskbar-created lose-tray-icon settext".split())
 
     def __init__(self, lane):
         self.lane, self.proc, self.token = lane, None, 0
@@ -261,19 +308,29 @@ class Helper:
         self.proc = subprocess.Popen([WINE_RUN, str(HELPERS / "wininfo.exe"), "serve"],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, env=self.lane.env)
-        started.append(self.proc)
+        lasting.append(self.proc)
         self.buffer = b""
 
     def stop(self):
         if self.proc:
             end_process(self.proc, grace=2)
+            if self.proc in lasting:
+                lasting.remove(self.proc)
             self.proc = None
 
     def __call__(self, *args, seconds=60):
-        """wininfo's answer to a question (its output, lines joined by newlines)."""
+        """wininfo's answer to a question (its output, lines joined by newlines). An action that
+        failed, and a helper that did not answer, fail the step with what was said."""
         args = [str(a) for a in args]
-        if args[0] not in self.SERVED:
-            return self.lane.run_output([str(HELPERS / "wininfo.exe"), *args], seconds=seconds)
+        if args[0] in self.SERVED:
+            out, code = self._ask(args, seconds)
+        else:
+            out, code = self.lane.run_capture([str(HELPERS / "wininfo.exe"), *args], seconds)
+        if args[0] in self.ACTIONS and code != 0:
+            raise AssertionError(f"wininfo {' '.join(args)}: {out or f'failed with code {code}'}")
+        return out
+
+    def _ask(self, args, seconds):
         if not self.proc or self.proc.poll() is not None:
             self._start()
         self.token += 1
@@ -283,12 +340,13 @@ class Helper:
         deadline = time.monotonic() + seconds * SLOW
         while time.monotonic() < deadline:
             at = self.buffer.find(marker)
-            if at >= 0:
-                answer = self.buffer[:at]
-                self.buffer = self.buffer[self.buffer.index(b"\n", at) + 1:]
+            end = self.buffer.find(b"\n", at)
+            if at >= 0 and end >= 0:
+                answer, code = self.buffer[:at], int(self.buffer[at + len(marker):end])
+                self.buffer = self.buffer[end + 1:]
                 # An answer given up on before ends in its own marker: keep only what follows it.
                 answer = answer.rsplit(b"\x1f", 1)[-1].split(b"\n", 1)[-1] if b"\x1f" in answer else answer
-                return answer.decode("cp1252").replace("\r", "").rstrip("\n")
+                return answer.decode("cp1252").replace("\r", "").rstrip("\n"), code
             ready, _, _ = select.select([self.proc.stdout], [], [], 0.5)
             if ready:
                 chunk = os.read(self.proc.stdout.fileno(), 65536)
@@ -296,7 +354,7 @@ class Helper:
                     break
                 self.buffer += chunk
         self.stop()
-        return f"unreadable: the helper did not answer {args}"
+        raise AssertionError(f"the helper did not answer {args} within {seconds * SLOW:g} s")
 
 
 class Lane:
@@ -374,27 +432,59 @@ class Lane:
         finally:
             started.remove(proc)
 
-    def run_output(self, args, seconds=120, cwd=None, env=None):
-        """Its output (into a file: Wine's servers may inherit a pipe and hold it open)."""
+    def run_capture(self, args, seconds=120, cwd=None, env=None):
+        """Its output and exit code (the output into a file: Wine's servers may inherit a pipe and
+        hold it open). A program that does not end in time fails the step."""
         out = self.work / f"output-{os.getpid()}.txt"
         proc = self.launch(args, cwd, log=out, env=env)
         try:
-            proc.wait(seconds * SLOW)
+            code = proc.wait(seconds * SLOW)
         except subprocess.TimeoutExpired:
             end_process(proc, 1)
-        started.remove(proc)
-        return out.read_bytes().decode("utf-8", "replace").replace("\r", "").rstrip("\n")
+            raise AssertionError(f"{' '.join(map(str, args))} did not end within {seconds * SLOW:g} s")
+        finally:
+            started.remove(proc)
+        return out.read_bytes().decode("utf-8", "replace").replace("\r", "").rstrip("\n"), code
+
+    def run_output(self, args, seconds=120, cwd=None, env=None):
+        return self.run_capture(args, seconds, cwd, env)[0]
+
+    def bar_process(self):
+        """The shown bar's Windows process id: a new process's X window may have an old id."""
+        m = re.search(r" pid=(\d+) visible=1 class=BlinkbarBar ", self.helper("list"))
+        return m.group(1) if m else None
+
+    def hold(self, what, target, seconds):
+        """From the background: holds a file (hold|hold-read) or keeps the thread of a bar's
+        process (its Windows id) busy; the holder and what it said once in place."""
+        out = self.work / "hold.out"
+        out.unlink(missing_ok=True)
+        proc = self.launch([HELPERS / "wininfo.exe", what, target, seconds], log=out)
+        said = lambda: out.read_bytes().decode().replace("\r", "").strip() if out.exists() else ""
+        wait_until(said, re.compile("held|busy"), 5, f"{what} in place")
+        return proc, said()
+
+    def settle(self, report=False):
+        """Returns once every bar's thread has taken and handled what was sent to it before: menu
+        commands, keys and clicks; a bar that does not get there in time fails the step. With
+        `report`, how it went is written beside each bar ("wininfo-settle.txt")."""
+        answer = self.helper("settle", *(["report"] if report else []))
+        assert answer == "settled", f"the bars did not take what was sent to them: {answer}"
 
     def reg(self, *args):
         return self.run(["reg", *args, "/f"])
 
     def field(self, info, line, name):
-        """Field NAME=VALUE of the line of `wininfo window` output that starts with LINE."""
+        """Field NAME=VALUE of the line of `wininfo window` output that starts with LINE; None
+        where the window is not there ("none"). A line or field missing otherwise fails."""
+        if info == "none":
+            return None
         for text in info.splitlines():
             if text == line or text.startswith(line + " "):
                 m = re.search(rf"(?:^| ){re.escape(name)}=(\S*)", text)
-                return m.group(1) if m else None
-        return None
+                assert m, f"no {name}= in the window's {line!r}: {text!r}"
+                return m.group(1)
+        raise AssertionError(f"no {line!r} in what the helper read of the window: {info!r}")
 
     def count(self, title):
         return len(self.screen.windows(title))
@@ -411,7 +501,21 @@ class Lane:
         self.screen.focus(w)
         self.screen.key(key)
         wait_until(lambda: self.screen.viewable(w), False, 5, f"the box {title!r} closed")
-        self.helper("settle")
+        self.settle()
+
+
+class Led:
+    """Where an LED is on the screen: its middle, and a pixel in its upper (read) and lower (write)
+    half, clear of the presence marker and the separator."""
+
+    def __init__(self, bar_geometry, rect):
+        bx, by = map(int, bar_geometry.split()[0].split(","))
+        x, y, _, size = map(int, rect.split(","))
+        self.left, self.top, self.size = bx + x, by + y, size
+        self.middle = (self.left + size // 2, self.top + size // 2)
+        self.upper = (self.left + 1, self.top + size // 6)
+        self.lower = (self.left + 1, self.top + size - 4)
+        self.corner = (self.left, self.top + size - 1)  # bottom left: the background
 
 
 class Bar:
@@ -440,7 +544,7 @@ class Bar:
         self.win = wait_until(lambda: (self.screen.windows("Blinkbar") or [None])[0] if self.alive() else "ended",
                               lambda w: w is not None, 15, "the bar's window")
         assert self.win != "ended", f"the bar ended at its start: {self.proc.returncode}"
-        assert self.helper("settle") == "settled", "the bar's thread does not take its messages"
+        self.lane.settle()
         return self
 
     def alive(self):
@@ -503,16 +607,36 @@ class Bar:
     def hash(self):
         return file_hash(self.dir / "Blinkbar.ini")
 
-    def traffic(self, letters):
-        """The test build's disk counters, a character per letter from C: 0 quiet, 1 reading,
-        2 writing, 3 both, - no drive (see the test build's seam for the rest). Replaced whole."""
-        (self.dir / "traffic.new").write_text(letters.ljust(24, "0"))
+    def led(self, letter):
+        """The LED of that drive letter where the bar stands now."""
+        return self.leds(letter)[0]
+
+    def minimize_button(self):
+        """The middle of the minimize button on the screen."""
+        bx, by = map(int, self.geometry().split()[0].split(","))
+        x, y, w, h = map(int, self.get("child id=5000", "rect").split(","))
+        return bx + x + w // 2, by + y + h // 2
+
+    def leds(self, letters):
+        """The LEDs of those letters, read at once."""
+        geometry, info = self.geometry(), self.info()
+        return [Led(geometry, self.lane.field(info, f"child id={LETTERS.index(l) + 1}", "rect")) for l in letters]
+
+    def traffic(self, every="quiet", **letters):
+        """The test build's disk counters by name (TRAFFIC), for every letter and for some:
+        traffic(C="writing", E="no drive"). Replaced whole."""
+        text = "".join(TRAFFIC[letters.get(letter, every)] for letter in LETTERS)
+        self.traffic_text(text)
+
+    def traffic_text(self, text):
+        """The same, a character per letter from C (drawn at random by the soak)."""
+        (self.dir / "traffic.new").write_text(text.ljust(24, "0"))
         os.replace(self.dir / "traffic.new", self.dir / "traffic.txt")
 
     # -- the LED's tip
     def tip_chart_area(self):
         """The tip's chart inside its frame: (left, top, width, height), or why it is not there."""
-        at = self.tip(1).split()
+        at = self.tip("area").split()
         if len(at) != 4 or not all(v.isdigit() for v in at):
             return f"unreadable tip: {at}"
         found = self.screen.frame(*map(int, at))
@@ -534,17 +658,18 @@ class Bar:
         return self.pixels(*[v for c, r in zip(points[::2], points[1::2])
                              for v in (left + c * column + column // 2, top + height // 2 + r)])
 
-    def tip(self, line=0):
-        """The visible tip's text, its lines joined by "|" (0); its client area on the screen,
-        "X Y W H" (1); its auto-pop delay in ms (2). "no tip" without one."""
+    def tip(self, line="text"):
+        """The visible tip's text, its lines joined by "|"; its client area on the screen, "X Y W H"
+        ("area"); its auto-pop delay in ms ("auto-pop"). "no tip" without one."""
         lines = self.helper("tip").split("\n")
-        return lines[line] if len(lines) == 3 else lines[0]
+        return lines[TIP[line]] if len(lines) == 3 else lines[0]
 
     def tip_shown(self):
         return self.helper("list").count("visible=1 class=tooltips_class32")
 
-    def hover(self, x, y):
-        """The pointer comes to rest over (x, y): two moves, as a hand makes them."""
+    def hover(self, letter):
+        """The pointer comes to rest over an LED: two moves, as a hand makes them."""
+        x, y = self.led(letter).middle
         self.screen.move(x - 2, y - 2)
         time.sleep(0.3)
         self.screen.move(x, y)
@@ -569,30 +694,31 @@ class Bar:
         path = self.dir / "wininfo-menu.txt"
         return path.read_bytes().decode("cp1252").replace("\r", "").rstrip("\n") if path.exists() else "no menu read"
 
-    def menu_items(self, x=405, y=15):
-        self.right_click(x, y)
+    def menu_items(self, led="C"):
+        """The menu opened by a right-click on that LED, left open."""
+        self.right_click(*self.led(led).middle)
         self.menu_is("open")
         return self.read_menu()
 
-    def menu_checks(self, x=405, y=15):
-        """The checked item numbers of the menu, which is closed again."""
-        checked = re.findall(r"^item (\d+) checked=1", self.menu_items(x, y), re.M)
+    def menu_checks(self, led="C"):
+        """The texts of the menu's checked commands, the menu closed again."""
+        checked = re.findall(r'^item \d+ checked=1 "(.*)"$', self.menu_items(led), re.M)
         self.screen.key("Escape")
         self.menu_is("closed")
-        return " ".join(checked)
+        return checked
 
-    def pick(self, item, x=405, y=15):
-        """Right-click, then item N with the keyboard (separators are skipped) and Return;
-        returns once the bar has handled the command, or opened what it shows."""
-        self.right_click(x, y)
+    def pick(self, command, led="C"):
+        """Right-click on that LED, then the command with the keyboard (separators are skipped)
+        and Return; returns once the bar has handled it, or opened what it shows."""
+        self.right_click(*self.led(led).middle)
         self.menu_is("open")
-        self.screen.key(*["Down"] * item, "Return")
+        self.screen.key(*["Down"] * (MENU.index(command) + 1), "Return")
         self.menu_is("closed")
-        self.helper("settle")
+        self.lane.settle()
 
-    def command(self, items, times=1):
-        """Menu commands posted as picking them does ("7,8": 7 then 8); the Windows process id."""
-        out = self.helper("command", "Blinkbar", items, times)
+    def command(self, *commands, times=1):
+        """Menu commands posted as picking them does, the list `times` over; the Windows process id."""
+        out = self.helper("command", "Blinkbar", ",".join(str(MENU.index(c) + 1) for c in commands), times)
         m = re.match(r"pid=(\d+)", out)
         return int(m.group(1)) if m else None
 

@@ -11,8 +11,6 @@ import pytest
 from harness import (HELPERS, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
                      wait_until)
 
-# D's LED is the second: x 418..435 at y 10..27. One pixel in its upper half, one in its lower.
-D = (419, 12, 419, 24)
 DARK, WRITING, READING, BOTH = "000000 000000", "000000 FF2626", "00D800 000000", "00D800 FF2626"
 PLANTED = "winmm,winspool.drv=n,b"
 
@@ -24,7 +22,7 @@ def blinking(lane, bar):
     key = r"HKCU\Control Panel\International"
     lane.reg("add", key, "/v", "sDecimal", "/d", ",")
     b = bar("[settings]\nHDD Detect Interval=100000\nMinimize Button=1\n", TEST_BUILD)
-    b.traffic("00--")
+    b.traffic(E="no drive", F="no drive")
     # Libraries lie beside the program, and Wine is told to prefer such copies to its own, as
     # Windows does for any library outside its known ones: the timers must still come from the
     # system's winmm, and the colour chooser's comdlg32 must not take winspool.drv from here.
@@ -50,31 +48,34 @@ def timer_state(b):
 
 def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     b = blinking
-    d = lambda: b.pixels(*D)
-    for traffic, want, name in [("00", DARK, "quiet: D idle"), ("02", WRITING, "writing: D's lower half in the write colour"),
-                                ("00", DARK, "quiet again: idle"), ("01", READING, "reading: the upper half in the read colour"),
-                                ("03", BOTH, "both: both halves"), ("00", DARK, "quiet: idle")]:
-        b.traffic(traffic + "--")
+    c, led_d, e, f, z = b.leds("CDEFZ")
+    d = lambda: b.pixels(*led_d.upper, *led_d.lower)
+    for traffic, want, name in [("quiet", DARK, "quiet: D idle"), ("writing", WRITING, "writing: D's lower half in the write colour"),
+                                ("quiet", DARK, "quiet again: idle"), ("reading", READING, "reading: the upper half in the read colour"),
+                                ("both", BOTH, "both: both halves"), ("quiet", DARK, "quiet: idle")]:
+        b.traffic(D=traffic, E="no drive", F="no drive")
         wait_until(d, want, 3, name)
-    b.traffic("20--")
-    wait_until(lambda: b.pixels(401, 24), "FF2626", 3, "C writing: C's lower half")
+    b.traffic(C="writing", E="no drive", F="no drive")
+    wait_until(lambda: b.pixels(*c.lower), "FF2626", 3, "C writing: C's lower half")
     holds(d, DARK, 0.5, "C writing leaves D alone")
 
     # The last LED switches beside the minimize button, which covers its separator column.
-    edge = b.pixels(838, 20)  # the button's right edge, which no LED touches
-    for state, colour in (("2", "FF2626"), ("0", "000000"), ("2", "FF2626"), ("0", "000000")):
-        b.traffic("00--" + "0" * 19 + state)  # Z is the 24th letter
-        wait_until(lambda: b.pixels(815, 24), colour, 3, "Z switches")
-    assert re.fullmatch("[0-9A-F]{6}", edge) and b.pixels(831, 20) == edge, \
+    left, _, width, _ = map(int, b.get("child id=5000", "rect").split(","))
+    button = c.left + left  # the minimize button's left column on the screen (C stands at the bar's left)
+    edge = b.pixels(button + width - 1, z.top + 10)  # the button's right edge, which no LED touches
+    for state, colour in (("writing", "FF2626"), ("quiet", "000000"), ("writing", "FF2626"), ("quiet", "000000")):
+        b.traffic(E="no drive", F="no drive", Z=state)
+        wait_until(lambda: b.pixels(*z.lower), colour, 3, "Z switches")
+    assert re.fullmatch("[0-9A-F]{6}", edge) and b.pixels(button, z.top + 10) == edge, \
         "Z switched: the button's left edge is still the button's"
 
     # A locked session: no timer and no raised timer resolution until the unlock (only the poll
     # counts: a rescan every 100000 s is beyond any timer's period).
     monitoring = timer_state(b)
-    b.traffic("00--")
+    b.traffic(E="no drive", F="no drive")
     b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
     locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
-    b.traffic("02--")
+    b.traffic(D="writing", E="no drive", F="no drive")
     holds(d, DARK, 0.6, "locked: D stays dark while it writes")
     b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
     wait_until(d, WRITING, 3, "unlocked: D lights at once")
@@ -82,12 +83,12 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
         "the resolution raised and the poll running; locked: neither; unlocked: both again"
 
     # A drive that comes while the program runs lights once Windows announces it.
-    b.traffic("0011")  # E and F read, but their letters named no drive at the scan
+    b.traffic(E="reading", F="reading")  # but their letters named no drive at the scan
     wait_until(d, DARK, 3, "D quiet")
-    holds(lambda: b.pixels(437, 12), "000000", 0.6, "E not yet announced: dark, not asked")
+    holds(lambda: b.pixels(*e.upper), "000000", 0.6, "E not yet announced: dark, not asked")
     lane.helper("volume-arrival", "Blinkbar", "E")
-    wait_until(lambda: b.pixels(437, 12, 437, 24), READING, 3, "E announced: its upper half in the read colour")
-    holds(lambda: b.pixels(455, 12), "000000", 0.5, "F, never announced, dark: no rescan lit E")
+    wait_until(lambda: b.pixels(*e.upper, *e.lower), READING, 3, "E announced: its upper half in the read colour")
+    holds(lambda: b.pixels(*f.upper), "000000", 0.5, "F, never announced, dark: no rescan lit E")
 
 
 def newest_read(b):
@@ -99,23 +100,23 @@ def newest_read(b):
 def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, case):
     b = blinking
     chart = lambda: b.tip_chart(59, 3, 59, -1, 0, 0, 0, 3)
-    b.traffic("20--")
+    b.traffic(C="writing", E="no drive", F="no drive")
     time.sleep(1.5)  # a whole second of writes first
-    b.hover(407, 17)
+    b.hover("C")
     lane.screen.screenshot(case / "tooltip-writing.png")
     wait_until(b.tip, re.compile(r"^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|"
                                  r"Busy 50 %\|peak 1,0 MB/s$"), 8,
                "the tip shows C writing, busy half the time (the test build's clock), with a decimal comma")
     wait_until(chart, "FF2626 000000 000000 000000", name="the chart: the newest second written, the oldest empty")
-    assert b.tip(2) == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
-    b.traffic("10--")  # now C reads instead: the text follows within about a second
+    assert b.tip("auto-pop") == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
+    b.traffic(C="reading", E="no drive", F="no drive")  # now C reads instead: the text follows within about a second
     wait_until(b.tip, re.compile(r"^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|"
                                  r"Busy 50 %\|peak 1,0 MB/s$"), 8, "the tip, still shown, follows the rates")
     wait_until(chart, "000000 00D800 000000 000000", name="the chart follows: the newest second read, scaled to the written peak")
     lane.screen.screenshot(case / "tooltip-reading.png")
 
     # Quiet now: the text stands still, and the chart still moves a column a second by itself.
-    b.traffic("00--")
+    b.traffic(E="no drive", F="no drive")
     text = wait_until(b.tip, re.compile(r"\|Read: 0 B/s, 0 ops/s\|Write: 0 B/s, 0 ops/s\|Busy 0 %\|"), 8, "quiet: the tip says so")
     before = wait_until(lambda: newest_read(b), lambda c: c is not None and c >= 1, 3, "the quiet second drawn")
     t0 = time.monotonic()
@@ -126,9 +127,9 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
     assert b.tip() == text, "quiet: the text unchanged"
 
     # The fastest drives: gigabytes a second, each at its own height.
-    b.traffic("50--")  # 8 GB/s
+    b.traffic(C="8 GB/s", E="no drive", F="no drive")
     time.sleep(4)
-    b.traffic("60--")  # 5 GB/s
+    b.traffic(C="5 GB/s", E="no drive", F="no drive")
     wait_until(b.tip, re.compile(r"\|Write: 5,0 GB/s, [0-9]+ ops/s\|.*\|peak 8,0 GB/s$"), 8, "the tip in GB/s")
 
     def fast_chart():  # the newest second at 5 GB/s; an 8 GB/s second among the ten before it
@@ -139,35 +140,36 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
 
     # Back from the notification area, the minute shows the time away as empty.
     lane.screen.move(600, 400)
-    b.pick(16)  # Minimize To Tray, while C writes
+    b.pick("Minimize To Tray")  # while C writes
     wait_until(b.visible, "0", name="in the notification area")
     away_at = time.monotonic()
-    b.traffic("00--")
+    b.traffic(E="no drive", F="no drive")
     time.sleep(8)
     lane.screen.click(12, 32, repeat=2)
     wait_until(b.visible, "1", name="back")
     back_at = time.monotonic()
-    b.hover(407, 17)
+    b.hover("C")
     # Where the return and the time away lie depends on when the chart is read, so both are
     # placed by the clock: the seconds since the return (read after the chart, so never too few)
     # end at the newest column; before them the time away, empty where it is surely away (a
     # second of doubt at each end); before that C's writes, red, which fail a chart that stopped.
-    seen = b.tip_chart(*[v for c in range(60) for v in (c, 3)]).split()
+    seen = wait_until(lambda: b.tip_chart(*[v for c in range(60) for v in (c, 3)]).split(), lambda s: len(s) == 60,
+                      name="the chart drawn in the tip").copy()
     read_at = time.monotonic()
     away, since = int(back_at - away_at), int(read_at - back_at) + 1
     back = 60 - since
     assert len(seen) == 60 and back - away - 3 >= 0, f"the chart read in time: {seen}"
-    assert (seen[back - away - 2], seen[back - away + 1:back - 1], seen[59]) == \
+    assert (seen[back - away - 3], seen[back - away + 1:back - 1], seen[59]) == \
         ("FF2626", ["000000"] * (away - 2), "000000"), \
         "the time away is empty, between C's writes before it and the quiet seconds since"
 
     # A slow drive and a fast one: how long an operation takes, and how many wait.
-    b.traffic("70--")  # each read takes 25 ms, each write 120 ms
-    b.hover(407, 17)
+    b.traffic(C="slow", E="no drive", F="no drive")  # each read takes 25 ms, each write 120 ms
+    b.hover("C")
     wait_until(b.tip, re.compile(r"\|Read: 80,0 KB/s, [0-9]+ ops/s, 25 ms\|Write: 1,0 MB/s, [0-9]+ ops/s, 120 ms\|"
                                  r"Busy 100 %, queue (2,[789]|3,[01])\|"), 8, "a slow drive: its response times and queue")
     lane.screen.screenshot(case / "tooltip-slow.png")
-    b.traffic("80--")  # 2000 reads a second of 0.4 ms, 500 writes of 1.2 ms
+    b.traffic(C="fast", E="no drive", F="no drive")  # 2000 reads a second of 0.4 ms, 500 writes of 1.2 ms
     wait_until(b.tip, re.compile(r"\|Read: 7,8 MB/s, [0-9]+ ops/s, 0,4 ms\|Write: 3[12],[0-9] MB/s, [0-9]+ ops/s, 1,2 ms\|"
                                  r"Busy 50 %, queue 1,[345]\|"), 8, "a fast drive: tenths of a millisecond, a short queue")
     lane.screen.move(600, 400)
@@ -175,18 +177,18 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
 
 def test_the_delay_to_the_pixels_and_no_library_from_beside_the_program(lane, blinking):
     b = blinking
-    delays = []
+    delays, d = [], b.led("D")
     for _ in range(10):  # from a counter change to D's lower half changed, both ways
-        for traffic, colour in (("02", "FF2626"), ("00", "000000")):
+        for traffic, colour in (("writing", "FF2626"), ("quiet", "000000")):
             t0 = time.monotonic()
-            b.traffic(traffic + "--")
-            wait_until(lambda: b.pixels(*D[2:]), colour, 5, "D's lower half changed")
+            b.traffic(D=traffic, E="no drive", F="no drive")
+            wait_until(lambda: b.pixels(*d.lower), colour, 5, "D's lower half changed")
             delays.append((time.monotonic() - t0) * 1000)
     print(f"delays_ms {' '.join(f'{d:.0f}' for d in delays)}\n"
           f"changes={len(delays)} median_ms={statistics.median(delays):.1f} max_ms={max(delays):.1f}")
     assert max(delays) < 1500, "every change within 1.5 s"
 
-    b.pick(5)  # the colour chooser loads comdlg32, and nothing from beside the program
+    b.pick("Set Background Icon Color")  # the colour chooser loads comdlg32, and nothing from beside the program
     chooser = lane.screen.window("Color")
     assert lane.helper("box").splitlines()[0] == "title: Color", "the colour chooser opens"
     lane.screen.focus(chooser)

@@ -13,8 +13,10 @@ import subprocess
 import sys
 import zipfile
 from pathlib import Path
+from types import SimpleNamespace
 
 import jsonschema
+import pytest
 import yaml
 
 from harness import ROOT, wait_until
@@ -47,52 +49,75 @@ def sha(path):
     return hashlib.sha256(path.read_bytes()).hexdigest()
 
 
-def test_a_signed_release(lane, case):
-    rel = case
+@pytest.fixture(scope="module")
+def release(module_lane):
+    """The signed release of this run, packaged once for the cases below."""
+    r = SimpleNamespace(lane=module_lane)
+    rel = r.rel = r.lane.work / "a-signed-release"
+    shutil.rmtree(rel, ignore_errors=True)
+    rel.mkdir(parents=True)
     # The key is encrypted with a password that only a file holds: it shows on no command line.
     (rel / "password").write_bytes(os.urandom(18).hex().encode())
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-sha256", "-days", "2", "-subj",
                     "/CN=Blinkbar throwaway signer", "-addext", "keyUsage=critical,digitalSignature",
                     "-addext", "extendedKeyUsage=codeSigning", "-keyout", rel / "key.pem", "-out", rel / "cert.pem",
                     "-passout", f"file:{rel / 'password'}"], capture_output=True, check=True)
-    signing = {"BLINKBAR_SIGN_CERT": str(rel / "cert.pem"), "BLINKBAR_SIGN_KEY": str(rel / "key.pem"),
-               "BLINKBAR_SIGN_PASSWORD_FILE": str(rel / "password")}
-    dist = rel / "dist"
-    assert package(dist, **signing, BLINKBAR_HOMEPAGE=HOME, BLINKBAR_PUBLISHER_URL=PUBLISHER,
-                   BLINKBAR_RELEASE_URL=BASE + "/v$version") == 0, "the signed release is packaged"
-    setup = next(dist.glob("Blinkbar-*-setup.exe"))
+    r.signing = {"BLINKBAR_SIGN_CERT": str(rel / "cert.pem"), "BLINKBAR_SIGN_KEY": str(rel / "key.pem"),
+                 "BLINKBAR_SIGN_PASSWORD_FILE": str(rel / "password")}
+    r.dist = rel / "dist"
+    r.packaged = package(r.dist, **r.signing, BLINKBAR_HOMEPAGE=HOME, BLINKBAR_PUBLISHER_URL=PUBLISHER,
+                         BLINKBAR_RELEASE_URL=BASE + "/v$version")
+    r.setup = next(r.dist.glob("Blinkbar-*-setup.exe"), r.dist / "no setup packaged")
+    return r
+
+
+def test_the_signed_release_is_packaged_signed_and_checksummed(release):
+    rel, dist = release.rel, release.dist
+    assert release.packaged == 0, "the signed release is packaged"
     with zipfile.ZipFile(next(dist.glob("Blinkbar-*-portable.zip"))) as z:
         z.extractall(rel)
-    assert [signature(rel, p) for p in (dist / "blinkbar.exe", rel / "Blinkbar/blinkbar.exe", setup,
+    assert [signature(rel, p) for p in (dist / "blinkbar.exe", rel / "Blinkbar/blinkbar.exe", release.setup,
                                         dist / "stage/plugins/BlinkbarSetup.dll")] == ["ok"] * 4, \
         "blinkbar.exe, the zip's copy, the installer and the plugin it packs are signed"
     assert subprocess.run("sha256sum -c --quiet ./*.sha256", shell=True, cwd=dist, capture_output=True).returncode == 0, \
         "the checksums are those of the signed files"
-    tampered = bytearray((dist / "blinkbar.exe").read_bytes())
+
+
+def test_a_byte_changed_fails_the_digest(release):
+    rel = release.rel
+    tampered = bytearray((release.dist / "blinkbar.exe").read_bytes())
     tampered[4096] = 0x90
     (rel / "tampered.exe").write_bytes(tampered)
     signature(rel, rel / "tampered.exe")
     assert re.search("Calculated message digest.*MISMATCH", (rel / f"verify-{rel.name}-tampered.exe.log").read_text()), \
         "one byte changed: the digest no longer matches the signed one"
 
+
+def test_a_failing_signing_step_for_the_uninstaller_fails_the_build(release):
     # A signing step that fails for the uninstaller alone (a timestamp server down, say) must
     # fail the build, not ship an unsigned uninstaller inside a signed installer. A stand-in
-    # osslsigncode signs the program and the installer and refuses anything else.
+    # osslsigncode signs the program, the plugin and the installer, and refuses anything else.
+    rel = release.rel
     (rel / "bin").mkdir()
     (rel / "bin/osslsigncode").write_text('#!/bin/sh\ncase "$*" in *blinkbar.exe*|*setup.exe*|*BlinkbarSetup.dll*) exec /usr/bin/osslsigncode "$@" ;; esac\n'
                                           'echo "timestamp server unreachable" >&2\nexit 1\n')
     (rel / "bin/osslsigncode").chmod(0o755)
-    half = package(rel / "half", **signing, PATH=f"{rel / 'bin'}:{os.environ['PATH']}")
+    half = package(rel / "half", **release.signing, PATH=f"{rel / 'bin'}:{os.environ['PATH']}")
     assert (half != 0, list((rel / "half").glob("*setup.exe")), signature(rel, rel / "half/blinkbar.exe")) == (True, [], "ok"), \
         "the uninstaller's signing fails: the build fails and makes no installer, though the program was signed"
 
+
+def test_an_installed_uninstaller_carries_the_signature(release):
     # The uninstaller was signed before NSIS packed it: the installed one carries the signature.
+    lane, rel, setup = release.lane, release.rel, release.setup
     folder_win = lane.run_output(["cmd", "/c", "echo", "%LOCALAPPDATA%"]).strip() + r"\Blinkbar-Signed"
     folder = Path(lane.run_output(["winepath", "-u", folder_win]).strip())
     shutil.rmtree(folder, ignore_errors=True)
     lane.run([setup, "/S", f"/D={folder_win}"])
     assert [signature(rel, folder / n) for n in ("blinkbar.exe", "unins000.exe")] == ["ok", "ok"], \
         "installed from the signed installer: the uninstaller is signed too"
+    signature(rel, release.dist / "blinkbar.exe")
+    signature(rel, setup)
     logs = [rel / "verify-dist-blinkbar.exe.log", rel / f"verify-dist-{setup.name}.log", rel / "verify-Blinkbar-Signed-unins000.exe.log"]
     assert sum(f"URL description: {HOME}" in p.read_text() for p in logs) == 3, \
         "the program's, the installer's and the uninstaller's signatures name the configured home page"
@@ -100,7 +125,9 @@ def test_a_signed_release(lane, case):
     wait_until(lambda: (folder / "blinkbar.exe").exists(), False, 10, "the signed install removed")
     shutil.rmtree(folder, ignore_errors=True)
 
-    # The manifests against the real schemas, and their hashes against the files they name.
+
+def test_the_manifests_validate_and_name_the_files_by_their_hashes(release):
+    dist = release.dist
     valid = []
     for path in sorted((dist / "manifests/winget").glob("*.yaml")):
         doc = yaml.safe_load(path.read_text())
@@ -109,19 +136,28 @@ def test_a_signed_release(lane, case):
         if kind == "installer":
             installer = doc["Installers"][0]
             assert installer["InstallerSha256"].lower() == sha(dist / installer["InstallerUrl"].rsplit("/", 1)[1]), "installer hash"
-            installer_url = installer["InstallerUrl"]
-        if kind == "defaultLocale":
-            locale = doc
         valid.append(kind)
     scoop = json.loads((dist / "manifests/scoop/blinkbar.json").read_text())
     jsonschema.Draft7Validator(json.loads((SCHEMAS / "scoop/schema.json").read_text())).validate(scoop)
     assert scoop["hash"] == sha(dist / scoop["url"].rsplit("/", 1)[1]), "zip hash"
     assert valid == ["installer", "defaultLocale", "version"], "the four manifests validate, and their hashes are the files'"
+
+
+def test_the_manifests_carry_the_configured_addresses(release):
+    dist = release.dist
+    installer = yaml.safe_load((dist / "manifests/winget/Blinkbar.Blinkbar.installer.yaml").read_text())
+    installer_url = installer["Installers"][0]["InstallerUrl"]
+    locale = yaml.safe_load((dist / "manifests/winget/Blinkbar.Blinkbar.locale.en-US.yaml").read_text())
+    scoop = json.loads((dist / "manifests/scoop/blinkbar.json").read_text())
     assert [installer_url, locale["PackageUrl"], locale["PublisherUrl"], scoop["homepage"], scoop["url"],
             scoop["checkver"]["url"], scoop["autoupdate"]["url"], "placeholder" in json.dumps(scoop)] == \
         [f"{BASE}/v1.02/Blinkbar-1.02-setup.exe", HOME, PUBLISHER, HOME, f"{BASE}/v1.02/Blinkbar-1.02-portable.zip",
          HOME, BASE + "/v$version/Blinkbar-$version-portable.zip", False], \
         "the configured addresses reach both manifests, the version in the release address"
+
+
+def test_without_addresses_the_manifests_say_theirs_are_placeholders(release):
+    rel = release.rel
     plain = rel / "plain"
     assert (package(plain), "placeholder" in (plain / "manifests/winget/Blinkbar.Blinkbar.installer.yaml").read_text(),
             "placeholder" in (plain / "manifests/scoop/blinkbar.json").read_text()) == (0, True, True), \

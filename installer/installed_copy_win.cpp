@@ -211,8 +211,12 @@ bool StartThroughShell(const wchar_t* program, int show) {
     const HRESULT com = CoInitialize(nullptr); // S_FALSE where the caller has it already
     bool started = false;
     {
+        // A shell that is still coming up (just after sign-in, or a slow machine) gets a few
+        // seconds; where none runs at all, that is all this costs.
         UniqueCom<IShellDispatch2> shell;
-        BSTR file = DesktopShell(shell) ? SysAllocString(program) : nullptr;
+        for (int attempt = 0; attempt < 10 && !DesktopShell(shell); ++attempt)
+            DispatchMessagesFor(500);
+        BSTR file = shell ? SysAllocString(program) : nullptr;
         if (file) {
             VARIANT none;
             VariantInit(&none);

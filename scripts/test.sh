@@ -11,6 +11,9 @@ start=$SECONDS
 
 bash scripts/setup.sh
 
+# Reports and logs left by an earlier run must not count.
+rm -f build/ctest-native.log build/ctest-windows.log build/e2e.xml build/e2e-{beside,install}.xml
+
 echo "== native"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
@@ -39,23 +42,31 @@ bash scripts/check-reproducible.sh
 pytest=(/usr/bin/python3 -m pytest e2e)
 sides=(beside install)
 declare -A marks=([beside]="not lane_main and not lane_install" [install]=lane_install)
-rm -f build/e2e.xml build/e2e-{beside,install}.xml # reports left by an earlier run must not count
+side() {
+  local code=0
+  "${pytest[@]}" -m "${marks[$1]}" --junitxml="build/e2e-$1.xml" || code=$?
+  if [ "$1" == install ]; then
+    # The cost figures once, in spans of a second, in a lane of their own: this fails only when
+    # a figure is missing, never on a figure's size.
+    echo "== the cost figures (bench.py --smoke)"
+    /usr/bin/python3 e2e/bench.py --smoke || code=1
+  fi
+  return $code
+}
 pids=()
 set -m
 for side in "${sides[@]}"; do
-  "${pytest[@]}" -m "${marks[$side]}" --junitxml="build/e2e-$side.xml" >"build/e2e-$side.log" 2>&1 &
+  side "$side" >"build/e2e-$side.log" 2>&1 &
   pids+=($!)
 done
 set +m
+# Each lane leaves through its clean-up (its X server, Wine server, bars and helpers ended by
+# their ids), which is waited for, however long it takes: killed halfway, it would leave them.
 end_sides() {
   for pid in "${pids[@]}"; do kill -TERM -- "-$pid" 2>/dev/null; done
-  for _ in $(seq 150); do
-    up=0
-    for pid in "${pids[@]}"; do kill -0 -- "-$pid" 2>/dev/null && up=1; done
-    ((up)) || break
-    sleep 0.2
+  for pid in "${pids[@]}"; do
+    while kill -0 -- "-$pid" 2>/dev/null; do sleep 0.2; done
   done
-  for pid in "${pids[@]}"; do kill -KILL -- "-$pid" 2>/dev/null; done
   exit 130
 }
 trap end_sides INT TERM

@@ -26,8 +26,9 @@
 //   does
 //   wininfo key PATH        "present" and the values of HKEY_CURRENT_USER\PATH, "name=value" a
 //                           line, or "absent"
-//   wininfo settle          waits until every bar's thread has handled what was posted to it
-//                           before (a command picked from its menu), 5 s at most each
+//   wininfo settle [report] waits until every bar's thread has taken and handled what was sent
+//                           to it before (posted commands, keys, clicks), 5 s at most each;
+//                           "report": how, in "wininfo-settle.txt" beside the program
 //   wininfo menu-state      "open" while a popup menu shows, else "closed"
 //   wininfo serve           answers the commands above, one a line on standard input with its
 //                           arguments split by tabs, each answer ending in a line "\x1f" TOKEN
@@ -46,6 +47,28 @@
 #include "find_window.h"
 
 namespace {
+
+// Every wait of the helper's own, stretched as the tests' waits are on a slower machine
+// (E2E_SLOW=3: three times as long).
+DWORD Waited(DWORD ms) {
+    static const double slow = [] {
+        const char* text = std::getenv("E2E_SLOW");
+        const double factor = text ? std::atof(text) : 1.0;
+        return factor >= 1.0 ? factor : 1.0;
+    }();
+    return static_cast<DWORD>(ms * slow);
+}
+
+// An action's failure in its own words, for the test that asked.
+int Failed(const char* what) {
+    std::printf("%s: error %lu\n", what, GetLastError());
+    return 1;
+}
+
+int NoWindow(const char* title) {
+    std::printf("no window titled \"%s\"\n", title);
+    return 1;
+}
 
 void PrintRect(const char* name, const RECT& r) {
     std::printf(" %s=%ld,%ld,%ld,%ld", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -142,8 +165,8 @@ int Menu() {
         std::printf("no hook: error %lu\n", GetLastError());
         return 1;
     }
-    SendMessageTimeoutA(popup, RegisterWindowMessageA("WininfoDumpMenu"), 0, 0, SMTO_NORMAL, 5000,
-                        nullptr);
+    SendMessageTimeoutA(popup, RegisterWindowMessageA("WininfoDumpMenu"), 0, 0, SMTO_NORMAL,
+                        Waited(5000), nullptr);
     UnhookWindowsHookEx(hook);
     return 0;
 }
@@ -156,11 +179,11 @@ int CountEvents(const char* title, int seconds) {
     HHOOK countHook = HookThreadOf(w, "WininfoCountHook", WH_GETMESSAGE);
     HHOOK controlHook = HookThreadOf(w, "WininfoHook", WH_CALLWNDPROC);
     if (!countHook || !controlHook) return 1;
-    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoResetCount"), 0, 0, SMTO_NORMAL, 5000,
-                        nullptr);
+    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoResetCount"), 0, 0, SMTO_NORMAL,
+                        Waited(5000), nullptr);
     Sleep(static_cast<DWORD>(seconds) * 1000);
-    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportCount"), 0, 0, SMTO_NORMAL, 5000,
-                        nullptr);
+    SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportCount"), 0, 0, SMTO_NORMAL,
+                        Waited(5000), nullptr);
     UnhookWindowsHookEx(countHook);
     UnhookWindowsHookEx(controlHook);
     return 0;
@@ -173,7 +196,7 @@ BOOL CALLBACK PrintText(HWND child, LPARAM) {
     // Another process's edit field keeps its text itself: only WM_GETTEXT reaches it.
     if (!std::strcmp(cls, "Edit"))
         SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, 2000, nullptr);
+                            SMTO_ABORTIFHUNG, Waited(2000), nullptr);
     if (text[0]) {
         for (char* p = text; *p; ++p)
             if (*p == '\n')
@@ -265,7 +288,7 @@ int Stats(const char* title) {
     if (!hook) return 1;
     DWORD_PTR ignored;
     const LRESULT answered = SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoReportStats"), 0,
-                                                 0, SMTO_NORMAL, 10000, &ignored);
+                                                 0, SMTO_NORMAL, Waited(10000), &ignored);
     UnhookWindowsHookEx(hook);
     return answered ? 0 : 1;
 }
@@ -283,33 +306,58 @@ HWND FindBar(const char* title) {
     return hidden ? hidden : FindWindowA(nullptr, title);
 }
 
-// Posts a mark to each bar and waits until its thread takes it from the queue: posted messages
-// are taken in order, so what came before (a menu's WM_COMMAND) has been handled by then, or a
-// modal loop it opened is running.
-int Settle() {
+// Posts marks to each bar until its thread takes one with no input queued: posted messages are
+// taken in order, so what was posted before (a menu's WM_COMMAND) has been handled by then, or a
+// modal loop it opened is running; and input comes out after posted messages, so a mark taken
+// while keys or clicks wait says nothing yet, and the next one is posted (the hook decides).
+int Settle(bool report) {
     HANDLE taken = CreateEventA(nullptr, FALSE, FALSE, "WininfoMarkTaken");
+    HANDLE seen = CreateEventA(nullptr, FALSE, FALSE, "WininfoMarkSeen");
+    const UINT mark = RegisterWindowMessageA("WininfoMark");
+    // The bars first: the search cannot go on from a window that went while it was settled.
+    HWND bars[16] = {};
+    int count = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "BlinkbarBar", nullptr); w && count < 16;
+         w = FindWindowExA(nullptr, w, "BlinkbarBar", nullptr))
+        bars[count++] = w;
     int busy = 0;
-    for (HWND w = FindWindowExA(nullptr, nullptr, "BlinkbarBar", nullptr); w && taken;
-         w = FindWindowExA(nullptr, w, "BlinkbarBar", nullptr)) {
+    for (int i = 0; i < count && taken && seen; ++i) {
+        HWND w = bars[i];
         HHOOK hook = HookThreadOf(w, "WininfoMarkHook", WH_GETMESSAGE);
-        if (!hook || !PostMessageA(w, RegisterWindowMessageA("WininfoMark"), 0, 0) ||
-            WaitForSingleObject(taken, 5000) != WAIT_OBJECT_0)
-            ++busy;
+        const DWORD start = GetTickCount();
+        bool settled = false;
+        // One mark outstanding at a time, 5 s at most for each bar.
+        const DWORD most = Waited(5000);
+        for (WPARAM n = 0; hook && !settled && GetTickCount() - start < most; ++n) {
+            ResetEvent(seen);
+            if (!PostMessageA(w, mark, n, report)) break;
+            HANDLE either[2] = {taken, seen};
+            const DWORD spent = GetTickCount() - start;
+            const DWORD woke =
+                WaitForMultipleObjects(2, either, FALSE, spent < most ? most - spent : 0);
+            settled = woke == WAIT_OBJECT_0;
+            if (woke != WAIT_OBJECT_0 + 1) break;
+            Sleep(10); // input was still queued: let the thread take it
+        }
+        // A bar that went meanwhile (its Exit, say) has nothing left to take.
+        if (!settled && IsWindow(w)) ++busy;
         if (hook) UnhookWindowsHookEx(hook);
     }
-    if (taken) CloseHandle(taken);
+    for (HANDLE h : {taken, seen})
+        if (h) CloseHandle(h);
     std::printf(busy || !taken ? "busy\n" : "settled\n");
     return busy || !taken ? 1 : 0;
 }
 
 int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND w = FindBar(title);
-    return w && PostMessageA(w, message, wParam, lParam) ? 0 : 1;
+    if (!w) return NoWindow(title);
+    return PostMessageA(w, message, wParam, lParam) ? 0 : Failed("PostMessage failed");
 }
 
 int Commands(const char* title, const char* items, int times) {
     HWND w = FindBar(title);
-    if (!w) return 1;
+    if (!w) return NoWindow(title);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
@@ -317,7 +365,8 @@ int Commands(const char* title, const char* items, int times) {
         for (const char* p = items; *p;) {
             char* end = nullptr;
             const unsigned long item = std::strtoul(p, &end, 10);
-            if (end == p || !PostMessageA(w, WM_COMMAND, item, 0)) return 1;
+            if (end == p) return Failed("not a list of numbers");
+            if (!PostMessageA(w, WM_COMMAND, item, 0)) return Failed("PostMessage failed");
             p = *end == ',' ? end + 1 : end;
         }
     return 0;
@@ -343,7 +392,7 @@ int Ended(DWORD pid, int seconds) {
         return error == ERROR_INVALID_PARAMETER ? 0 : 1;
     }
     const bool ended =
-        WaitForSingleObject(process, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
+        WaitForSingleObject(process, Waited(static_cast<DWORD>(seconds) * 1000)) == WAIT_OBJECT_0;
     CloseHandle(process);
     std::printf(ended ? "ended\n" : "running\n");
     return ended ? 0 : 1;
@@ -383,7 +432,7 @@ int Busy(DWORD pid, int seconds) {
     HHOOK hook = bar ? HookThreadOf(bar, "WininfoBusyHook", WH_GETMESSAGE) : nullptr;
     const DWORD ms = static_cast<DWORD>(seconds) * 1000;
     if (!hook || !PostMessageA(bar, RegisterWindowMessageA("WininfoBusy"), ms, 0) ||
-        WaitForSingleObject(now, 5000) != WAIT_OBJECT_0) {
+        WaitForSingleObject(now, Waited(5000)) != WAIT_OBJECT_0) {
         std::printf("not busy\n");
         return 1;
     }
@@ -409,7 +458,7 @@ int SetText(const char* title, const char* text) {
     if (w) EnumChildWindows(w, FindEdit, reinterpret_cast<LPARAM>(&edit));
     DWORD_PTR ignored = 0;
     if (!edit || !SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                                      SMTO_ABORTIFHUNG, 2000, &ignored)) {
+                                      SMTO_ABORTIFHUNG, Waited(2000), &ignored)) {
         std::printf("no edit box\n");
         return 1;
     }
@@ -433,7 +482,7 @@ int Job(char* command, int seconds) {
         return 1;
     }
     ResumeThread(process.hThread);
-    WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds) * 1000);
+    WaitForSingleObject(process.hProcess, Waited(static_cast<DWORD>(seconds) * 1000));
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &code);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
@@ -486,8 +535,8 @@ int Tip() {
     POINT origin{0, 0};
     if (!tip ||
         !SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 2000, &length) ||
-        !SendMessageTimeoutA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0, SMTO_ABORTIFHUNG, 2000,
+                             SMTO_ABORTIFHUNG, Waited(2000), &length) ||
+        !SendMessageTimeoutA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0, SMTO_ABORTIFHUNG, Waited(2000),
                              &delay) ||
         !GetClientRect(tip, &client) || !ClientToScreen(tip, &origin)) {
         std::printf("no tip\n");
@@ -504,16 +553,17 @@ int Tip() {
 // attached: WM_DEVICECHANGE with a volume record, which the send carries across processes.
 int VolumeArrival(const char* title, char letter) {
     HWND w = FindWindowA(nullptr, title);
-    if (!w || letter < 'A' || letter > 'Z') return 1;
+    if (!w || letter < 'A' || letter > 'Z') return NoWindow(title);
     DEV_BROADCAST_VOLUME volume{};
     volume.dbcv_size = sizeof volume;
     volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
     volume.dbcv_unitmask = 1u << (letter - 'A');
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutA(w, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                               reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 2000, &answer)
-               ? 0
-               : 1;
+    if (SendMessageTimeoutA(w, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                            reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, Waited(2000),
+                            &answer))
+        return 0;
+    return Failed("WM_DEVICECHANGE not answered");
 }
 
 // The values of a key of the current user's registry; a key that is not there is "absent",
@@ -558,7 +608,7 @@ int Run(int argc, char** argv) {
             std::printf("failed\n");
             return 1;
         }
-        WaitForSingleObject(process.hProcess, 10000);
+        WaitForSingleObject(process.hProcess, Waited(10000));
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         std::printf("started\n");
@@ -570,9 +620,11 @@ int Run(int argc, char** argv) {
     }
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(nullptr, argv[2]);
-        if (!w) return 1;
+        if (!w) return NoWindow(argv[2]);
         // A window that answers nothing for 10 s fails the question instead of holding it.
-        return SendMessageTimeoutA(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr) ? 0 : 1;
+        if (SendMessageTimeoutA(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, Waited(10000), nullptr))
+            return 0;
+        return Failed("WM_CLOSE not answered");
     }
     if (argc >= 4 && !std::strcmp(argv[1], "count-events"))
         return CountEvents(argv[2], std::atoi(argv[3]));
@@ -596,8 +648,10 @@ int Run(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "volume-arrival"))
         return VolumeArrival(argv[2], argv[3][0]);
     if (argc >= 2 && !std::strcmp(argv[1], "taskbar-created")) {
-        SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
-                            SMTO_ABORTIFHUNG, 2000, nullptr);
+        const UINT created = RegisterWindowMessageA("TaskbarCreated");
+        if (!created || !SendMessageTimeoutA(HWND_BROADCAST, created, 0, 0, SMTO_ABORTIFHUNG,
+                                             Waited(2000), nullptr))
+            return Failed("the broadcast of TaskbarCreated failed");
         return 0;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "lose-tray-icon")) {
@@ -611,7 +665,8 @@ int Run(int argc, char** argv) {
     }
     if (argc >= 3 && !std::strcmp(argv[1], "key")) return Key(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "job")) return Job(argv[2], std::atoi(argv[3]));
-    if (argc >= 2 && !std::strcmp(argv[1], "settle")) return Settle();
+    if (argc >= 2 && !std::strcmp(argv[1], "settle"))
+        return Settle(argc >= 3 && !std::strcmp(argv[2], "report"));
     if (argc >= 2 && !std::strcmp(argv[1], "menu-place")) {
         // Where the open menu stands, and the bottom left corner of the control that has the
         // keyboard focus in the menu's owner's thread.

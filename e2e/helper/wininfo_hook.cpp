@@ -104,15 +104,45 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A mark posted behind whatever the program's queue holds: once its thread takes the mark, every
-// message posted before it (a menu's command) has been handled.
+namespace {
+bool gInputAtFirstMark = false;
+
+bool InputQueued() {
+    return (HIWORD(GetQueueStatus(QS_INPUT)) & QS_INPUT) != 0;
+}
+} // namespace
+
+// Marks posted behind whatever the program's queue holds, one after another (wParam counts them).
+// GetMessage takes posted messages before input, so a mark can overtake keys and clicks still
+// queued: only a mark taken with no input left says that the thread has taken, and handled,
+// everything sent before it (it is back in its message wait). Whether input was queued at the
+// first mark goes beside the program ("wininfo-settle.txt") where the marks ask for it (lParam):
+// the tests' positive control of that order.
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     WininfoMarkHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* taken = reinterpret_cast<const MSG*>(lParam);
     if (code == HC_ACTION && wParam == PM_REMOVE &&
-        reinterpret_cast<const MSG*>(lParam)->message == RegisterWindowMessageA("WininfoMark")) {
-        if (HANDLE taken = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkTaken")) {
-            SetEvent(taken);
-            CloseHandle(taken);
+        taken->message == RegisterWindowMessageA("WininfoMark")) {
+        const bool input = InputQueued();
+        if (taken->wParam == 0) gInputAtFirstMark = input;
+        if (HANDLE seen = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkSeen")) {
+            SetEvent(seen);
+            CloseHandle(seen);
+        }
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-settle.txt");
+        FILE* out = !input && taken->lParam ? std::fopen(path, "w") : nullptr;
+        if (out) {
+            std::fprintf(out, "input-at-first-mark=%d marks=%u\n", gInputAtFirstMark ? 1 : 0,
+                         static_cast<unsigned>(taken->wParam) + 1);
+            std::fclose(out);
+        }
+        if (!input) {
+            if (HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkTaken")) {
+                SetEvent(done);
+                CloseHandle(done);
+            }
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from harness import HELPERS, SLOW, file_hash, holds, wait_until, windows_path
+from harness import HELPERS, file_hash, holds, wait_until, windows_path
 
 LANE = "stress"
 BOUND_MS = 15000
@@ -75,11 +75,11 @@ def test_a_hostile_settings_file(lane, bar, kind):
     b.start()
     elapsed = int((time.monotonic() - t0) * 1000)
     print(f"{kind}: up in {elapsed} ms ({b.geometry()}); bound {BOUND_MS} ms")
-    assert elapsed <= BOUND_MS * SLOW, "up within the bound"
+    assert elapsed <= BOUND_MS, f"up within {BOUND_MS} ms: a bound a user sets, which no slow machine stretches"
     assert sanity(b) == "sane", "sane"
     holds(state, before, 1, "nothing written before a save")
-    b.command(15)  # Save Window Position
-    lane.helper("settle")
+    b.command("Save Window Position")
+    lane.settle()
     if kind in FILES:
         wait_until(lambda: len(re.findall(rb"^[A-Za-z ]* = ", b.text() or b"", re.M)), 12, 5, "the save writes the twelve settings")
     else:

@@ -23,7 +23,8 @@ LANE = "stress"
 TRIALS = int(os.environ.get("KILL_TRIALS", "20"))
 # A size change (a new text) and forty "Save Window Position" (the same text again, nothing but
 # the save itself), then the other size and forty more; all of it three times over.
-COMMANDS = "7" + ",15" * 40 + ",8" + ",15" * 40
+COMMANDS = ["Set Drive Icon Size 1", *["Save Window Position"] * 40, "Set Drive Icon Size 2",
+            *["Save Window Position"] * 40]
 
 
 def md5(data):
@@ -50,7 +51,7 @@ def test_every_kill_during_a_save_leaves_whole_settings(lane, bar, case, linked)
     # The two texts a save writes here, taken from the program once and checked for completeness.
     b.start()
     texts = {}
-    for item, size in (("7", "1"), ("8", "2")):
+    for item, size in (("Set Drive Icon Size 1", "1"), ("Set Drive Icon Size 2", "2")):
         b.command(item)
         wait_until(lambda: b.ini("IconSize"), size, name=f"a save at size {size}")
         texts[size] = b.text()
@@ -68,7 +69,7 @@ def test_every_kill_during_a_save_leaves_whole_settings(lane, bar, case, linked)
     # How long the queued saves keep it saving, from the moment they are handed over: each save
     # is made inside its command, so they are all done once a mark posted after them is taken.
     b.start()
-    b.command(COMMANDS, 3)
+    b.command(*COMMANDS, times=3)
     t0 = time.monotonic()
     wait_until(lambda: lane.helper("settle"), "settled", 30, "the queued saves done")
     span = int((time.monotonic() - t0) * 1000)
@@ -84,7 +85,7 @@ def test_every_kill_during_a_save_leaves_whole_settings(lane, bar, case, linked)
         want = height.get(file_hash(settings_file(b.dir)), "?")
         b.start()
         read_back += b.geometry().endswith("x" + want)
-        pid = b.command(COMMANDS, 3)
+        pid = b.command(*COMMANDS, times=3)
         time.sleep(delay / 1000)
         b.proc.kill()
         b.proc.wait()
@@ -117,7 +118,7 @@ def test_every_kill_during_a_save_leaves_whole_settings(lane, bar, case, linked)
     want = height[file_hash(settings_file(b.dir))]
     b.start()
     assert b.geometry().endswith("x" + want), "the last start reads the file"
-    item, text = ("8", texts["2"]) if want == "18" else ("7", texts["1"])
+    item, text = ("Set Drive Icon Size 2", texts["2"]) if want == "18" else ("Set Drive Icon Size 1", texts["1"])
     b.command(item)
     wait_until(lambda: (b.text(), (b.dir / "Blinkbar.ini.tmp").exists(), (b.dir / "Blinkbar.ini.new").exists()),
                (text, False, False), name="and saves cleanly: the other size's whole text, no temporary file or copy")

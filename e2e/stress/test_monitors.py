@@ -20,11 +20,11 @@ def test_a_bar_on_the_second_monitor(lane, bar):
     saved_place = lambda: (b.ini("WinX"), b.ini("WinY"))
     lane.screen.drag(1505, 105, -1000, 100)
     wait_until(b.geometry, "500,200 431x18", name="dragged across to the first")
-    b.command(15)  # Save Window Position; a save takes its time on a slow disk
+    b.command("Save Window Position")  # a save takes its time on a slow disk
     wait_until(saved_place, ("500", "200"), name="the position saved on the first")
     lane.screen.drag(505, 205, 1200, 100)
     wait_until(b.geometry, "1700,300 431x18", name="and back to the second")
-    b.command(15)
+    b.command("Save Window Position")
     wait_until(saved_place, ("1700", "300"), name="the position saved on the second")
     b.stop()
     b.start()
@@ -41,7 +41,7 @@ def test_a_bar_on_the_second_monitor(lane, bar):
         xrandr("--output", "DUMMY1", "--mode", "1024x768", "--pos", "1024x0")
     wait_until(monitors, BOTH, name="the second monitor comes back")
     b.post(WM_DISPLAYCHANGE, 32)
-    lane.helper("settle")
+    lane.settle()
     holds(lambda: (b.geometry(), b.ini("WinX")), ("512,300 431x18", "1700"), 0.5,
           "the bar stays where it came back, and nothing was saved")
 

@@ -23,20 +23,20 @@ FIELDS = ("private_kb", "working_set_kb", "handles", "gdi", "user")
 @pytest.mark.timeout(SECONDS * 3 + 120)
 def test_a_soak_stays_flat(lane, bar):
     b = bar("[Settings]\r\nHDD Detect Interval = 1\r\n", TEST_BUILD)
-    b.traffic("0")
+    b.traffic()
     b.start()
     stop = threading.Event()
     draw = random.Random(int(os.environ.get("STRESS_SEED", "99")))
 
     def traffic():
         while not stop.wait(0.5):
-            b.traffic("".join(draw.choice("01234-") for _ in range(24)))
+            b.traffic_text("".join(draw.choice("01234-") for _ in range(24)))
     mover = threading.Thread(target=traffic)
     mover.start()
 
     def step(item):
         b.command(item)
-        lane.helper("settle")  # handled, or the modal loop it opened runs
+        lane.settle()  # handled, or the modal loop it opened runs
 
     def sample(t):
         (b.dir / "wininfo-stats.txt").unlink(missing_ok=True)
@@ -62,19 +62,20 @@ def test_a_soak_stays_flat(lane, bar):
     print("seconds " + " ".join(FIELDS) + " rss_kb")
     try:
         while time.monotonic() - start < SECONDS:
-            for item in (9, 8, 7, 11, 11, 16):  # each size, the button on and off, to the tray ...
+            for item in ("Set Drive Icon Size 3", "Set Drive Icon Size 2", "Set Drive Icon Size 1",
+                         "Show Minimize Button", "Show Minimize Button", "Minimize To Tray"):  # to the tray ...
                 step(item)
             wait_until(b.visible, "0", 5, "in the notification area")
             b.post(TRAY_MESSAGE, 0, WM_LBUTTONDBLCLK)  # ... and back: a double-click on the icon
             # Only once the bar shows again: a command that comes while it is in the tray is not
             # one a user could give, and the bar drops it.
             wait_until(b.visible, "1", 10, "back from the notification area")
-            b.command(5)  # the background colour chosen again: OK in the chooser
+            b.command("Set Background Icon Color")  # chosen again: OK in the chooser
             chooser = lane.screen.window("Color", 10)
             lane.screen.focus(chooser)
             lane.screen.key("Return")
             wait_until(lambda: lane.count("Color"), 0, 5, "the chooser closed")
-            lane.helper("settle")
+            lane.settle()
             rounds += 1
             if time.monotonic() - start >= due:
                 samples.append(settled(int(time.monotonic() - start)))
