@@ -375,8 +375,25 @@ class Lane:
                        stderr=subprocess.DEVNULL, check=False)
         self.screen = Screen(self.env["DISPLAY"])
         self.helper = Helper(self)
+        self._desktop_shell()
         if name == "monitors":
             self._two_monitors()
+
+    def _desktop_shell(self):
+        """A desktop shell that starts programs as the signed-in user, as Windows always has one
+        for a session. Wine's explorer sometimes never serves its windows (ShellWindows: no class
+        registered, for good) when it started on a loaded machine: then the prefix's server is
+        ended and started again. The helper, up for the lane, keeps the server and the shell."""
+        for attempt in range(3):
+            self.helper("list")  # the helper up first: the server lives as long as it does
+            try:
+                wait_until(lambda: self.helper("shell"), "answers", 15, "the desktop shell answers")
+                return
+            except AssertionError:
+                print(f"lane {self.name}: the desktop shell did not answer; the Wine server started again")
+                self.helper.stop()
+                subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, check=False)
+        raise RuntimeError(f"lane {self.name}: no desktop shell answered after three starts of the Wine server")
 
     def _two_monitors(self):
         def arranged():

@@ -30,13 +30,17 @@
 //                           to it before (posted commands, keys, clicks), 5 s at most each;
 //                           "report": how, in "wininfo-settle.txt" beside the program
 //   wininfo menu-state      "open" while a popup menu shows, else "closed"
+//   wininfo shell           "answers" where the desktop shell serves its windows (ShellWindows
+//                           with the desktop in it), as for a signed-in user; else "no shell"
 //   wininfo serve           answers the commands above, one a line on standard input with its
 //                           arguments split by tabs, each answer ending in a line "\x1f" TOKEN
 //                           RC (TOKEN the request's first field): one Wine start for a whole suite
 
 #include <windows.h>
 #include <dbt.h>
+#include <exdisp.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <commctrl.h>
 
 #include <cstdio>
@@ -444,6 +448,29 @@ int Busy(DWORD pid, int seconds) {
     return 0;
 }
 
+int Shell() {
+    const HRESULT com = CoInitialize(nullptr);
+    IShellWindows* windows = nullptr;
+    bool answers = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                   IID_IShellWindows, reinterpret_cast<void**>(&windows)))) {
+        VARIANT desktop, root;
+        VariantInit(&desktop);
+        VariantInit(&root);
+        desktop.vt = VT_I4;
+        desktop.lVal = CSIDL_DESKTOP;
+        long window = 0;
+        IDispatch* found = nullptr;
+        answers = windows->FindWindowSW(&desktop, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                        &found) == S_OK;
+        if (found) found->Release();
+        windows->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    std::printf(answers ? "answers\n" : "no shell\n");
+    return answers ? 0 : 1;
+}
+
 // Types TEXT into the first visible edit box of the window titled TITLE, as a user types a folder.
 BOOL CALLBACK FindEdit(HWND w, LPARAM found) {
     char cls[16] = {};
@@ -683,6 +710,7 @@ int Run(int argc, char** argv) {
         std::printf("menu %ld,%ld focus %ld,%ld\n", menu.left, menu.top, focus.left, focus.bottom);
         return 0;
     }
+    if (argc >= 2 && !std::strcmp(argv[1], "shell")) return Shell();
     if (argc >= 2 && !std::strcmp(argv[1], "menu-state")) {
         std::printf(FindVisibleWindowOfClass("#32768") ? "open\n" : "closed\n");
         return 0;
