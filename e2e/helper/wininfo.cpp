@@ -349,8 +349,8 @@ int Settle(bool report) {
     }
     for (HANDLE h : {taken, seen})
         if (h) CloseHandle(h);
-    std::printf(busy || !taken ? "busy\n" : "settled\n");
-    return busy || !taken ? 1 : 0;
+    std::printf(busy || !taken || !seen ? "busy\n" : "settled\n");
+    return busy || !taken || !seen ? 1 : 0;
 }
 
 int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
