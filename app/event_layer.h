@@ -17,9 +17,10 @@ inline constexpr int EventWindowActivated = 0x3330;
 inline constexpr int EventKeyboardMenu = 0x3331; // the menu key or Shift+F10
 
 // Private messages.
-inline constexpr uint32_t MsgControlClick = 0x332F; // wParam: control number, lParam: click type
-inline constexpr uint32_t MsgTrayCallback = 0x30D5; // the notification icon's callback
-inline constexpr uint32_t MsgTrayEvent = 0x30D6;    // the callback, posted again
+inline constexpr uint32_t MsgControlClick = 0x332F;    // wParam: control number, lParam: click type
+inline constexpr uint32_t MsgTrayCallback = 0x30D5;    // the notification icon's callback
+inline constexpr uint32_t MsgTrayEvent = 0x30D6;       // the callback, posted again
+inline constexpr uint32_t MsgAfterFirstPaint = 0x3332; // start-up's rest, once the bar shows
 
 // Accelerator commands: Tab and Shift+Tab move the keyboard focus.
 inline constexpr int CommandFocusNext = 1212;
@@ -29,10 +30,9 @@ inline constexpr int CommandFocusPrevious = 1213;
 namespace Wm {
 inline constexpr uint32_t Move = 0x0003, Size = 0x0005, Activate = 0x0006, Close = 0x0010,
                           EraseBackground = 0x0014, ContextMenu = 0x007B, Command = 0x0111,
-                          HScroll = 0x0114,
-                          MouseMove = 0x0200, LButtonDown = 0x0201, LButtonUp = 0x0202,
-                          LButtonDoubleClick = 0x0203, RButtonDown = 0x0204, RButtonUp = 0x0205,
-                          RButtonDoubleClick = 0x0206, MouseWheel = 0x020A;
+                          HScroll = 0x0114, MouseMove = 0x0200, LButtonDown = 0x0201,
+                          LButtonUp = 0x0202, LButtonDoubleClick = 0x0203, RButtonDown = 0x0204,
+                          RButtonUp = 0x0205, RButtonDoubleClick = 0x0206, MouseWheel = 0x020A;
 inline constexpr uint32_t SizeMinimized = 1;
 } // namespace Wm
 

@@ -8,6 +8,7 @@
 #include "app/numbering.h"
 #include "app/scale_change_win.h"
 #include "app/session_watch.h"
+#include "app/startup_win.h"
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
@@ -125,6 +126,9 @@ bool AnswerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
         if (wParam == Num::TipRefreshTimer)
             return HandleDriveTipMessage(window, message, wParam, lParam, result);
         return false;
+    case MsgAfterFirstPaint:
+        FinishStartAfterFirstPaint();
+        return true;
     // The LED tooltip's notifications.
     case WM_NOTIFY:
         return HandleDriveTipMessage(window, message, wParam, lParam, result);

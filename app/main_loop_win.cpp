@@ -45,6 +45,7 @@ int LaunchProgram(const std::string& file, const std::string& parameters,
     shell.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     shell.lpDirectory = shellFolder.empty() ? nullptr : shellFolder.c_str();
     shell.nShow = SW_SHOWNORMAL;
+    StartCom(); // the shell may hand the start to an extension
     // Looked up when first needed: shell32 costs start-up time the bar does not need.
     static const auto execute = FindFunction<decltype(&ShellExecuteExW)>(
         LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");

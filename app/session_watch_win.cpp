@@ -9,6 +9,9 @@
 #include "app/session_watch.h"
 #include "app/startup_win.h"
 #include "app/system_library_win.h"
+#include "app/tray_mode.h"
+#include "display/bar_layout_win.h"
+#include "display/drive_tips_win.h"
 #include "monitor/activity_poller.h"
 #include "settings/settings_store.h"
 
@@ -68,6 +71,13 @@ void SetReasons(int reasons) {
     const bool wasPaused = gReasons != 0;
     gReasons = reasons;
     PauseMonitoring(gReasons != 0);
+    if (wasPaused != (gReasons != 0)) {
+        // A pointer left resting on the bar must not keep the tips checking it, nor the tray its
+        // retries, while nobody looks.
+        SilenceDriveTips(gReasons != 0);
+        SilenceMinimizeButtonTip(gReasons != 0);
+        PauseTrayRetry(gReasons != 0);
+    }
     // Monitors may have come and gone while nobody looked.
     if (wasPaused && gReasons == 0) KeepBarReachable();
 }

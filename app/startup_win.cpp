@@ -1,9 +1,8 @@
 // Start-up in its fixed order, the one way to show a message box, and the orderly end.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
 #include "app/app_state.h"
+#include "app/event_layer.h"
 #include "app/event_layer_win.h"
 #include "app/main_loop.h"
 #include "app/modal_win.h"
@@ -123,8 +122,6 @@ void CloseBarWindow() {
 void StartProgram() {
     RestrictLibrarySearch(); // before anything could load a library
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    InitCommonControls();
-    CoInitialize(nullptr);
     TimerService::Open();
 
     gInstanceMutex.reset(CreateMutexA(nullptr, FALSE, kMutexName));
@@ -143,7 +140,6 @@ void StartProgram() {
 
     BuildBar(instance);
     CreateMinimizeButton();
-    CreateDriveTips();
 
     StartMonitoring();
     WatchSession(AppState.WindowHandle);
@@ -153,7 +149,16 @@ void StartProgram() {
     if (AppState.MinimizeButton == 0) {
         ShowWindow(GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), SW_HIDE);
     }
+    // Painted now, and what the first paint does not need comes after it (the queue hands out
+    // posted messages before paints).
+    RedrawWindow(AppState.WindowHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PostMessageA(AppState.WindowHandle, MsgAfterFirstPaint, 0, 0);
     RunMainLoop();
+}
+
+void FinishStartAfterFirstPaint() {
+    CreateMinimizeButtonTip();
+    CreateDriveTips();
 }
 
 void ReleaseProgramResources() {

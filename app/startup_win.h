@@ -10,6 +10,8 @@ void CreateLedControls(HINSTANCE instance);
 // Start-up from the bar window on: the window, the menu, image 200, the 96 images, then the
 // controls, and the bar laid out and shown.
 void BuildBar(HINSTANCE instance);
+// What start-up leaves until the bar has been painted: the tooltips (and comctl32 with them).
+void FinishStartAfterFirstPaint();
 // Closes window 0: the bar disappears.
 void CloseBarWindow();
 // Timers first (no tick after this), then the mutex, the notification icon, the windows, and only

@@ -1,5 +1,7 @@
 #include "app/system_library_win.h"
 
+#include <commctrl.h>
+
 #include "app/newer_windows.h"
 
 namespace {
@@ -28,4 +30,29 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     // folder, the system folder, first; the program's folder is not in that order at all.
     return gSearchRestricted ? LoadLibraryW(path)
                              : LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+bool LoadCommonControls() {
+    static HMODULE library = nullptr;
+    if (library) return true;
+    // By bare name, unlike every other library here: the manifest asks for version 6, and the
+    // loader takes a name that the activation context redirects from the side-by-side store before
+    // it searches any folder ("Dynamic-Link Library Search Order"). A full path would bypass the
+    // redirection and load version 5 from the system folder.
+    library = LoadLibraryW(L"comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = FindFunction<InitFn>(library, "InitCommonControlsEx")) {
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+        init(&classes);
+    }
+    return library != nullptr;
+}
+
+void StartCom() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    if (auto start =
+            FindFunction<HRESULT(WINAPI*)(void*)>(LoadSystemLibrary(L"ole32.dll"), "CoInitialize"))
+        start(nullptr);
 }

@@ -18,6 +18,13 @@ void RestrictLibrarySearch();
 // when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
+// comctl32, for the tooltips and the dialogs' slider, loaded and its classes registered on the
+// first call; false when it could not be loaded. Not at start-up: the first paint needs none of it.
+bool LoadCommonControls();
+// COM on the window's thread, started on the first call: the shell's start of a program and the
+// answers to screen readers use it, the first paint does not.
+void StartCom();
+
 // A function of a library by name, as its own type; null when the library or the name is missing.
 template <typename Function> Function FindFunction(HMODULE library, const char* name) {
     return library

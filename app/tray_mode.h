@@ -15,3 +15,6 @@ bool InTrayMode();
 bool HandleTrayMessage(unsigned message, uintptr_t wParam);
 // Removes the icon if it is there (the end of the program).
 void RemoveTrayIcon();
+// While nobody can see the screen the refused icon is not offered again every second; at the
+// pause's end (or when the shell announces itself) it is.
+void PauseTrayRetry(bool paused);

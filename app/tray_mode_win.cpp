@@ -18,6 +18,7 @@ namespace {
 
 bool gInTray = false;
 bool gIconShown = false;
+bool gRetryPaused = false; // nobody can see the screen: no retry every second
 
 NOTIFYICONDATAA IconRecord(UINT flags) {
     NOTIFYICONDATAA icon{};
@@ -45,8 +46,9 @@ void AddTrayIcon() {
     NOTIFYICONDATAA tip = IconRecord(NIF_TIP);
     std::strncpy(tip.szTip, kTrayTip, sizeof tip.szTip - 1);
     NotifyIcon(NIM_MODIFY, &tip);
-    // Without an icon nothing could ever bring the bar back: keep trying until the shell takes it.
-    if (gIconShown)
+    // Without an icon nothing could ever bring the bar back: keep trying until the shell takes it
+    // (while nobody looks, only when the pause ends or the shell announces itself).
+    if (gIconShown || gRetryPaused)
         KillTimer(AppState.WindowHandle, Num::TrayRetryTimer);
     else
         SetTimer(AppState.WindowHandle, Num::TrayRetryTimer, 1000, nullptr);
@@ -82,6 +84,15 @@ void RemoveTrayIcon() {
     NOTIFYICONDATAA icon = IconRecord(0);
     NotifyIcon(NIM_DELETE, &icon);
     gIconShown = false;
+}
+
+void PauseTrayRetry(bool paused) {
+    gRetryPaused = paused;
+    if (!gInTray || gIconShown) return;
+    if (paused)
+        KillTimer(AppState.WindowHandle, Num::TrayRetryTimer);
+    else
+        AddTrayIcon();
 }
 
 bool InTrayMode() {

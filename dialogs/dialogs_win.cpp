@@ -8,6 +8,7 @@
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
 #include "app/numbering.h"
+#include "app/system_library_win.h"
 #include "dialogs/dialog_layout.h"
 #include "dialogs/dialogs_win.h"
 #include "dialogs/transparency.h"
@@ -150,6 +151,7 @@ void TransparencyDialog() {
     HWND slider = nullptr, value = nullptr;
     for (const DialogControl& c : kTransparencyControls) {
         if (!c.Text) {
+            LoadCommonControls(); // loaded with the tooltips after the first paint, as a rule
             slider = AddControl(dialog, TRACKBAR_CLASSA, nullptr, WS_TABSTOP | TBS_HORZ, c.Rect,
                                 c.Number);
             SendMessageA(slider, TBM_SETRANGEMIN, FALSE, MinTransparency);

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/menu_checks.h"
+#include "app/system_library_win.h"
 #include "display/bar_layout.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
@@ -103,11 +104,17 @@ void CreateMinimizeButton() {
     // Start-up hides it again at once when it is off.
     if (AppState.MinimizeButton == 8)
         KeepOutOfLedPaint(RECT{client.right - width, 0, client.right, AppState.IconPixels});
+}
+
+void CreateMinimizeButtonTip() {
+    HWND bar = AppState.WindowHandle;
+    HWND button = GetDlgItem(bar, Num::MinimizeButtonControl);
+    if (gButtonTip || !button || !LoadCommonControls()) return;
     // Not owned by the bar: a topmost window that the bar owns keeps the bar itself from being
     // made topmost again once "Disable WindowOnTop" has taken it down (seen under Wine).
     HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                               nullptr, instance, nullptr);
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
     gButtonTip = tip;
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE; // understood by every comctl32 since Windows 95
@@ -121,6 +128,10 @@ void CreateMinimizeButton() {
 
 void ApplyMinimizeButtonTipFont() {
     ApplyTooltipFont(gButtonTip);
+}
+
+void SilenceMinimizeButtonTip(bool silent) {
+    SilenceTooltip(gButtonTip, silent);
 }
 
 void DestroyMinimizeButtonTip() {

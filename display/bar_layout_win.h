@@ -14,8 +14,12 @@ void LayoutBar(bool keepActivation = false);
 SIZE BarOuterSize(int edge, int dpi);
 // True while LayoutBar runs: its moves can bring messages that must not lay the bar out again.
 bool LayingOutBar();
-// Control 5000 at the right end of the bar, with its tooltip.
+// Control 5000 at the right end of the bar.
 void CreateMinimizeButton();
+// Its tooltip, once the bar has been painted (comctl32 is loaded then).
+void CreateMinimizeButtonTip();
+// The tip closed and quiet while nobody can see the bar; back with `silent` false.
+void SilenceMinimizeButtonTip(bool silent);
 // The button's tooltip window stands apart from the bar and goes with it.
 void DestroyMinimizeButtonTip();
 // The button tip's font for the bar's scale (after a change of scale).

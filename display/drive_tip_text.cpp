@@ -38,6 +38,25 @@ std::string FormatResponseTime(uint32_t units, const std::string& decimal) {
     return Tenths((uint64_t{units} + 500000) / 1000000, decimal) + " s";
 }
 
+std::string FormatSize(uint64_t bytes, const std::string& decimal) {
+    if (bytes < 1000) return std::to_string(bytes) + " bytes";
+    // Hundredths of the first unit in which the whole part is below 1000, cut.
+    int u = 0;
+    uint64_t unit = 1024;
+    while (bytes / unit >= 1000 && u < 5) unit *= 1024, ++u;
+    const uint64_t whole = bytes / unit;
+    const int shift = u >= 4 ? 20 : 0; // a hundred times the rest would overflow
+    uint64_t hundredths = ((bytes % unit) >> shift) * 100 / (unit >> shift);
+    std::string size = std::to_string(whole);
+    if (whole < 100) {
+        // Three figures: two decimals below 10, one below 100.
+        if (whole >= 10) hundredths /= 10;
+        size += decimal + std::to_string(hundredths);
+        if (whole < 10 && hundredths < 10) size.insert(size.size() - 1, 1, '0');
+    }
+    return size + (" KB\0 MB\0 GB\0 TB\0 PB\0 EB" + 4 * u);
+}
+
 bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates) {
     return facts.DriveType != 1 &&
            (rates.Status == RateStatus::Known || rates.Status == RateStatus::Measuring);
@@ -77,6 +96,9 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         tip += "\nactivity not available";
         break;
     }
+    if (facts.SpaceKnown)
+        tip += "\n" + FormatSize(facts.FreeBytes, decimal) + " free of " +
+               FormatSize(facts.TotalBytes, decimal);
     if (chartPeak > 0) tip += "\npeak " + FormatByteRate(chartPeak, decimal);
     return tip;
 }

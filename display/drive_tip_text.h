@@ -21,11 +21,20 @@ struct VolumeFacts {
     int DriveType = 0; // GetDriveType's numbers: 0 unknown, 1 no root, 2 removable, 3 fixed, ...
     std::string Label;
     std::string FileSystem;
+    bool SpaceKnown = false; // the room on it was read (not for a drive that is not ready)
+    uint64_t FreeBytes = 0;  // free to this user
+    uint64_t TotalBytes = 0;
 };
 
+// A size as Explorer writes it, three figures at most, cut rather than rounded so that a nearly
+// full unit never shows as a thousand: "512 bytes", "1.50 KB", "12.3 GB", "476 GB", "0.97 TB"
+// (1 KB = 1024 bytes), with the user's decimal separator.
+std::string FormatSize(uint64_t bytes, const std::string& decimal = ".");
+
 // The tooltip of an LED: the letter, label and file system, the drive's kind, its rates and how
-// busy it was, and the scale of the chart below (`chartPeak`, for a tip that has a chart; left out
-// when 0); only "no drive" where the system knows no such root.
+// busy it was, the room on it ("12.3 GB free of 476 GB") where that was read, and the scale of the
+// chart below (`chartPeak`, for a tip that has a chart; left out when 0); only "no drive" where the
+// system knows no such root.
 std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRates& rates,
                            uint64_t chartPeak = 0, const std::string& decimal = ".");
 // Whether the tooltip of a drive in this state has the minute's chart below its text.

@@ -5,8 +5,77 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/system_library_win.h"
 #include "app/win_handles.h"
+#include "monitor/activity_probe.h"
 #include "settings/path_text_win.h"
+
+namespace {
+
+// One question of a drive's room at a time, on a thread of its own. That thread alone writes it
+// until it ends; the window's thread reads it only after seeing the thread's handle signalled,
+// which publishes the whole answer.
+struct SpaceQuestion {
+    wchar_t Root[4] = {};
+    int Slot = 0;
+    bool Answered = false;
+    uint64_t Free = 0, Total = 0;
+    BOOL(WINAPI* ThreadErrorMode)(DWORD, DWORD*) = nullptr; // Windows 7 and later
+};
+SpaceQuestion gQuestion;
+UniqueKernelHandle gAsker; // the thread while its answer has not been collected
+
+DWORD WINAPI AnswerSpaceQuestion(void*) {
+    // No system box for a drive without media: for this thread alone where Windows can say so,
+    // else for the process during the question.
+    constexpr DWORD kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    DWORD previous = 0;
+    if (gQuestion.ThreadErrorMode)
+        gQuestion.ThreadErrorMode(kQuiet, &previous);
+    else
+        previous = SetErrorMode(kQuiet);
+    gQuestion.Answered = QueryVolumeSpace(gQuestion.Root, &gQuestion.Free, &gQuestion.Total);
+    if (gQuestion.ThreadErrorMode)
+        gQuestion.ThreadErrorMode(previous, nullptr);
+    else
+        SetErrorMode(previous);
+    return 0;
+}
+
+// True when no question is under way, a finished one collected; waits up to `ms` for it.
+bool NoQuestionUnderWay(DWORD ms) {
+    if (gAsker && WaitForSingleObject(gAsker.get(), ms) != WAIT_OBJECT_0) return false;
+    gAsker.reset();
+    return true;
+}
+
+} // namespace
+
+void AskVolumeSpace(int slot, VolumeFacts* facts) {
+    facts->SpaceKnown = false;
+    if (facts->DriveType <= DRIVE_NO_ROOT_DIR || !NoQuestionUnderWay(0)) return;
+    gQuestion.Slot = slot;
+    gQuestion.Answered = false;
+    const char letter = AppState.DriveLetters[slot - 1];
+    const wchar_t root[4] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+    lstrcpynW(gQuestion.Root, root, 4);
+    gQuestion.ThreadErrorMode = FindFunction<BOOL(WINAPI*)(DWORD, DWORD*)>(
+        GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
+    DWORD id = 0;
+    gAsker.reset(CreateThread(nullptr, 0, AnswerSpaceQuestion, nullptr, 0, &id));
+    if (gAsker) NoQuestionUnderWay(100);
+    TakeVolumeSpace(slot, facts);
+}
+
+bool TakeVolumeSpace(int slot, VolumeFacts* facts) {
+    if (facts->SpaceKnown || !NoQuestionUnderWay(0) || gQuestion.Slot != slot ||
+        !gQuestion.Answered)
+        return false;
+    facts->SpaceKnown = true;
+    facts->FreeBytes = gQuestion.Free;
+    facts->TotalBytes = gQuestion.Total;
+    return true;
+}
 
 void AskDecimalSeparator(char (&decimal)[4]) {
     if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal) < 2)
@@ -45,5 +114,7 @@ std::string DriveTipText(int slot) {
     AskDecimalSeparator(decimal);
     DriveMinute minute;
     bool chart = false;
-    return TipTextNow(slot, AskVolumeFacts(slot), decimal, &minute, &chart);
+    VolumeFacts facts = AskVolumeFacts(slot);
+    AskVolumeSpace(slot, &facts);
+    return TipTextNow(slot, facts, decimal, &minute, &chart);
 }

@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/numbering.h"
+#include "app/system_library_win.h"
 #include "app/win_handles.h"
 #include "display/drive_tip_text_win.h"
 #include "display/led_images.h"
@@ -99,6 +100,7 @@ int SlotOfTool(UINT_PTR tool) {
 // (they move also under a text that did not change, which Windows need not repaint).
 void RefreshShownTip(HWND bar) {
     if (!gTips.Slot) return;
+    TakeVolumeSpace(gTips.Slot, &gTips.Facts); // a slow drive's answer, come since it opened
     const std::string text = ShownTipText();
     if (text.compare(0, sizeof gTips.Text - 1, gTips.Text) != 0) {
         TakeText(text);
@@ -118,6 +120,7 @@ void RefreshShownTip(HWND bar) {
 
 void CreateDriveTips() {
     HWND bar = AppState.WindowHandle;
+    if (gTips.Window || !LoadCommonControls()) return;
     // Not owned by the bar, like the button's tooltip: an owned topmost window would keep the bar
     // from being made topmost again.
     // Neither faded nor slid in: the chart is drawn after the tip's own paint.
@@ -158,6 +161,10 @@ void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam
     SendMessageA(gTips.Window, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
+void SilenceDriveTips(bool silent) {
+    SilenceTooltip(gTips.Window, silent); // its TTN_POP stops the refresh
+}
+
 void DestroyDriveTips() {
     if (gTips.Window) DestroyWindow(gTips.Window);
     gTips = DriveTips();
@@ -178,6 +185,7 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         if (slot != gTips.Slot) {
             gTips.Facts = slot ? AskVolumeFacts(slot) : VolumeFacts();
+            if (slot) AskVolumeSpace(slot, &gTips.Facts);
             AskDecimalSeparator(gTips.Decimal);
             gTips.Slot = slot;
         }

@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
-// One tooltip window with a tool per LED control (after the controls exist).
+// One tooltip window with a tool per LED control (after the controls exist, once the bar has
+// been painted: comctl32 is loaded then).
 void CreateDriveTips();
+// The shown tip closed and every tip quiet while nobody can see the bar; back with `silent` false.
+void SilenceDriveTips(bool silent);
 void DestroyDriveTips();
 // The tips' font for the bar's scale (after a change of scale).
 void ApplyDriveTipFont();

@@ -63,3 +63,7 @@ int ActivityProbe(const char* path, int index, ProbeReading* reading = nullptr);
 // Where the counters come from. The shipped program links the device query; test builds may link
 // a source of their own. Must not allocate: it runs 480 times a second.
 VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters);
+// From the same source: the room on the volume at `root` ("C:\\"), free to this user and in all;
+// false when it cannot be read (a drive that is not ready). It may take seconds (a network drive
+// whose server has gone, a disk spinning up): never asked on the window's thread.
+bool QueryVolumeSpace(const wchar_t* root, uint64_t* freeBytes, uint64_t* totalBytes);

@@ -30,3 +30,11 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     *counters = CountersFromDiskPerformance(record);
     return VolumeQuery::Answered;
 }
+
+bool QueryVolumeSpace(const wchar_t* root, uint64_t* freeBytes, uint64_t* totalBytes) {
+    ULARGE_INTEGER available{}, total{};
+    if (!GetDiskFreeSpaceExW(root, &available, &total, nullptr)) return false;
+    *freeBytes = available.QuadPart;
+    *totalBytes = total.QuadPart;
+    return true;
+}

@@ -87,7 +87,8 @@ TEST_F(BarOnWine, TheLayoutIsATopmostLayeredToolWindowOfTheRightSize) {
 }
 
 TEST_F(BarOnWine, EveryLayoutMakesTheBarTopmostAgain) {
-    CreateMinimizeButton(); // with its tooltip, a topmost window of its own
+    CreateMinimizeButton();
+    CreateMinimizeButtonTip(); // a topmost window of its own
     SetWindowPos(AppState.WindowHandle, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ASSERT_FALSE(ExStyle() & WS_EX_TOPMOST);
     LayoutBar();

@@ -17,6 +17,23 @@ TEST(DriveTips, UnitsAndTexts) {
     EXPECT_EQ(FormatByteRate(7623566950ull, ","), "7,1 GB/s") << "the user's separator";
     EXPECT_EQ(FormatByteRate(UINT64_MAX), "17179869184.0 GB/s");
 
+    // Sizes as Explorer writes them: three figures, cut, never "1000" of a unit.
+    const struct {
+        uint64_t Bytes;
+        const char* Text;
+    } sizes[] = {{999, "999 bytes"},
+                 {1000, "0.97 KB"},
+                 {1536, "1.50 KB"},
+                 {1024 * 1024 - 1, "0.99 MB"},
+                 {13207024435ull, "12.2 GB"},
+                 {476ull << 30, "476 GB"},
+                 {(1000ull << 30) - 1, "999 GB"},
+                 {2000ull << 30, "1.95 TB"},
+                 {10ull << 30 | 10ull << 20, "10.0 GB"},
+                 {UINT64_MAX, "15.9 EB"}};
+    for (const auto& s : sizes) EXPECT_EQ(FormatSize(s.Bytes), s.Text) << s.Bytes;
+    EXPECT_EQ(FormatSize(1288490188, ","), "1,19 GB");
+
     const VolumeFacts system{3, "System", "NTFS"};
     EXPECT_EQ(FormatDriveTip('C', system, DriveRates{RateStatus::Known, 0, 1048580, 0, 40}),
               "C: System (NTFS)\nfixed drive\nRead: 0 B/s, 0 ops/s\nWrite: 1.0 MB/s, 40 ops/s");
@@ -36,6 +53,11 @@ TEST(DriveTips, UnitsAndTexts) {
         << "an optical drive without media";
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "Temp", "FAT"}, DriveRates{RateStatus::Measuring}),
               "R: Temp (FAT)\nRAM disk\nmeasuring...");
+    VolumeFacts roomy = system;
+    roomy.SpaceKnown = true, roomy.FreeBytes = 13207024435ull, roomy.TotalBytes = 476ull << 30;
+    EXPECT_EQ(FormatDriveTip('C', roomy, DriveRates{RateStatus::Measuring}, 0, ","),
+              "C: System (NTFS)\nfixed drive\nmeasuring...\n12,2 GB free of 476 GB")
+        << "the room below the figures";
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "", ""},
                              DriveRates{RateStatus::Known, 1536, 8ull << 30, 1, 20}, 8ull << 30,
                              ","),

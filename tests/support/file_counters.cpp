@@ -1,15 +1,17 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
 // '3' both, '4' both on every other query, so that its LED switches on every tick, '5' writing
-// 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '7' a slow disk reading and writing
-// (each read takes 25 ms, each write 120 ms), '8' a fast one (2000 reads a second of 0.4 ms, 500
-// writes of 1.2 ms), '-' no such volume: its letter names no drive at the next scan). Only '7'
-// and '8' report response times, each operation adding exactly its own. As on a real drive, bytes,
-// operations and the drive's clock move with the time that passes, asked or not, so a stop of
-// monitoring or a slow tick shows as it would on Windows; while traffic flows, each query also sees
-// at least one more operation, so that the LED lights on every tick. The clock is the system time,
-// as the device's own; it is idle all of the time while quiet, half of it while reading or writing,
-// none of it for both. Linked instead of the device query; the shipped program never contains it.
+// 8 GB/s and '6' writing 5 GB/s, '9' quiet and not ready (its room cannot be read), 'S' quiet
+// and its room answered only after 3 s, as a sleeping disk or a lost server's, as the fastest
+// drives do, '7' a slow disk reading and writing (each read takes 25 ms, each write 120 ms), '8' a
+// fast one (2000 reads a second of 0.4 ms, 500 writes of 1.2 ms), '-' no such volume: its letter
+// names no drive at the next scan). Only '7' and '8' report response times, each operation adding
+// exactly its own. As on a real drive, bytes, operations and the drive's clock move with the time
+// that passes, asked or not, so a stop of monitoring or a slow tick shows as it would on Windows;
+// while traffic flows, each query also sees at least one more operation, so that the LED lights on
+// every tick. The clock is the system time, as the device's own; it is idle all of the time while
+// quiet, half of it while reading or writing, none of it for both. Linked instead of the device
+// query; the shipped program never contains it.
 #include <windows.h>
 
 #include "monitor/activity_probe.h"
@@ -152,4 +154,21 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     *counters = c;
     counters->IdleTime += 1; // 0 would say the drive reports no idle time
     return VolumeQuery::Answered;
+}
+
+bool QueryVolumeSpace(const wchar_t* root, uint64_t* freeBytes, uint64_t* totalBytes) {
+    const wchar_t letter = root[0];
+    if (letter >= L'C' && letter <= L'Z') {
+        TrafficPath path;
+        FindTraffic(path);
+        char traffic[24];
+        ReadTraffic(path, traffic);
+        if (traffic[letter - L'C'] == '9') return false;
+        if (traffic[letter - L'C'] == 'S') Sleep(3000);
+    }
+    ULARGE_INTEGER available{}, total{};
+    if (!GetDiskFreeSpaceExW(root, &available, &total, nullptr)) return false;
+    *freeBytes = available.QuadPart;
+    *totalBytes = total.QuadPart;
+    return true;
 }
