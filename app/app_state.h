@@ -34,7 +34,7 @@ struct AppStateRecord {
     int LetterTop = 0;
     int MarkSize = 0;
     int SeparatorPixels = 1;
-    int Dpi = 96; // the bar's screen: every length of the design is scaled by Dpi / 96
+    int Dpi = 96;             // the bar's screen: every length of the design is scaled by Dpi / 96
     std::string SettingsPath; // UTF-8, so that no folder name is lost to the code page
 
     // Run time.

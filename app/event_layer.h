@@ -42,6 +42,7 @@ enum ClickType : int {
     DoubleClickLeft = 2,
     DoubleClickRight = 3,
     DragDetected = 14002,
+    OpenRequested = 14003, // Enter or Space on an LED, or a screen reader's default action
 };
 
 struct PendingWindowEvent {

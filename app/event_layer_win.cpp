@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "app/app_state.h"
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
 #include "app/newer_windows.h"
@@ -12,6 +13,7 @@
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
+#include "display/led_accessible_win.h"
 #include "display/led_controls_win.h"
 #include "monitor/monitor_messages_win.h"
 
@@ -48,9 +50,32 @@ HACCEL Accelerators() {
     return gAccelerators.get();
 }
 
+// WM_ACTIVATE does not reach the default procedure, which would give the bar the keyboard focus:
+// without it keys would come as system keys and Tab would reach no LED. As a dialog does, the bar
+// gives the focus back to the LED that had it when another window took the activation.
+void KeepBarFocus(HWND bar, WPARAM wParam) {
+    static HWND kept = nullptr;
+    HWND focus = GetFocus();
+    const bool inside = focus && GetParent(focus) == bar;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        kept = inside ? focus : nullptr;
+    } else if (!inside) {
+        SetFocus(kept && IsWindow(kept) && IsWindowVisible(kept) ? kept : bar);
+    }
+}
+
 LRESULT CALLBACK LedControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT result = 0; HandleLedControlMessage(control, message, wParam, lParam, &result))
+    if (LRESULT result = 0;
+        HandleLedControlMessage(control, message, wParam, lParam, &result) ||
+        (message == WM_GETOBJECT && AnswerLedAccessibility(control, wParam, lParam, &result)))
         return result;
+    if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_SPACE)) {
+        // Opens the drive as a double-click does; a held key's repeats open nothing more.
+        if (!(lParam & (1 << 30)))
+            PostMessageA(GetAncestor(control, GA_ROOT), MsgControlClick,
+                         static_cast<WPARAM>(GetDlgCtrlID(control)), OpenRequested);
+        return 0;
+    }
     RelayDriveTipMouse(control, message, wParam, lParam);
     const LedControlAction action =
         OnLedControlMessage(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
@@ -146,6 +171,7 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (!NumberOf(window, &number)) return DefWindowProcA(window, message, wParam, lParam);
     const int scrollControl =
         message == WM_HSCROLL && lParam ? GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) : 0;
+    if (message == WM_ACTIVATE && window == AppState.WindowHandle) KeepBarFocus(window, wParam);
     const int queuedBefore = gEvents.QueueCount;
     const MessageAction action =
         TranslateEventMessage(number, message, static_cast<uint32_t>(wParam),
@@ -163,7 +189,12 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case MessageAction::FocusNext:
     case MessageAction::FocusPrevious: {
         const BOOL previous = LOWORD(wParam) == CommandFocusPrevious;
-        if (HWND next = GetNextDlgTabItem(window, GetFocus(), previous)) SetFocus(next);
+        HWND focus = GetFocus();
+        if (focus && GetParent(focus) != window) focus = nullptr; // the window itself: from the end
+        // The keyboard is in use: focus cues show from now on.
+        SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        ShowLedFocusCue(true);
+        if (HWND next = GetNextDlgTabItem(window, focus, previous)) SetFocus(next);
         return 0;
     }
     case MessageAction::Default:

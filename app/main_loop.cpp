@@ -17,6 +17,10 @@ bool IsDriveDoubleClick(int code, int object, const std::string& drives) {
     return code == static_cast<int>(Wm::LButtonDoubleClick) && CharacterAt(drives, object) == '1';
 }
 
+bool IsDriveOpenRequest(int code, int type, int object, const std::string& drives) {
+    return code == EventControl && type == OpenRequested && CharacterAt(drives, object) == '1';
+}
+
 std::string DriveRootParameter(int object, const std::string& driveLetters) {
     const char letter = CharacterAt(driveLetters, object);
     return letter ? std::string(1, letter) + ":\\" : std::string();

@@ -7,6 +7,8 @@
 
 // Step 2: a left double-click (raw message 0x203) on an LED whose drive is shown with a "1".
 bool IsDriveDoubleClick(int code, int object, const std::string& drives);
+// The same for Enter or Space on an LED, or a screen reader's default action.
+bool IsDriveOpenRequest(int code, int type, int object, const std::string& drives);
 // The parameter that opens that drive's root folder: its letter, a colon and a backslash.
 std::string DriveRootParameter(int object, const std::string& driveLetters);
 

@@ -75,7 +75,8 @@ void RunMainLoop() {
     for (;;) {
         const int code = WaitEvent();
         const int object = EventObject();
-        if (IsDriveDoubleClick(code, object, AppState.Drives)) {
+        if (IsDriveDoubleClick(code, object, AppState.Drives) ||
+            IsDriveOpenRequest(code, EventClickType(), object, AppState.Drives)) {
             if (const std::string explorer = ExplorerPath(); !explorer.empty())
                 LaunchProgram(explorer, DriveRootParameter(object, AppState.DriveLetters), "");
         }

@@ -87,10 +87,10 @@ HWND CreateBarWindow(HINSTANCE instance) {
 void CreateLedControls(HINSTANCE instance) {
     const int edge = AppState.IconPixels;
     for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
-        HWND control =
-            CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
-                            (slot - 1) * edge, 0, edge, edge, AppState.WindowHandle,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
+        HWND control = CreateWindowExA(
+            0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_BITMAP | SS_NOTIFY,
+            (slot - 1) * edge, 0, edge, edge, AppState.WindowHandle,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(slot)), instance, nullptr);
         AttachLedControl(control);
         SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(ImageBitmap(LedImageNumber(slot, LedIdle))));

@@ -131,7 +131,13 @@ void ApplyMinimizeButtonTipFont() {
 }
 
 void SilenceMinimizeButtonTip(bool silent) {
-    SilenceTooltip(gButtonTip, silent);
+    if (!silent) return CreateMinimizeButtonTip();
+    DestroyMinimizeButtonTip(); // as the LEDs' tips, for the same reason
+    // The button follows a resting pointer to see it leave (Wine polls for that a hundred times
+    // a second); the next move over it starts that again.
+    TRACKMOUSEEVENT leave{sizeof leave, TME_CANCEL | TME_LEAVE,
+                          GetDlgItem(AppState.WindowHandle, Num::MinimizeButtonControl), 0};
+    TrackMouseEvent(&leave);
 }
 
 void DestroyMinimizeButtonTip() {

@@ -39,3 +39,9 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
                            uint64_t chartPeak = 0, const std::string& decimal = ".");
 // Whether the tooltip of a drive in this state has the minute's chart below its text.
 bool TipHasChart(const VolumeFacts& facts, const DriveRates& rates);
+
+// What a screen reader hears of an LED, cut from its tip: the name (the first line without the
+// file system: "C: System"), the kind ("fixed drive"), and the figures (the lines below, joined
+// by "; "). A part the tip does not have is empty.
+enum TipPartNumber : int { TipName = 0, TipKind = 1, TipFigures = 2 };
+std::string TipPart(const std::string& tip, int part);

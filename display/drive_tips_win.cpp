@@ -162,7 +162,11 @@ void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void SilenceDriveTips(bool silent) {
-    SilenceTooltip(gTips.Window, silent); // its TTN_POP stops the refresh
+    if (!silent) return CreateDriveTips();
+    // Gone, not hidden: a hidden tooltip goes on checking a pointer that rests on its tool ten
+    // times a second, and neither closing the tip nor deactivating it stops that.
+    KillTimer(AppState.WindowHandle, Num::TipRefreshTimer);
+    DestroyDriveTips();
 }
 
 void DestroyDriveTips() {

@@ -6,7 +6,8 @@
 // One tooltip window with a tool per LED control (after the controls exist, once the bar has
 // been painted: comctl32 is loaded then).
 void CreateDriveTips();
-// The shown tip closed and every tip quiet while nobody can see the bar; back with `silent` false.
+// While nobody can see the bar the tips are gone (and the shown one closed); back with `silent`
+// false, showing again only once the pointer moves over an LED.
 void SilenceDriveTips(bool silent);
 void DestroyDriveTips();
 // The tips' font for the bar's scale (after a change of scale).

@@ -24,6 +24,10 @@ uint32_t gUnpainted = 0;
 bool gBatch = false;
 // In bar coordinates; the bar has no WS_CLIPCHILDREN, which would clip the LEDs themselves.
 RECT gKeptOut{};
+// The LED with the keyboard focus (0: none), and whether its cue shows: only once the keyboard
+// has been used, as Windows' own controls do (the WM_UPDATEUISTATE convention).
+int gFocusSlot = 0;
+bool gCueShown = false;
 
 // Straight from the DIB section's memory: selecting the bitmap into a device context costs more
 // than the copy itself.
@@ -45,6 +49,14 @@ bool HasVisibleStyle(HWND window) {
 int SlotOf(HWND control) {
     const int id = GetDlgCtrlID(control);
     return id >= Num::FirstLedControl && id <= Num::LastLedControl ? id : 0;
+}
+
+// The image at x, y, and the focus cue over it where it belongs.
+void PaintLed(HDC target, int x, int y, int slot) {
+    CopyImage(target, x, y, gShown[slot]);
+    if (slot != gFocusSlot || !gCueShown) return;
+    RECT cue{x, y, x + AppState.IconPixels, y + AppState.IconPixels};
+    DrawFocusRect(target, &cue);
 }
 
 } // namespace
@@ -88,12 +100,20 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
             gShown[slot] = nullptr;
         }
         return false;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        gFocusSlot = message == WM_SETFOCUS ? SlotOf(control) : 0;
+        InvalidateRect(control, nullptr, FALSE);
+        return false;
+    case WM_UPDATEUISTATE:
+        if (HIWORD(wParam) & UISF_HIDEFOCUS) ShowLedFocusCue(LOWORD(wParam) == UIS_CLEAR);
+        return false;
     case WM_ERASEBKGND:
         *result = 1; // the image covers the whole control
         return true;
     case WM_PAINT: {
         PaintDc dc(control);
-        if (dc.get()) CopyImage(dc.get(), 0, 0, gShown[SlotOf(control)]);
+        if (dc.get()) PaintLed(dc.get(), 0, 0, SlotOf(control));
         *result = 0;
         return true;
     }
@@ -136,7 +156,13 @@ void EndLedImages() {
         if (!(gUnpainted & (1u << (slot - 1)))) continue;
         HWND control = gControls[slot];
         if (!dc.get() || !control || !HasVisibleStyle(control)) continue;
-        CopyImage(dc.get(), gPlace[slot].x, gPlace[slot].y, gShown[slot]);
+        PaintLed(dc.get(), gPlace[slot].x, gPlace[slot].y, slot);
     }
     gUnpainted = 0;
+}
+
+void ShowLedFocusCue(bool shown) {
+    if (shown == gCueShown) return;
+    gCueShown = shown;
+    if (gFocusSlot && gControls[gFocusSlot]) InvalidateRect(gControls[gFocusSlot], nullptr, FALSE);
 }

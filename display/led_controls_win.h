@@ -5,7 +5,8 @@
 #include <windows.h>
 
 // For the LED controls' window procedure: true when the message was handled here (`result`
-// then holds the answer). Handles STM_SETIMAGE, STM_GETIMAGE, WM_ERASEBKGND and WM_PAINT.
+// then holds the answer). Handles STM_SETIMAGE, STM_GETIMAGE, WM_ERASEBKGND and WM_PAINT, and
+// follows the focus and the keyboard cues' state for the focus cue.
 bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT* result);
 
@@ -16,3 +17,6 @@ HWND LedControl(int slot);
 // The part of the bar that EndLedImages leaves alone: the minimize button covers the last LED's
 // separator column, and the bar's device context would draw over it. An empty rectangle: none.
 void KeepOutOfLedPaint(const RECT& area);
+
+// The focus cue on the LED with the keyboard focus, shown once the keyboard moved it.
+void ShowLedFocusCue(bool shown);

@@ -1,7 +1,5 @@
 #include "display/screen_scale_win.h"
 
-#include <commctrl.h>
-
 #include "app/app_state.h"
 #include "app/system_library_win.h"
 #include "display/led_images.h"
@@ -61,12 +59,6 @@ void ApplyTooltipFont(HWND tooltip) {
     // At the system's scale the tooltip's own font (null) is the system's, made for it already.
     HFONT font = AppState.Dpi != system ? gTooltipFont.get() : nullptr;
     SendMessageA(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-}
-
-void SilenceTooltip(HWND tooltip, bool silent) {
-    if (!tooltip) return;
-    if (silent) SendMessageA(tooltip, TTM_POP, 0, 0);
-    SendMessageA(tooltip, TTM_ACTIVATE, !silent, 0);
 }
 
 UniqueFont ReleaseTooltipFont() {

@@ -16,10 +16,6 @@ bool SystemMonitorArea(const RECT& r, RECT* area);
 // The tooltips' font at the bar's scale, when that differs from the system's (whose font the
 // tooltips take on their own).
 void ApplyTooltipFont(HWND tooltip);
-// While nobody can see the bar: the tip closes and its timers stop, as when the pointer leaves its
-// tools (merely hiding it would leave its check of the pointer running); it comes back only after
-// `silent` is false again and the pointer moves over a tool.
-void SilenceTooltip(HWND tooltip, bool silent);
 // Hands over the tooltips' font, so that the next ApplyTooltipFont makes one for the bar's scale
 // now; the caller keeps it alive until both tooltips have taken the new one.
 UniqueFont ReleaseTooltipFont();

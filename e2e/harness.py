@@ -47,7 +47,7 @@ def menu_as_read(checked):
     return "\n".join(lines)
 # The test build's disk counters, a state a letter (tests/support/file_counters.cpp).
 TRAFFIC = {"quiet": "0", "reading": "1", "writing": "2", "both": "3", "switching": "4", "8 GB/s": "5",
-           "5 GB/s": "6", "slow": "7", "fast": "8", "no drive": "-"}
+           "5 GB/s": "6", "slow": "7", "fast": "8", "no drive": "-", "not ready": "9", "slow to tell its room": "S"}
 TIP = {"text": 0, "area": 1, "auto-pop": 2}  # the lines of the helper's answer about the shown tip
 
 started = []  # every process a test started, ended by its id however the run ends
@@ -299,7 +299,7 @@ class Helper:
                  "lose-tray-icon".split())
     # What acts on a window: a code other than 0 is a failure, raised with the verb's own words.
     # The others read, and their code says what they read ("none", "busy", "running").
-    ACTIONS = set("close post command volume-arrival taskbar-created lose-tray-icon settext".split())
+    ACTIONS = set("close post command volume-arrival taskbar-created lose-tray-icon settext acc count-events".split())
 
     def __init__(self, lane):
         self.lane, self.proc, self.token = lane, None, 0
@@ -691,6 +691,14 @@ class Bar:
         time.sleep(0.3)
         self.screen.move(x, y)
         wait_until(self.tip_shown, 1, 6, "a tip shown")
+
+    def hover_button(self):
+        """The pointer comes to rest over the minimize button, until its tip shows."""
+        x, y = self.minimize_button()
+        self.screen.move(x - 1, y - 2)
+        time.sleep(0.3)
+        self.screen.move(x, y)
+        wait_until(self.tip_shown, 1, 6, "the button's tip shown")
 
     # -- the menu
     def menu_is(self, state):

@@ -1,6 +1,8 @@
 """The real blinkbar.exe as a user first meets it, started once with no settings file, each feature
 a case of its own on that bar: window place, size and styles, opacity, LED pixels, the menu, the
-wheel, drags, double-clicks, close requests and a second copy."""
+wheel, drags, the drive opened by a double-click, the keyboard and a screen reader, close requests
+and a second copy."""
+import re
 import shutil
 
 import pytest
@@ -8,6 +10,7 @@ import pytest
 from harness import ENDSESSION_CLOSEAPP, HELPERS, LETTERS, WM_ENDSESSION, holds, menu_as_read, opens_c, wait_until
 
 MENU_SHOWN = menu_as_read(checked=["Set Drive Icon Size 1"])
+FOCUSABLE, INVISIBLE = 0x100000, 0x8000  # STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_INVISIBLE
 
 
 # Started with no settings file (the defaults) and with arguments, which it must ignore.
@@ -84,12 +87,54 @@ def test_a_drag_moves_the_bar_and_a_click_does_not(lane, running):
     holds(running.geometry, moved, 0.9, "click and release: the bar stays put")
 
 
-def test_a_double_click_opens_the_drive_and_nothing_planted_beside_the_program(lane, running):
+def test_the_drive_opens_by_a_double_click_the_keyboard_and_a_screen_reader_and_nothing_planted_runs(lane, running):
     # An explorer.exe lies beside the program, as anything may in a download folder: a stand-in
     # that leaves a record when it runs. Windows looks for a bare program name there running.
     shutil.copy(HELPERS / "fake_uninstaller.exe", running.dir / "explorer.exe")
     lane.screen.click(*running.led("C").middle, repeat=2)
     opens_c(lane, "a double-click on C opens its root folder")
+
+    # A screen reader, through the accessibility API: every LED by its drive's name, its kind,
+    # what its tip says (the room on it too) and "Open", which opens the drive.
+    said = dict(line.split(" ", 1) for line in lane.helper("acc", "Blinkbar").split("\n"))
+    c, d = (said.get(f"id={n}", "").split("|") for n in (1, 2))
+    assert (len(c), len(d)) == (6, 6) and len(said) == 25, f"24 LEDs and the button, each read whole: {said}"
+    assert (c[:2], c[3:], d) == (["C:", "fixed drive"], ["43", c[4], "Open"], ["D: no drive", "", "", "43", d[4], "Open"]), \
+        "C and D named by letter (C: with its label, which Wine's drive has none of), their kind, a button that opens"
+    assert re.fullmatch(r"activity not available; [0-9.]+ [KMGT]B free of [0-9.]+ [KMGT]B", c[2]), \
+        f"C's value: what its tip says, with the room on it: {c[2]!r}"
+    assert int(c[4], 16) & (FOCUSABLE | INVISIBLE) == FOCUSABLE, f"C focusable and shown: {c[4]}"
+    lane.helper("acc", "Blinkbar", "C")
+    opens_c(lane, "a screen reader's default action on C opens its root folder")
+
+    # The keyboard: Tab reaches the LEDs once the bar has the focus, the focused one shows the
+    # cue Windows draws (only after keyboard use), Enter and Space open it, the menu key opens the
+    # menu at it.
+    led_c, led_d = running.leds("CD")
+    edge = lambda led: running.pixels(*[v for row in range(2, 8) for v in (led.left, led.top + row)])
+    dark = "000000 " * 5 + "000000"
+    cue = "000000 FFFFFF " * 2 + "000000 FFFFFF"
+    focused = lambda: [line.split(" ", 1)[1].split("|")[0] for line in lane.helper("acc", "Blinkbar").split("\n")
+                       if int(line.split("|")[4], 16) & 4]  # STATE_SYSTEM_FOCUSED
+    lane.screen.click(*led_c.middle)  # the bar active, as a click makes it
+    lane.settle()
+    assert (focused(), edge(led_c)) == ([], dark), "a click: no LED focused yet, no cue"
+    for keys, want, cues in (("Tab", "C:", (cue, dark)), ("Tab", "D: no drive", (dark, cue)),
+                             ("shift+Tab", "C:", (cue, dark))):
+        lane.screen.key(keys)
+        wait_until(focused, [want], name=f"{keys}: the focus on {want}")
+        wait_until(lambda: (edge(led_c), edge(led_d)), cues, 3, f"{keys}: the cue drawn on {want} alone")
+    lane.screen.key("Menu")
+    running.menu_is("open")
+    assert lane.helper("menu-place") == f"menu {led_c.left},{led_c.top + led_c.size} focus {led_c.left},{led_c.top + led_c.size}", \
+        "the menu key opens the menu at the focused LED"
+    lane.screen.key("Escape")
+    running.menu_is("closed")
+    for key in ("Return", "space"):
+        lane.screen.click(*led_d.middle)  # back from the folder's window: the focus where it was
+        lane.screen.key(key)
+        opens_c(lane, f"{key} on the focused C opens its root folder")
+
     planted_ran = (running.dir / "uninstall-record.txt").exists()
     shutil.copy(HELPERS / "wininfo.exe", running.dir / "bare.exe")  # the positive control
     lane.run([running.dir / "bare.exe", "start", "explorer.exe C:\\"])

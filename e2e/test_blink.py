@@ -13,6 +13,7 @@ from harness import (HELPERS, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK
 
 DARK, WRITING, READING, BOTH = "000000 000000", "000000 FF2626", "00D800 000000", "00D800 FF2626"
 PLANTED = "winmm,winspool.drv=n,b"
+ROOM = r"[0-9]+(,[0-9]+)? [KMGT]B free of [0-9]+(,[0-9]+)? [KMGT]B"  # the room on the drive, in the tip
 
 
 @pytest.fixture
@@ -70,17 +71,30 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
         "Z switched: the button's left edge is still the button's"
 
     # A locked session: no timer and no raised timer resolution until the unlock (only the poll
-    # counts: a rescan every 100000 s is beyond any timer's period).
-    monitoring = timer_state(b)
-    b.traffic(E="no drive", F="no drive")
-    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
-    locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
-    b.traffic(D="writing", E="no drive", F="no drive")
-    holds(d, DARK, 0.6, "locked: D stays dark while it writes")
-    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
-    wait_until(d, WRITING, 3, "unlocked: D lights at once")
-    assert (monitoring, locked, timer_state(b)) == ("raised 1, timers 1", "raised 0, timers 0", "raised 1, timers 1"), \
-        "the resolution raised and the poll running; locked: neither; unlocked: both again"
+    # counts: a rescan every 100000 s is beyond any timer's period). The pointer rests on the bar,
+    # an LED's tip shown, then on the minimize button: locked, the tip closes and the bar's thread
+    # takes no message at all (the tooltips check the pointer while it rests on a tool); unlocked,
+    # no tip comes back until the pointer moves.
+    for rest, name in ((lambda: b.hover("D"), "an LED"), (lambda: b.hover_button(), "the minimize button")):
+        monitoring = timer_state(b)
+        b.traffic(E="no drive", F="no drive")
+        rest()
+        b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
+        locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
+        wait_until(b.tip_shown, 0, 3, f"locked, the pointer on {name}: the tip closed")
+        (b.dir / "wininfo-count.txt").unlink(missing_ok=True)
+        b.traffic(D="writing", E="no drive", F="no drive")
+        lane.helper("count-events", "Blinkbar", 2)
+        taken = (b.dir / "wininfo-count.txt").read_text().strip()
+        holds(d, DARK, 0.3, "locked: D stays dark while it writes")
+        b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
+        wait_until(d, WRITING, 3, "unlocked: D lights at once")
+        assert (monitoring, locked, timer_state(b), taken) == \
+            ("raised 1, timers 1", "raised 0, timers 0", "raised 1, timers 1", "0"), \
+            f"the resolution raised and the poll running; locked with the pointer on {name}: neither, and " \
+            "no message in 2 s; unlocked: both again"
+        holds(b.tip_shown, 0, 1, f"unlocked, the pointer still on {name}: no tip until it moves")
+        lane.screen.move(600, 400)
 
     # A drive that comes while the program runs lights once Windows announces it.
     b.traffic(E="reading", F="reading")  # but their letters named no drive at the scan
@@ -105,13 +119,13 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
     b.hover("C")
     lane.screen.screenshot(case / "tooltip-writing.png")
     wait_until(b.tip, re.compile(r"^C:.*\|Read: 0 B/s, 0 ops/s\|Write: [0-9]+,[0-9] [KM]B/s, [1-9][0-9]* ops/s\|"
-                                 r"Busy 50 %\|peak 1,0 MB/s$"), 8,
-               "the tip shows C writing, busy half the time (the test build's clock), with a decimal comma")
+                                 r"Busy 50 %\|" + ROOM + r"\|peak 1,0 MB/s$"), 8,
+               "the tip shows C writing, busy half the time (the test build's clock), the room on it, with a decimal comma")
     wait_until(chart, "FF2626 000000 000000 000000", name="the chart: the newest second written, the oldest empty")
     assert b.tip("auto-pop") == "32767", "the tip stays while the pointer rests: the longest auto-pop delay"
     b.traffic(C="reading", E="no drive", F="no drive")  # now C reads instead: the text follows within about a second
     wait_until(b.tip, re.compile(r"^C:.*\|Read: [0-9]+,[0-9] KB/s, [1-9][0-9]* ops/s\|Write: 0 B/s, 0 ops/s\|"
-                                 r"Busy 50 %\|peak 1,0 MB/s$"), 8, "the tip, still shown, follows the rates")
+                                 r"Busy 50 %\|" + ROOM + r"\|peak 1,0 MB/s$"), 8, "the tip, still shown, follows the rates")
     wait_until(chart, "000000 00D800 000000 000000", name="the chart follows: the newest second read, scaled to the written peak")
     lane.screen.screenshot(case / "tooltip-reading.png")
 
@@ -172,6 +186,18 @@ def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, ca
     b.traffic(C="fast", E="no drive", F="no drive")  # 2000 reads a second of 0.4 ms, 500 writes of 1.2 ms
     wait_until(b.tip, re.compile(r"\|Read: 7,8 MB/s, [0-9]+ ops/s, 0,4 ms\|Write: 3[12],[0-9] MB/s, [0-9]+ ops/s, 1,2 ms\|"
                                  r"Busy 50 %, queue 1,[345]\|"), 8, "a fast drive: tenths of a millisecond, a short queue")
+
+    # The room: no line for a drive that is not ready, and a drive slow to tell it (the test build
+    # answers after 5 s) holds nothing up: the tip comes without the line and takes it later.
+    for letter_z, want, name in (("not ready", r"^Z:.*\|Busy 0 %$", "a drive that is not ready: no room line"),
+                                 ("slow to tell its room", r"^Z:.*\|Busy 0 %$", "a drive slow to tell its room: the tip at once, without it"),
+                                 (None, r"^Z:.*\|Busy 0 %\|" + ROOM + "$", "the room's line comes into the shown tip")):
+        if letter_z:
+            lane.screen.move(600, 400)
+            wait_until(b.tip_shown, 0, 3, "the tip closed")
+            b.traffic(Z=letter_z, E="no drive", F="no drive")
+            b.hover("Z")
+        wait_until(b.tip, re.compile(want), 8, name)
     lane.screen.move(600, 400)
 
 

@@ -3,6 +3,7 @@
 #include <dbt.h>
 
 #include "app/app_state.h"
+#include "display/led_accessible_win.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 
@@ -30,6 +31,7 @@ bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // The unit mask counts from A; the slots from C.
                 const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
                 const uint32_t slots = volume->dbcv_unitmask >> 2;
+                NoteLedNamesChanged(slots);
                 if (wParam == DBT_DEVICEARRIVAL)
                     NoteVolumesArrived(slots);
                 else

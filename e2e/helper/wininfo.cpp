@@ -32,6 +32,10 @@
 //   wininfo menu-state      "open" while a popup menu shows, else "closed"
 //   wininfo shell           "answers" where the desktop shell serves its windows (ShellWindows
 //                           with the desktop in it), as for a signed-in user; else "no shell"
+//   wininfo acc TITLE [LETTER]  each child of the window as a screen reader finds it (the window's
+//                           client object, its children, and each child window's own client
+//                           object): "id=N name|description|value|role|state|default action";
+//                           LETTER: then the default action of the LED whose name begins "LETTER:"
 //   wininfo serve           answers the commands above, one a line on standard input with its
 //                           arguments split by tabs, each answer ending in a line "\x1f" TOKEN
 //                           RC (TOKEN the request's first field): one Wine start for a whole suite
@@ -42,6 +46,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -619,7 +624,77 @@ int Key(const char* path) {
     return 0;
 }
 
+std::string Said(HRESULT answer, BSTR text) {
+    if (answer == S_FALSE || (SUCCEEDED(answer) && !text)) return std::string();
+    if (FAILED(answer)) return "error " + std::to_string(static_cast<unsigned long>(answer));
+    char out[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out - 1, nullptr, nullptr);
+    SysFreeString(text);
+    return out;
+}
+
+int Accessible(const char* title, const char* act) {
+    HWND window = WindowTitled(title);
+    if (!window) return NoWindow(title);
+    CoInitialize(nullptr);
+    IAccessible* client = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+                                          reinterpret_cast<void**>(&client))))
+        return Failed("AccessibleObjectFromWindow");
+    long count = 0;
+    client->get_accChildCount(&count);
+    VARIANT children[64];
+    long got = 0;
+    if (FAILED(AccessibleChildren(client, 0, count < 64 ? count : 64, children, &got)))
+        return Failed("AccessibleChildren");
+    bool acted = false;
+    for (long i = 0; i < got; ++i) {
+        HWND child = nullptr;
+        if (children[i].vt == VT_DISPATCH && children[i].pdispVal) {
+            IAccessible* object = nullptr;
+            if (SUCCEEDED(children[i].pdispVal->QueryInterface(
+                    IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+                WindowFromAccessibleObject(object, &child);
+                object->Release();
+            }
+            children[i].pdispVal->Release();
+        }
+        IAccessible* led = nullptr;
+        if (!child || FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, IID_IAccessible,
+                                                        reinterpret_cast<void**>(&led))))
+            continue;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text[4] = {};
+        const HRESULT answers[4] = {
+            led->get_accName(self, &text[0]), led->get_accDescription(self, &text[1]),
+            led->get_accValue(self, &text[2]), led->get_accDefaultAction(self, &text[3])};
+        const std::string name = Said(answers[0], text[0]), description = Said(answers[1], text[1]),
+                          value = Said(answers[2], text[2]), action = Said(answers[3], text[3]);
+        VARIANT role{}, state{};
+        led->get_accRole(self, &role);
+        led->get_accState(self, &state);
+        std::printf("id=%d %s|%s|%s|%ld|0x%lx|%s\n", GetDlgCtrlID(child), name.c_str(),
+                    description.c_str(), value.c_str(), role.vt == VT_I4 ? role.lVal : -1,
+                    state.vt == VT_I4 ? state.lVal : -1L, action.c_str());
+        if (act && name.size() >= 2 && name[0] == act[0] && name[1] == ':') {
+            if (FAILED(led->accDoDefaultAction(self))) return Failed("accDoDefaultAction");
+            acted = true;
+        }
+        led->Release();
+    }
+    client->Release();
+    if (act && !acted) {
+        std::printf("no child named \"%s:...\"\n", act);
+        return 1;
+    }
+    return 0;
+}
+
 int Run(int argc, char** argv) {
+    if (argc >= 3 && !std::strcmp(argv[1], "acc"))
+        return Accessible(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "menu")) return Menu();
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return !EnumWindows(ListOne, 0);

@@ -1,10 +1,10 @@
 // Disk counters for the end-to-end test build, steered from outside the process: "traffic.txt"
 // beside the program holds one character per letter C..Z ('0' quiet, '1' reading, '2' writing,
 // '3' both, '4' both on every other query, so that its LED switches on every tick, '5' writing
-// 8 GB/s and '6' writing 5 GB/s, '9' quiet and not ready (its room cannot be read), 'S' quiet
-// and its room answered only after 3 s, as a sleeping disk or a lost server's, as the fastest
-// drives do, '7' a slow disk reading and writing (each read takes 25 ms, each write 120 ms), '8' a
-// fast one (2000 reads a second of 0.4 ms, 500 writes of 1.2 ms), '-' no such volume: its letter
+// 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '7' a slow disk reading and writing
+// (each read takes 25 ms, each write 120 ms), '8' a fast one (2000 reads a second of 0.4 ms, 500
+// writes of 1.2 ms), '9' quiet and not ready (its room cannot be read), 'S' quiet and its room
+// told only after 5 s, as a sleeping disk's or a lost server's, '-' no such volume: its letter
 // names no drive at the next scan). Only '7' and '8' report response times, each operation adding
 // exactly its own. As on a real drive, bytes, operations and the drive's clock move with the time
 // that passes, asked or not, so a stop of monitoring or a slow tick shows as it would on Windows;
@@ -164,7 +164,7 @@ bool QueryVolumeSpace(const wchar_t* root, uint64_t* freeBytes, uint64_t* totalB
         char traffic[24];
         ReadTraffic(path, traffic);
         if (traffic[letter - L'C'] == '9') return false;
-        if (traffic[letter - L'C'] == 'S') Sleep(3000);
+        if (traffic[letter - L'C'] == 'S') Sleep(5000);
     }
     ULARGE_INTEGER available{}, total{};
     if (!GetDiskFreeSpaceExW(root, &available, &total, nullptr)) return false;
