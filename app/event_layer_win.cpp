@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/event_layer.h"
 #include "app/event_layer_win.h"
+#include "app/led_accessible_win.h"
 #include "app/newer_windows.h"
 #include "app/numbering.h"
 #include "app/scale_change_win.h"
@@ -13,7 +14,6 @@
 #include "app/tray_mode.h"
 #include "app/win_handles.h"
 #include "display/drive_tips_win.h"
-#include "display/led_accessible_win.h"
 #include "display/led_controls_win.h"
 #include "monitor/monitor_messages_win.h"
 

@@ -166,3 +166,10 @@ void ShowLedFocusCue(bool shown) {
     gCueShown = shown;
     if (gFocusSlot && gControls[gFocusSlot]) InvalidateRect(gControls[gFocusSlot], nullptr, FALSE);
 }
+
+void NoteLedNamesChanged(unsigned slots) {
+    for (int slot = Num::FirstLedControl; slot <= Num::LastLedControl; ++slot) {
+        if (slots & (1u << (slot - 1)))
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, LedControl(slot), OBJID_CLIENT, CHILDID_SELF);
+    }
+}

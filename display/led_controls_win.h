@@ -20,3 +20,6 @@ void KeepOutOfLedPaint(const RECT& area);
 
 // The focus cue on the LED with the keyboard focus, shown once the keyboard moved it.
 void ShowLedFocusCue(bool shown);
+// Tells screen readers that the names of these slots' LEDs (bit s - 1 for slot s) changed: a
+// drive came or went.
+void NoteLedNamesChanged(unsigned slots);

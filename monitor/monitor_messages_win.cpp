@@ -3,7 +3,7 @@
 #include <dbt.h>
 
 #include "app/app_state.h"
-#include "display/led_accessible_win.h"
+#include "display/led_controls_win.h"
 #include "monitor/activity_poller.h"
 #include "monitor/drive_scan.h"
 

@@ -58,6 +58,17 @@ TEST(DriveTips, UnitsAndTexts) {
     EXPECT_EQ(FormatDriveTip('C', roomy, DriveRates{RateStatus::Measuring}, 0, ","),
               "C: System (NTFS)\nfixed drive\nmeasuring...\n12,2 GB free of 476 GB")
         << "the room below the figures";
+    // What a screen reader hears: the name without the file system, the kind, the figures.
+    const std::string tip =
+        FormatDriveTip('C', roomy, DriveRates{RateStatus::Known, 0, 1048580, 0, 40, 37});
+    EXPECT_EQ(TipPart(tip, TipName), "C: System");
+    EXPECT_EQ(TipPart(tip, TipKind), "fixed drive");
+    EXPECT_EQ(TipPart(tip, TipFigures),
+              "Read: 0 B/s, 0 ops/s; Write: 1.0 MB/s, 40 ops/s; Busy 37 %; 12.2 GB free of 476 GB");
+    EXPECT_EQ(TipPart("C: Data (old) (NTFS)\nfixed drive", TipName), "C: Data (old)");
+    EXPECT_EQ(TipPart("Q: no drive", TipName), "Q: no drive");
+    EXPECT_EQ(TipPart("Q: no drive", TipKind) + TipPart("Q: no drive", TipFigures), "");
+    EXPECT_EQ(TipPart("N:\nunknown drive", TipFigures), "") << "no figures line at all";
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "", ""},
                              DriveRates{RateStatus::Known, 1536, 8ull << 30, 1, 20}, 8ull << 30,
                              ","),

@@ -1,6 +1,6 @@
 // An LED's accessible object on oleacc, looked up from the system folder when a screen reader
 // first asks (nothing of it is loaded otherwise).
-#include "display/led_accessible_win.h"
+#include "app/led_accessible_win.h"
 
 #include <oleacc.h>
 
@@ -193,12 +193,4 @@ bool AnswerLedAccessibility(HWND control, WPARAM wParam, LPARAM lParam, LRESULT*
     *result = oleacc.Lresult(__uuidof(IAccessible), wParam, led);
     led->Release(); // the answer holds its own reference
     return true;
-}
-
-void NoteLedNamesChanged(unsigned slots) {
-    for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
-        if (slots & (1u << (slot - 1)))
-            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, GetDlgItem(AppState.WindowHandle, slot),
-                           OBJID_CLIENT, CHILDID_SELF);
-    }
 }

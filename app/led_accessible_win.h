@@ -9,5 +9,3 @@
 // (asked when read, never per tick), and "Open" as the default action, which opens the drive as a
 // double-click does.
 bool AnswerLedAccessibility(HWND control, WPARAM wParam, LPARAM lParam, LRESULT* result);
-// Tells screen readers that the names of these slots' LEDs changed (a drive came or went).
-void NoteLedNamesChanged(unsigned slots);
