@@ -471,14 +471,15 @@ class Lane:
         m = re.search(r" pid=(\d+) visible=1 class=BlinkbarBar ", self.helper("list"))
         return m.group(1) if m else None
 
-    def hold(self, what, target, seconds):
-        """From the background: holds a file (hold|hold-read) or keeps the thread of a bar's
-        process (its Windows id) busy; the holder and what it said once in place."""
+    def hold(self, what, target, seconds, *more):
+        """From the background: holds a file (hold|hold-read), keeps the thread of a bar's
+        process (its Windows id) busy, or listens to what a window's process tells screen readers
+        (winevents, a title); the holder and what it said once in place."""
         out = self.work / "hold.out"
         out.unlink(missing_ok=True)
-        proc = self.launch([HELPERS / "wininfo.exe", what, target, seconds], log=out)
+        proc = self.launch([HELPERS / "wininfo.exe", what, target, seconds, *more], log=out)
         said = lambda: out.read_bytes().decode().replace("\r", "").strip() if out.exists() else ""
-        wait_until(said, re.compile("held|busy"), 5, f"{what} in place")
+        wait_until(said, re.compile("held|busy|listening"), 5, f"{what} in place")
         return proc, said()
 
     def settle(self, report=False):

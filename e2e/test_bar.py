@@ -7,7 +7,7 @@ import shutil
 
 import pytest
 
-from harness import ENDSESSION_CLOSEAPP, HELPERS, LETTERS, WM_ENDSESSION, holds, menu_as_read, opens_c, wait_until
+from harness import ENDSESSION_CLOSEAPP, HELPERS, LETTERS, SLOW, WM_ENDSESSION, holds, menu_as_read, opens_c, wait_until
 
 MENU_SHOWN = menu_as_read(checked=["Set Drive Icon Size 1"])
 FOCUSABLE, INVISIBLE = 0x100000, 0x8000  # STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_INVISIBLE
@@ -119,11 +119,15 @@ def test_the_drive_opens_by_a_double_click_the_keyboard_and_a_screen_reader_and_
     lane.screen.click(*led_c.middle)  # the bar active, as a click makes it
     lane.settle()
     assert (focused(), edge(led_c)) == ([], dark), "a click: no LED focused yet, no cue"
+    listener, _ = lane.hold("winevents", "Blinkbar", 30, 3)  # what a screen reader hears meanwhile
     for keys, want, cues in (("Tab", "C:", (cue, dark)), ("Tab", "D: no drive", (dark, cue)),
                              ("shift+Tab", "C:", (cue, dark))):
         lane.screen.key(keys)
         wait_until(focused, [want], name=f"{keys}: the focus on {want}")
         wait_until(lambda: (edge(led_c), edge(led_d)), cues, 3, f"{keys}: the cue drawn on {want} alone")
+    listener.wait(10 * SLOW)
+    assert (lane.work / "hold.out").read_text().replace("\r", "").split("\n")[1:4] == ["focus id=1", "focus id=2", "focus id=1"], \
+        "a screen reader is told of each move of the focus"
     lane.screen.key("Menu")
     running.menu_is("open")
     assert lane.helper("menu-place") == f"menu {led_c.left},{led_c.top + led_c.size} focus {led_c.left},{led_c.top + led_c.size}", \

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import (HELPERS, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
+from harness import (HELPERS, SLOW, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
                      wait_until)
 
 DARK, WRITING, READING, BOTH = "000000 000000", "000000 FF2626", "00D800 000000", "00D800 FF2626"
@@ -100,8 +100,11 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     b.traffic(E="reading", F="reading")  # but their letters named no drive at the scan
     wait_until(d, DARK, 3, "D quiet")
     holds(lambda: b.pixels(*e.upper), "000000", 0.6, "E not yet announced: dark, not asked")
+    listener, _ = lane.hold("winevents", "Blinkbar", 30, 1)
     lane.helper("volume-arrival", "Blinkbar", "E")
     wait_until(lambda: b.pixels(*e.upper, *e.lower), READING, 3, "E announced: its upper half in the read colour")
+    listener.wait(10 * SLOW)
+    assert (lane.work / "hold.out").read_text().replace("\r", "").split("\n")[1] == "name id=3", "a screen reader is told E's name changed"
     holds(lambda: b.pixels(*f.upper), "000000", 0.5, "F, never announced, dark: no rescan lit E")
 
 

@@ -36,6 +36,9 @@
 //                           client object, its children, and each child window's own client
 //                           object): "id=N name|description|value|role|state|default action";
 //                           LETTER: then the default action of the LED whose name begins "LETTER:"
+//   wininfo winevents TITLE SECONDS COUNT  "listening", then for SECONDS, or until COUNT have
+//                           come, the focus and name changes that window's process tells screen
+//                           readers of: "focus id=N" or "name id=N" (N the control's number)
 //   wininfo serve           answers the commands above, one a line on standard input with its
 //                           arguments split by tabs, each answer ending in a line "\x1f" TOKEN
 //                           RC (TOKEN the request's first field): one Wine start for a whole suite
@@ -320,8 +323,16 @@ HWND FindBar(const char* title) {
 // modal loop it opened is running; and input comes out after posted messages, so a mark taken
 // while keys or clicks wait says nothing yet, and the next one is posted (the hook decides).
 int Settle(bool report) {
-    HANDLE taken = CreateEventA(nullptr, FALSE, FALSE, "WininfoMarkTaken");
-    HANDLE seen = CreateEventA(nullptr, FALSE, FALSE, "WininfoMarkSeen");
+    // Events of this settle's own, named by a number its marks carry: a hook left in a thread
+    // by an earlier settle (Wine removes another thread's hook lazily) answers only its own.
+    static unsigned settles = 0;
+    const unsigned nonce =
+        (GetTickCount() << 4 ^ GetCurrentProcessId() << 12 ^ ++settles) & 0x3FFFFFFF;
+    char name[2][48];
+    std::snprintf(name[0], sizeof name[0], "WininfoMarkTaken%x", nonce);
+    std::snprintf(name[1], sizeof name[1], "WininfoMarkSeen%x", nonce);
+    HANDLE taken = CreateEventA(nullptr, FALSE, FALSE, name[0]);
+    HANDLE seen = CreateEventA(nullptr, FALSE, FALSE, name[1]);
     const UINT mark = RegisterWindowMessageA("WininfoMark");
     // The bars first: the search cannot go on from a window that went while it was settled.
     HWND bars[16] = {};
@@ -339,7 +350,8 @@ int Settle(bool report) {
         const DWORD most = Waited(5000);
         for (WPARAM n = 0; hook && !settled && GetTickCount() - start < most; ++n) {
             ResetEvent(seen);
-            if (!PostMessageA(w, mark, n, report)) break;
+            if (!PostMessageA(w, mark, n, static_cast<LPARAM>(nonce << 1 | (report ? 1 : 0))))
+                break;
             HANDLE either[2] = {taken, seen};
             const DWORD spent = GetTickCount() - start;
             const DWORD woke =
@@ -692,7 +704,44 @@ int Accessible(const char* title, const char* act) {
     return 0;
 }
 
+int gWinEvents = 0;
+
+void CALLBACK PrintWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD,
+                            DWORD) {
+    if (object != OBJID_CLIENT || !window) return;
+    ++gWinEvents;
+    std::printf("%s id=%d\n", event == EVENT_OBJECT_FOCUS ? "focus" : "name", GetDlgCtrlID(window));
+    std::fflush(stdout);
+}
+
+int WinEvents(const char* title, int seconds, int count) {
+    HWND window = WindowTitled(title);
+    if (!window) return NoWindow(title);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HWINEVENTHOOK hooks[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const DWORD event = i ? EVENT_OBJECT_NAMECHANGE : EVENT_OBJECT_FOCUS;
+        hooks[i] =
+            SetWinEventHook(event, event, nullptr, PrintWinEvent, pid, 0, WINEVENT_OUTOFCONTEXT);
+        if (!hooks[i]) return Failed("SetWinEventHook");
+    }
+    std::printf("listening\n");
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + Waited(static_cast<DWORD>(seconds) * 1000);
+    for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0 && gWinEvents < count;
+         now = GetTickCount()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    for (HWINEVENTHOOK hook : hooks) UnhookWinEvent(hook);
+    return 0;
+}
+
 int Run(int argc, char** argv) {
+    if (argc >= 5 && !std::strcmp(argv[1], "winevents"))
+        return WinEvents(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 3 && !std::strcmp(argv[1], "acc"))
         return Accessible(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);

@@ -116,7 +116,8 @@ bool InputQueued() {
 // GetMessage takes posted messages before input, so a mark can overtake keys and clicks still
 // queued: only a mark taken with no input left says that the thread has taken, and handled,
 // everything sent before it (it is back in its message wait). Whether input was queued at the
-// first mark goes beside the program ("wininfo-settle.txt") where the marks ask for it (lParam):
+// first mark goes beside the program ("wininfo-settle.txt") where the marks ask for it (lParam's
+// lowest bit):
 // the tests' positive control of that order.
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     WininfoMarkHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -125,21 +126,26 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         taken->message == RegisterWindowMessageA("WininfoMark")) {
         const bool input = InputQueued();
         if (taken->wParam == 0) gInputAtFirstMark = input;
-        if (HANDLE seen = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkSeen")) {
+        // The settle's own events: the number in lParam above its lowest bit names them.
+        const unsigned nonce = static_cast<unsigned>(taken->lParam) >> 1;
+        char name[2][48];
+        std::snprintf(name[0], sizeof name[0], "WininfoMarkTaken%x", nonce);
+        std::snprintf(name[1], sizeof name[1], "WininfoMarkSeen%x", nonce);
+        if (HANDLE seen = OpenEventA(EVENT_MODIFY_STATE, FALSE, name[1])) {
             SetEvent(seen);
             CloseHandle(seen);
         }
         char path[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, path, MAX_PATH);
         if (char* slash = std::strrchr(path, '\\')) std::strcpy(slash + 1, "wininfo-settle.txt");
-        FILE* out = !input && taken->lParam ? std::fopen(path, "w") : nullptr;
+        FILE* out = !input && (taken->lParam & 1) ? std::fopen(path, "w") : nullptr;
         if (out) {
             std::fprintf(out, "input-at-first-mark=%d marks=%u\n", gInputAtFirstMark ? 1 : 0,
                          static_cast<unsigned>(taken->wParam) + 1);
             std::fclose(out);
         }
         if (!input) {
-            if (HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, "WininfoMarkTaken")) {
+            if (HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, name[0])) {
                 SetEvent(done);
                 CloseHandle(done);
             }
