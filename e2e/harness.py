@@ -369,6 +369,8 @@ class Lane:
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
         self.x = self._start_x(server_args, first_display)
+        if name == "monitors":  # before any Wine program: each takes the monitors as it finds them
+            self._two_monitors()
         # Makes the prefix when it is new. The prefix's server ends when its last program does:
         # one kept up (wineserver -p) made the test command no quicker, loaded or not.
         subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
@@ -376,8 +378,6 @@ class Lane:
         self.screen = Screen(self.env["DISPLAY"])
         self.helper = Helper(self)
         self._desktop_shell()
-        if name == "monitors":
-            self._two_monitors()
 
     def _desktop_shell(self):
         """A desktop shell that starts programs as the signed-in user, as Windows always has one

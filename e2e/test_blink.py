@@ -11,6 +11,7 @@ import pytest
 from harness import (HELPERS, SLOW, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
                      wait_until)
 
+LANE = "stress"  # beside the main lane, which would otherwise be the test command's longest
 DARK, WRITING, READING, BOTH = "000000 000000", "000000 FF2626", "00D800 000000", "00D800 FF2626"
 PLANTED = "winmm,winspool.drv=n,b"
 ROOM = r"[0-9]+(,[0-9]+)? [KMGT]B free of [0-9]+(,[0-9]+)? [KMGT]B"  # the room on the drive, in the tip

@@ -14,7 +14,7 @@ BOTH = "monitor rect=0,0,1024,768 primary=1\nmonitor rect=1024,0,1024,768 primar
 
 def test_a_bar_on_the_second_monitor(lane, bar):
     monitors = lambda: lane.helper("monitors")
-    assert monitors() == BOTH, "Windows sees two monitors side by side"
+    wait_until(monitors, BOTH, name="Windows sees two monitors side by side")
     b = bar("[Settings]\r\nWinX=1500\r\nWinY=100\r\n").start()
     wait_until(b.geometry, "1500,100 431x18", name="saved on the second monitor: starts there")
     saved_place = lambda: (b.ini("WinX"), b.ini("WinY"))
