@@ -122,7 +122,6 @@ void CloseBarWindow() {
 void StartProgram() {
     RestrictLibrarySearch(); // before anything could load a library
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    TimerService::Open();
 
     gInstanceMutex.reset(CreateMutexA(nullptr, FALSE, kMutexName));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -141,6 +140,9 @@ void StartProgram() {
     BuildBar(instance);
     CreateMinimizeButton();
 
+    // After the bar shows: the timers' library (winmm, and what Wine's brings with it) is no
+    // part of the first sight of the bar.
+    TimerService::Open();
     StartMonitoring();
     WatchSession(AppState.WindowHandle);
     ScanFixedDrives(); // on this thread the hand-over runs at once
