@@ -191,9 +191,8 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         const BOOL previous = LOWORD(wParam) == CommandFocusPrevious;
         HWND focus = GetFocus();
         if (focus && GetParent(focus) != window) focus = nullptr; // the window itself: from the end
-        // The keyboard is in use: focus cues show from now on.
+        // The keyboard is in use: focus cues show from now on (Windows tells every control).
         SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        ShowLedFocusCue(true);
         if (HWND next = GetNextDlgTabItem(window, focus, previous)) SetFocus(next);
         return 0;
     }

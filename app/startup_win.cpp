@@ -95,6 +95,8 @@ void CreateLedControls(HINSTANCE instance) {
         SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(ImageBitmap(LedImageNumber(slot, LedIdle))));
     }
+    // No focus cue until the keyboard is used (a plain window starts with every cue shown).
+    SendMessageA(AppState.WindowHandle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 void BuildBar(HINSTANCE instance) {

@@ -24,10 +24,8 @@ uint32_t gUnpainted = 0;
 bool gBatch = false;
 // In bar coordinates; the bar has no WS_CLIPCHILDREN, which would clip the LEDs themselves.
 RECT gKeptOut{};
-// The LED with the keyboard focus (0: none), and whether its cue shows: only once the keyboard
-// has been used, as Windows' own controls do (the WM_UPDATEUISTATE convention).
+// The LED with the keyboard focus (0: none).
 int gFocusSlot = 0;
-bool gCueShown = false;
 
 // Straight from the DIB section's memory: selecting the bitmap into a device context costs more
 // than the copy itself.
@@ -51,10 +49,13 @@ int SlotOf(HWND control) {
     return id >= Num::FirstLedControl && id <= Num::LastLedControl ? id : 0;
 }
 
-// The image at x, y, and the focus cue over it where it belongs.
+// The image at x, y, and the focus cue over it where it belongs: only once the keyboard has been
+// used, as Windows' own controls draw it (the keyboard cues' state of WM_UPDATEUISTATE).
 void PaintLed(HDC target, int x, int y, int slot) {
     CopyImage(target, x, y, gShown[slot]);
-    if (slot != gFocusSlot || !gCueShown) return;
+    if (slot != gFocusSlot || !gControls[slot] ||
+        (SendMessageA(gControls[slot], WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        return;
     RECT cue{x, y, x + AppState.IconPixels, y + AppState.IconPixels};
     DrawFocusRect(target, &cue);
 }
@@ -105,8 +106,8 @@ bool HandleLedControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM l
         gFocusSlot = message == WM_SETFOCUS ? SlotOf(control) : 0;
         InvalidateRect(control, nullptr, FALSE);
         return false;
-    case WM_UPDATEUISTATE:
-        if (HIWORD(wParam) & UISF_HIDEFOCUS) ShowLedFocusCue(LOWORD(wParam) == UIS_CLEAR);
+    case WM_UPDATEUISTATE: // the default procedure keeps the new state; the cue follows it
+        if (SlotOf(control) == gFocusSlot) InvalidateRect(control, nullptr, FALSE);
         return false;
     case WM_ERASEBKGND:
         *result = 1; // the image covers the whole control
@@ -159,12 +160,6 @@ void EndLedImages() {
         PaintLed(dc.get(), gPlace[slot].x, gPlace[slot].y, slot);
     }
     gUnpainted = 0;
-}
-
-void ShowLedFocusCue(bool shown) {
-    if (shown == gCueShown) return;
-    gCueShown = shown;
-    if (gFocusSlot && gControls[gFocusSlot]) InvalidateRect(gControls[gFocusSlot], nullptr, FALSE);
 }
 
 void NoteLedNamesChanged(unsigned slots) {

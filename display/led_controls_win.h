@@ -18,8 +18,6 @@ HWND LedControl(int slot);
 // separator column, and the bar's device context would draw over it. An empty rectangle: none.
 void KeepOutOfLedPaint(const RECT& area);
 
-// The focus cue on the LED with the keyboard focus, shown once the keyboard moved it.
-void ShowLedFocusCue(bool shown);
 // Tells screen readers that the names of these slots' LEDs (bit s - 1 for slot s) changed: a
 // drive came or went.
 void NoteLedNamesChanged(unsigned slots);

@@ -685,21 +685,14 @@ class Bar:
     def tip_shown(self):
         return self.helper("list").count("visible=1 class=tooltips_class32")
 
-    def hover(self, letter):
-        """The pointer comes to rest over an LED: two moves, as a hand makes them."""
-        x, y = self.led(letter).middle
+    def hover(self, letter=None):
+        """The pointer comes to rest over an LED (over the minimize button without a letter): two
+        moves, as a hand makes them, a moment apart; then its tip shows."""
+        x, y = self.led(letter).middle if letter else self.minimize_button()
         self.screen.move(x - 2, y - 2)
-        time.sleep(0.3)
+        time.sleep(0.3)  # the pace of the hand, not a wait: the tip is waited for below
         self.screen.move(x, y)
         wait_until(self.tip_shown, 1, 6, "a tip shown")
-
-    def hover_button(self):
-        """The pointer comes to rest over the minimize button, until its tip shows."""
-        x, y = self.minimize_button()
-        self.screen.move(x - 1, y - 2)
-        time.sleep(0.3)
-        self.screen.move(x, y)
-        wait_until(self.tip_shown, 1, 6, "the button's tip shown")
 
     # -- the menu
     def menu_is(self, state):

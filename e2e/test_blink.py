@@ -76,10 +76,10 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     # an LED's tip shown, then on the minimize button: locked, the tip closes and the bar's thread
     # takes no message at all (the tooltips check the pointer while it rests on a tool); unlocked,
     # no tip comes back until the pointer moves.
-    for rest, name in ((lambda: b.hover("D"), "an LED"), (lambda: b.hover_button(), "the minimize button")):
+    for letter, name in (("D", "an LED"), (None, "the minimize button")):
         monitoring = timer_state(b)
         b.traffic(E="no drive", F="no drive")
-        rest()
+        b.hover(letter)
         b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
         locked = wait_until(lambda: timer_state(b), "raised 0, timers 0", 3, "locked: the timers stopped")
         wait_until(b.tip_shown, 0, 3, f"locked, the pointer on {name}: the tip closed")

@@ -66,14 +66,8 @@ NSIS_FUNCTION(Holder) {
     Call call{top, size};
     wchar_t path[kRoom];
     call.Pop(path);
-    switch (WhoHoldsProgram(path)) {
-    case Holder::Free:
-        return call.Push(L"free");
-    case Holder::InstalledBar:
-        return call.Push(L"bar");
-    case Holder::Other:
-        return call.Push(L"other");
-    }
+    static const wchar_t* const kSaid[] = {L"free", L"bar", L"other"}; // as Holder counts
+    call.Push(kSaid[static_cast<int>(WhoHoldsProgram(path))]);
 }
 
 NSIS_FUNCTION(WaitFree) {
@@ -94,14 +88,8 @@ NSIS_FUNCTION(EndBar) {
     const DWORD ms = call.PopNumber();
     HWND bar = InstalledBar(path);
     if (!bar) return call.Push(L"none");
-    switch (EndAsSessionEnds(bar, ms)) {
-    case EndAnswer::Ended:
-        return call.Push(L"ended");
-    case EndAnswer::Refused:
-        return call.Push(L"refused");
-    case EndAnswer::NoAnswer:
-        return call.Push(L"no answer");
-    }
+    static const wchar_t* const kSaid[] = {L"ended", L"refused", L"no answer"}; // as EndAnswer
+    call.Push(kSaid[static_cast<int>(EndAsSessionEnds(bar, ms))]);
 }
 
 NSIS_FUNCTION(StartAsUser) {

@@ -22,9 +22,6 @@ TEST(MainLoop, ADoubleClickOpensOnlyAShownDrive) {
     // Enter, Space or a screen reader's default action: the same rule for the same drive.
     EXPECT_TRUE(IsDriveOpenRequest(EventControl, OpenRequested, 3, drives));
     EXPECT_FALSE(IsDriveOpenRequest(EventControl, OpenRequested, 2, drives)) << "hidden";
-    EXPECT_FALSE(IsDriveOpenRequest(EventControl, DoubleClickLeft, 1, drives))
-        << "the LED's own report of a double-click: the raw message opens it";
-    EXPECT_FALSE(IsDriveOpenRequest(EventMenuCommand, OpenRequested, 1, drives));
     EXPECT_EQ(DriveRootParameter(3, "CDEFGHIJKLMNOPQRSTUVWXYZ"), "E:\\");
     EXPECT_EQ(DriveRootParameter(24, "CDEFGHIJKLMNOPQRSTUVWXYZ"), "Z:\\");
     EXPECT_EQ(LaunchCommandLine("explorer.exe", DriveRootParameter(3, "CDEFGHIJKLMNOPQRSTUVWXYZ")),

@@ -68,7 +68,6 @@ TEST(DriveTips, UnitsAndTexts) {
     EXPECT_EQ(TipPart("C: Data (old) (NTFS)\nfixed drive", TipName), "C: Data (old)");
     EXPECT_EQ(TipPart("Q: no drive", TipName), "Q: no drive");
     EXPECT_EQ(TipPart("Q: no drive", TipKind) + TipPart("Q: no drive", TipFigures), "");
-    EXPECT_EQ(TipPart("N:\nunknown drive", TipFigures), "") << "no figures line at all";
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "", ""},
                              DriveRates{RateStatus::Known, 1536, 8ull << 30, 1, 20}, 8ull << 30,
                              ","),
