@@ -14,6 +14,7 @@ fails when a figure is missing, never on a figure's size."""
 import os
 import re
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -194,6 +195,10 @@ def main():
 
 
 if __name__ == "__main__":
+    # The end of the test command's lane (SIGTERM) and Ctrl-C leave through main's clean-up, which
+    # ends the bars, the Wine server and the X server it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     main()
     if missing:
         sys.exit("figures missing: " + "; ".join(missing))

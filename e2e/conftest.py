@@ -12,7 +12,7 @@ from pathlib import Path
 import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
-from harness import EXE, Bar, Lane, end_process, end_started, started, wait_until  # noqa: E402
+from harness import EXE, Bar, Lane, end_process, end_started, saved, started, wait_until  # noqa: E402
 
 _lanes = {}
 
@@ -55,7 +55,7 @@ def module_lane(request, lanes):
 
 
 @pytest.fixture(scope="module")
-def running(request, lanes):
+def module_bar(request, lanes):
     """Where a user's path goes on, one bar for the module's cases, each case a feature of it:
     the shipped program in a folder of the module's own, with the module's SETTINGS (none
     without) and ARGUMENTS, started once and ended when the module ends."""
@@ -63,9 +63,39 @@ def running(request, lanes):
     folder = lane.work / request.module.__name__
     shutil.rmtree(folder, ignore_errors=True)
     b = Bar(lane, folder, EXE, getattr(request.module, "SETTINGS", None))
-    b.start(*getattr(request.module, "ARGUMENTS", ()))
+    b.arguments = getattr(request.module, "ARGUMENTS", ())
+    b.start(*b.arguments)
+    b.as_started = _state(b)
     yield b
     b.stop()
+
+
+def _state(b):
+    """What a case may leave changed on the module's bar: whether it runs, its place and size,
+    what Windows says of its window and button, a menu or box left open, and the settings it
+    saved last (every command that changes one saves them all), less the place, which a drag
+    changes without a save. A bar that saved only its defaults is as it started."""
+    info = b.helper("window", "Blinkbar") if b.alive() else "none"
+    seen = [b.alive(), b.geometry(), b.helper("menu-state"), b.helper("box")]
+    seen += [b.lane.field(info, "window", k) for k in ("visible", "topmost", "alpha")]
+    seen.append(b.lane.field(info, "child id=5000", "visible"))
+    text = re.sub(rb"WinX = -?\d+\r\nWinY = -?\d+\r\n", b"", b.text() or saved(0, 0))
+    return seen + [text]
+
+
+@pytest.fixture
+def running(module_bar):
+    """The module's bar as it started, for each case: one that a case before left otherwise
+    (moved, resized, locked, a menu open, ended) is started again afresh. The settings file a
+    case saved is removed, so that each case sees its own saves alone."""
+    b = module_bar
+    if (now := _state(b)) != b.as_started:
+        print(f"the module's bar started again: {now} (as started: {b.as_started})")
+        b.stop()
+        (b.dir / "Blinkbar.ini").unlink(missing_ok=True)
+        b.start(*b.arguments)
+    (b.dir / "Blinkbar.ini").unlink(missing_ok=True)
+    return b
 
 
 @pytest.fixture

@@ -116,10 +116,13 @@ def saved(x, y, locked=0, drives="1" * 24, read="00D800", write="FF2626", back="
 
 
 def opens_c(lane, name):
-    """The root folder of C, opened by a double-click, found (else the step fails with `name`)
-    and closed again."""
-    wait_until(lambda: lane.helper("list"), re.compile(r'visible=1 class=ExplorerWClass text=" \(C:\)"'), 10, name)
+    """The root folder of C opened by one request, once: its one window found (else the step fails
+    with `name`), none coming after it, and closed again, none left over for the next request."""
+    count = lambda: len(re.findall(r'visible=1 class=ExplorerWClass text=" \(C:\)"', lane.helper("list")))
+    wait_until(count, 1, 10, name)
+    holds(count, 1, 1, f"{name}: once")
     lane.helper("close", " (C:)")
+    wait_until(count, 0, 10, f"{name}: its window closed")
 
 
 def end_process(proc, grace=5):
@@ -368,16 +371,20 @@ class Lane:
         self.work.mkdir(parents=True, exist_ok=True)
         self.env = {**os.environ, "WINEPREFIX": str(prefix), "LC_ALL": "C.UTF-8",
                     "WINEDEBUG": os.environ.get("WINEDEBUG", "-all")}
-        self.x = self._start_x(server_args, first_display)
-        if name == "monitors":  # before any Wine program: each takes the monitors as it finds them
-            self._two_monitors()
-        # Makes the prefix when it is new. The prefix's server ends when its last program does:
-        # one kept up (wineserver -p) made the test command no quicker, loaded or not.
-        subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
-        self.screen = Screen(self.env["DISPLAY"])
-        self.helper = Helper(self)
-        self._desktop_shell()
+        self.x, self.keeper, self.helper = None, None, Helper(self)
+        try:  # a start that fails halfway ends what it started
+            self.x = self._start_x(server_args, first_display)
+            if name == "monitors":  # before any Wine program: each takes the monitors as it finds them
+                self._two_monitors()
+            # Makes the prefix when it is new. The prefix's server ends when its last program does:
+            # one kept up (wineserver -p) made the test command no quicker, loaded or not.
+            subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+            self.screen = Screen(self.env["DISPLAY"])
+            self._desktop_shell()
+        except BaseException:
+            self.close()
+            raise
 
     def _desktop_shell(self):
         """A desktop shell that starts programs as the signed-in user, as Windows always has one
@@ -385,6 +392,11 @@ class Lane:
         registered, for good) when it started on a loaded machine: then the prefix's server is
         ended and started again. The helper, up for the lane, keeps the server and the shell."""
         for attempt in range(3):
+            # A program for the lane's life: Wine ends its desktop a few seconds after the last
+            # program counted on it leaves, and the helper's serving process is not counted.
+            self.keeper = subprocess.Popen([WINE_RUN, str(HELPERS / "wininfo.exe"), "stay"], env=self.env,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            lasting.append(self.keeper)
             self.helper("list")  # the helper up first: the server lives as long as it does
             try:
                 wait_until(lambda: self.helper("shell"), "answers", 15, "the desktop shell answers")
@@ -393,6 +405,7 @@ class Lane:
                 print(f"lane {self.name}: the desktop shell did not answer; the Wine server started again")
                 self.helper.stop()
                 subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, check=False)
+                end_process(self.keeper, grace=2)
         raise RuntimeError(f"lane {self.name}: no desktop shell answered after three starts of the Wine server")
 
     def _two_monitors(self):
@@ -427,8 +440,11 @@ class Lane:
 
     def close(self):
         self.helper.stop()
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, check=False)
-        end_process(self.x, grace=2)
+        if self.keeper:
+            end_process(self.keeper, grace=2)
+        if self.x:
+            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, check=False)
+            end_process(self.x, grace=2)
 
     def launch(self, args, cwd=None, log=None, env=None):
         """A Windows program started in the background and remembered: ended by its id."""
@@ -741,8 +757,9 @@ class Bar:
         m = re.match(r"pid=(\d+)", out)
         return int(m.group(1)) if m else None
 
-    def post(self, message, wparam=0, lparam=0):
-        return self.helper("post", "Blinkbar", message, wparam, lparam)
+    def post(self, message, wparam=0, lparam=0, to=""):
+        """Posts to the bar, or (to="focus") to its window with the keyboard focus."""
+        return self.helper("post", "Blinkbar", message, wparam, lparam, *([to] if to else []))
 
 
 if __name__ == "__main__":
@@ -750,12 +767,14 @@ if __name__ == "__main__":
     # Windows test programs under ctest), ending both after it.
     signal.signal(signal.SIGINT, signal.default_int_handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    lane = Lane("main")
+    lane = None
     try:
+        lane = Lane("main")
         code = subprocess.run(sys.argv[1:], env=lane.env).returncode
     except KeyboardInterrupt:
         code = 130
     finally:
         end_started()
-        lane.close()
+        if lane:
+            lane.close()
     sys.exit(code)

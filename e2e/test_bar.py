@@ -7,10 +7,11 @@ import shutil
 
 import pytest
 
-from harness import ENDSESSION_CLOSEAPP, HELPERS, LETTERS, SLOW, WM_ENDSESSION, holds, menu_as_read, opens_c, wait_until
+from harness import ENDSESSION_CLOSEAPP, HELPERS, LETTERS, SLOW, WM_ENDSESSION, holds, menu_as_read, opens_c, saved, wait_until
 
 MENU_SHOWN = menu_as_read(checked=["Set Drive Icon Size 1"])
 FOCUSABLE, INVISIBLE = 0x100000, 0x8000  # STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_INVISIBLE
+WM_KEYDOWN, VK_RETURN = 0x100, 0x0D
 
 
 # Started with no settings file (the defaults) and with arguments, which it must ignore.
@@ -132,8 +133,12 @@ def test_the_drive_opens_by_a_double_click_the_keyboard_and_a_screen_reader_and_
     running.menu_is("closed")
     for key in ("Return", "space"):
         lane.screen.click(*led_d.middle)  # back from the folder's window: the focus where it was
+        lane.settle()
+        if key == "Return":  # held: Windows repeats its key-down with the previous-state bit set
+            for _ in range(3):
+                running.post(WM_KEYDOWN, VK_RETURN, 0x40000001, "focus")
         lane.screen.key(key)
-        opens_c(lane, f"{key} on the focused C opens its root folder")
+        opens_c(lane, f"{key} on the focused C opens its root folder" + " (held: once)" * (key == "Return"))
 
     planted_ran = (running.dir / "uninstall-record.txt").exists()
     shutil.copy(HELPERS / "wininfo.exe", running.dir / "bare.exe")  # the positive control
@@ -154,9 +159,18 @@ def test_a_close_request_and_an_end_of_the_session_called_off(lane, running):
 
 def test_a_second_copy_ends_at_once(lane, running):
     assert lane.run([running.exe], seconds=30, cwd=running.dir) == 0, "it ends at once with code 0"
+    lane.settle()
     assert (lane.count("Blinkbar"), running.alive()) == (1, True), "one bar only: the running one runs on"
 
 
-def test_nothing_is_saved_until_a_command_saves(running):
-    """After the start and all of the above (when run with them)."""
-    assert running.hash() == "none"
+def test_nothing_is_saved_until_a_command_saves(lane, running):
+    """A drag and the wheel change the bar and save nothing; a command that saves does."""
+    x, y = map(int, running.geometry().split()[0].split(","))
+    lane.screen.drag(*running.led("C").middle, 40, 30)
+    wait_until(running.geometry, f"{x + 40},{y + 30} 431x18", name="dragged")
+    lane.screen.click(*running.led("C").middle, button=5)
+    wait_until(running.alpha, "245", name="a notch of the wheel")
+    lane.settle()
+    assert running.hash() == "none", "neither saved anything"
+    running.pick("Save Window Position")
+    assert running.text() == saved(x + 40, y + 30, alpha=245), "the command saves both"

@@ -61,11 +61,16 @@ for side in "${sides[@]}"; do
 done
 set +m
 # Each lane leaves through its clean-up (its X server, Wine server, bars and helpers ended by
-# their ids), which is waited for, however long it takes: killed halfway, it would leave them.
+# their ids), which is waited for: killed halfway, it would leave them. A group still there after
+# a minute (a process that ignores the request) is killed whole, so that nothing hangs the run.
 end_sides() {
   for pid in "${pids[@]}"; do kill -TERM -- "-$pid" 2>/dev/null; done
+  local until=$((SECONDS + 60))
   for pid in "${pids[@]}"; do
-    while kill -0 -- "-$pid" 2>/dev/null; do sleep 0.2; done
+    while kill -0 -- "-$pid" 2>/dev/null; do
+      ((SECONDS < until)) || kill -KILL -- "-$pid" 2>/dev/null
+      sleep 0.2
+    done
   done
   exit 130
 }

@@ -16,7 +16,12 @@
 //                                         does, the whole list TIMES over; prints "pid=" the
 //                                         window's process
 //   wininfo ended PID SECONDS  waits until that process has ended, its handles closed
-//   wininfo post TITLE MESSAGE WPARAM LPARAM  posts any message (numbers in decimal or 0x hex)
+//   wininfo stay            waits until ended: Wine ends its desktop (explorer /desktop) a few
+//                           seconds after the last program counted on it leaves, and this helper's
+//                           serving process is not counted; on Windows a desktop lasts as long as
+//                           its session
+//   wininfo post TITLE MESSAGE WPARAM LPARAM [focus]  posts any message (numbers in decimal or 0x
+//                           hex); "focus": to the window with the keyboard focus on its thread
 //   wininfo hold FILE SECONDS  keeps FILE open without sharing, as another program may
 //   wininfo hold-read FILE SECONDS  keeps FILE open for reading, sharing only reading
 //   wininfo tip             the visible tooltip: the text it shows, its lines joined by "|";
@@ -370,9 +375,18 @@ int Settle(bool report) {
     return busy || !taken || !seen ? 1 : 0;
 }
 
-int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
+// To the window itself, or (toFocus) to the one with the keyboard focus on its thread, where
+// Windows puts the keys it sends.
+int Post(const char* title, UINT message, WPARAM wParam, LPARAM lParam, bool toFocus) {
     HWND w = FindBar(title);
     if (!w) return NoWindow(title);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (toFocus) {
+        GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &thread);
+        if (!thread.hwndFocus) return Failed("no window of that thread has the keyboard focus");
+        w = thread.hwndFocus;
+    }
     return PostMessageA(w, message, wParam, lParam) ? 0 : Failed("PostMessage failed");
 }
 
@@ -790,7 +804,8 @@ int Run(int argc, char** argv) {
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),
-                    static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)));
+                    static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)),
+                    argc >= 7 && !std::strcmp(argv[6], "focus"));
     if (argc >= 4 && (!std::strcmp(argv[1], "hold") || !std::strcmp(argv[1], "hold-read")))
         return Hold(argv[1], argv[2], std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "busy"))
@@ -870,5 +885,6 @@ int main(int argc, char** argv) {
     // Places in the screen's own pixels, as a DPI-aware program sees them, at any scale.
     SetProcessDPIAware();
     if (argc >= 2 && !std::strcmp(argv[1], "serve")) return Serve();
+    if (argc >= 2 && !std::strcmp(argv[1], "stay")) Sleep(INFINITE);
     return Run(argc, argv);
 }

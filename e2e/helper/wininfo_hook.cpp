@@ -41,8 +41,8 @@ void DumpMenu() {
 }
 
 // Messages the program's thread has taken out of its queue since the last reset: each one is an
-// event of its loop.
-long gRetrieved = 0;
+// event of its loop. -1 until a reset arrives, so that a count that never started reads as such.
+long gRetrieved = -1;
 
 void WriteCount() {
     char path[MAX_PATH] = {};
@@ -52,6 +52,7 @@ void WriteCount() {
         std::fprintf(out, "%ld\n", gRetrieved);
         std::fclose(out);
     }
+    gRetrieved = -1;
 }
 
 BOOL CALLBACK CountOwnWindow(HWND w, LPARAM context) {
@@ -100,7 +101,7 @@ void WriteStats() {
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     WininfoCountHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE) ++gRetrieved;
+    if (code == HC_ACTION && wParam == PM_REMOVE && gRetrieved >= 0) ++gRetrieved;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

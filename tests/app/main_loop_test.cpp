@@ -22,6 +22,8 @@ TEST(MainLoop, ADoubleClickOpensOnlyAShownDrive) {
     // Enter, Space or a screen reader's default action: the same rule for the same drive.
     EXPECT_TRUE(IsDriveOpenRequest(EventControl, OpenRequested, 3, drives));
     EXPECT_FALSE(IsDriveOpenRequest(EventControl, OpenRequested, 2, drives)) << "hidden";
+    EXPECT_FALSE(IsDriveOpenRequest(EventControl, DoubleClickLeft, 1, drives))
+        << "a double-click is one request: the LED's own report of it opens nothing more";
     EXPECT_EQ(DriveRootParameter(3, "CDEFGHIJKLMNOPQRSTUVWXYZ"), "E:\\");
     EXPECT_EQ(DriveRootParameter(24, "CDEFGHIJKLMNOPQRSTUVWXYZ"), "Z:\\");
     EXPECT_EQ(LaunchCommandLine("explorer.exe", DriveRootParameter(3, "CDEFGHIJKLMNOPQRSTUVWXYZ")),
