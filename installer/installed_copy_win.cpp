@@ -233,6 +233,11 @@ bool StartThroughShell(const wchar_t* program, int show) {
 bool RemoveFile(const wchar_t* path, DWORD ms) {
     const DWORD start = GetTickCount();
     for (;;) {
+        // Windows refuses to delete a read-only file; the installer replaces one, so the
+        // uninstaller removes one too (as NSIS's own Delete does).
+        const DWORD attributes = GetFileAttributesW(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
         DeleteFileW(path);
         if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
             const DWORD error = GetLastError();

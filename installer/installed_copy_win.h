@@ -44,5 +44,6 @@ bool StartThroughShell(const wchar_t* program, int show);
 
 // Deletes the file and waits up to `ms` until its name has gone: a handle opened with delete
 // sharing leaves the name in place, delete-pending, until it closes (Windows before 10 1903, FAT
-// volumes, Wine), and the folder cannot be removed meanwhile. True when the name is gone.
+// volumes, Wine), and the folder cannot be removed meanwhile. A read-only file is made writable
+// first. True when the name is gone.
 bool RemoveFile(const wchar_t* path, DWORD ms);

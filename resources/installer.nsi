@@ -91,7 +91,7 @@ FunctionEnd
 Function StartAsUser
   BlinkbarSetup::StartAsUser "$INSTDIR\blinkbar.exe"
   Pop $0
-  ${If} $0 != "started"
+  ${If} $0 == "no shell" ; "busy": a second Finish while the first one waits
   ${AndIfNot} ${Silent}
     MessageBox MB_OK|MB_ICONINFORMATION "${NO_SHELL_TEXT}"
   ${EndIf}

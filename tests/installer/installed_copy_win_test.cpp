@@ -102,6 +102,96 @@ TEST(InstalledCopy, OnlyAHandleRefusingWriteSharingHoldsTheFileAndAShortHoldIsWa
     DestroyWindow(owner);
 }
 
+// The installer's way with its plugin, as NSIS has it (Source/exehead/exec.c, EW_REGISTERDLL):
+// the library by GetModuleHandle, else loaded; the function called with the stack and the extra
+// parameters; FreeLibrary after the call unless the plugin registered a callback, which is told
+// NSPIM_UNLOAD (0) when the installer ends, and the library freed then.
+struct StackItem {
+    StackItem* Next;
+    wchar_t Text[1024];
+};
+using PluginCallback = UINT_PTR(__cdecl*)(int);
+struct Extra {
+    void* ExecFlags = nullptr;
+    void* ExecuteCodeSegment = nullptr;
+    void* ValidateFilename = nullptr;
+    int(__stdcall* RegisterPluginCallback)(HMODULE, PluginCallback);
+};
+struct Installer {
+    static inline HMODULE Staying = nullptr;
+    static inline PluginCallback Callback = nullptr;
+    static int __stdcall Register(HMODULE library, PluginCallback callback) {
+        if (Staying == library) return 1;
+        Staying = library;
+        Callback = callback;
+        return 0;
+    }
+    std::wstring Library = TestProgramDirectory() + L"..\\..\\BlinkbarSetup.dll";
+    HWND Wizard = nullptr;
+    std::wstring Call(const char* function, std::initializer_list<const wchar_t*> arguments) {
+        StackItem* top = nullptr;
+        for (auto it = std::rbegin(arguments); it != std::rend(arguments); ++it) {
+            auto* item = static_cast<StackItem*>(GlobalAlloc(GPTR, sizeof(StackItem)));
+            lstrcpynW(item->Text, *it, 1024);
+            item->Next = top;
+            top = item;
+        }
+        HMODULE library = GetModuleHandleW(Library.c_str());
+        if (!library) library = LoadLibraryW(Library.c_str());
+        using Function = void(__cdecl*)(HWND, int, wchar_t*, StackItem**, Extra*);
+        auto call = reinterpret_cast<Function>(
+            reinterpret_cast<void*>(GetProcAddress(library, function)));
+        if (!call) return L"no such function";
+        Extra extra{};
+        extra.RegisterPluginCallback = Register;
+        call(Wizard, 1024, nullptr, &top, &extra);
+        if (library != Staying) FreeLibrary(library);
+        std::wstring answer = top ? top->Text : L"nothing";
+        while (top) {
+            StackItem* next = top->Next;
+            GlobalFree(top);
+            top = next;
+        }
+        return answer;
+    }
+    void End() {
+        if (!Staying) return;
+        Callback(0);
+        FreeLibrary(Staying);
+        Staying = nullptr;
+    }
+};
+
+Installer gInstaller;
+std::wstring gNestedAnswer, gHeldPath;
+LRESULT CALLBACK WizardProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_APP) // a page's button clicked again while the first click's call still waits
+        gNestedAnswer = gInstaller.Call("WaitFree", {gHeldPath.c_str(), L"20000", L"", L""});
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+TEST(InstalledCopy, ACallFromInsideAWaitStartsNoSecondWaitAndThePluginStaysLoaded) {
+    WNDCLASSW wizardClass{};
+    wizardClass.lpfnWndProc = WizardProc;
+    wizardClass.lpszClassName = L"TestWizard";
+    RegisterClassW(&wizardClass);
+    gInstaller.Wizard = CreateWindowExW(0, L"TestWizard", L"wizard", WS_POPUP, 0, 0, 300, 200,
+                                        nullptr, nullptr, nullptr, nullptr);
+    const std::wstring path = gHeldPath = Fresh(L"nested.tmp");
+    LetGo letGo{};
+    UniqueKernelHandle holder = HoldFor(Open(path, FILE_SHARE_READ), 600, letGo);
+    PostMessageW(gInstaller.Wizard, WM_APP, 0, 0);
+    EXPECT_EQ(gInstaller.Call("WaitFree", {path.c_str(), L"20000", L"Please wait", L""}), L"free");
+    EXPECT_EQ(gNestedAnswer, L"busy") << "the second call answered at once, without a wait";
+    EXPECT_TRUE(GetModuleHandleW(gInstaller.Library.c_str())) << "loaded until the installer ends";
+    EXPECT_EQ(gInstaller.Call("WaitFree", {path.c_str(), L"100", L"", L""}), L"free")
+        << "a call after the wait is no longer busy";
+    gInstaller.End();
+    EXPECT_FALSE(GetModuleHandleW(gInstaller.Library.c_str())) << "freed at the end";
+    WaitForSingleObject(holder.get(), INFINITE);
+    DestroyWindow(gInstaller.Wizard);
+}
+
 LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(w, m, wp, lp);
 }
@@ -249,7 +339,11 @@ TEST(InstalledCopy, ARemovedFileIsGoneOnlyOnceItsNameIs) {
     EXPECT_FALSE(RemoveFile(path.c_str(), 300));
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
     held.reset();
-    DeleteFileW(path.c_str());
+
+    // Read-only, as a copy from a CD or an unzipped download may leave the program: removed.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(RemoveFile(path.c_str(), 300));
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace
