@@ -46,19 +46,26 @@ bool IsSelf(const VARIANT& child) {
 }
 
 // The LED itself as its own object; everything a window's standard object knows (place, state,
-// parent, neighbours, focus) comes from that object.
-class LedAccessible final : public IAccessible {
+// parent, neighbours, focus) comes from that object. It hands out only what it is itself: an
+// interface of the standard object would answer back for that object (COM's identity rule), and
+// its IServiceProvider would tell UI Automation that this is oleacc's own proxy, which it then
+// skips to read the bare window, name and all.
+class LedAccessible final : public IAccessible, public IOleWindow {
   public:
     LedAccessible(HWND control, IAccessible* standard) : control_(control), standard_(standard) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
-            iid == __uuidof(IAccessible)) {
+            iid == __uuidof(IAccessible))
             *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
+        else if (iid == __uuidof(IOleWindow)) // how a client finds the window of an object
+            *out = static_cast<IOleWindow*>(this);
+        else {
+            *out = nullptr;
+            return E_NOINTERFACE;
         }
-        return standard_->QueryInterface(iid, out); // IOleWindow, IEnumVARIANT
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -154,6 +161,12 @@ class LedAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = control_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
   private:
     // A part of the LED's tip, asked now; -1 the default action's name.
     HRESULT Text(const VARIANT& child, int part, BSTR* text) {
@@ -174,23 +187,28 @@ class LedAccessible final : public IAccessible {
 
 } // namespace
 
-bool AnswerLedAccessibility(HWND control, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (static_cast<LONG>(lParam) != OBJID_CLIENT) return false;
+IAccessible* NewLedAccessible(HWND control) {
     StartCom();
     const Oleacc& oleacc = OleaccFunctions();
     IAccessible* standard = nullptr;
     if (!oleacc.StdObject || !oleacc.Lresult || !oleacc.AllocString ||
         FAILED(oleacc.StdObject(control, OBJID_CLIENT, __uuidof(IAccessible),
                                 reinterpret_cast<void**>(&standard))))
-        return false;
+        return nullptr;
     // From the heap directly: the library's operator new would bring its exception machinery.
     void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(LedAccessible));
-    auto* led = memory ? new (memory) LedAccessible(control, standard) : nullptr;
-    if (!led) {
+    if (!memory) {
         standard->Release();
-        return false;
+        return nullptr;
     }
-    *result = oleacc.Lresult(__uuidof(IAccessible), wParam, led);
+    return new (memory) LedAccessible(control, standard);
+}
+
+bool AnswerLedAccessibility(HWND control, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT) return false;
+    IAccessible* led = NewLedAccessible(control);
+    if (!led) return false;
+    *result = OleaccFunctions().Lresult(__uuidof(IAccessible), wParam, led);
     led->Release(); // the answer holds its own reference
     return true;
 }

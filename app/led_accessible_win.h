@@ -9,3 +9,7 @@
 // (asked when read, never per tick), and "Open" as the default action, which opens the drive as a
 // double-click does.
 bool AnswerLedAccessibility(HWND control, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+struct IAccessible;
+// That object itself, with one reference for the caller; null where oleacc is missing.
+IAccessible* NewLedAccessible(HWND control);

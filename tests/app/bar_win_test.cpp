@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <oleacc.h>
+#include <servprov.h>
 
 #include <algorithm>
 
 #include "app/app_state.h"
 #include "app/numbering.h"
 #include "app/event_layer.h"
+#include "app/led_accessible_win.h"
 #include "app/monitoring.h"
 #include "app/newer_windows.h"
 #include "app/popup_menu.h"
@@ -691,6 +694,49 @@ TEST(StartAndEnd, ControlsComeAfterTheirImagesAndWindowsGoBeforeTheirFonts) {
     gFontAliveAtDestroy = false;
     ReleaseProgramResources();
     EXPECT_TRUE(gFontAliveAtDestroy) << "the button's font was freed while it still used it";
+}
+
+// Every interface a screen reader's client may ask an LED's object for is that LED: asked back
+// for IUnknown it gives the same object ("QueryInterface: the rules", Microsoft Learn), and for
+// IAccessible the LED's own name, never the plain window's. No IServiceProvider: through it UI
+// Automation would take the object for oleacc's own proxy and read the bare window instead.
+TEST_F(BarOnWine, AScreenReaderAskingTheLedForAnyInterfaceGetsTheLedItself) {
+    HWND led = GetDlgItem(AppState.WindowHandle, 1);
+    IAccessible* object = NewLedAccessible(led);
+    ASSERT_TRUE(object) << "oleacc";
+    IUnknown* self = nullptr;
+    object->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&self));
+    const IID asked[] = {__uuidof(IUnknown),   __uuidof(IDispatch),    __uuidof(IAccessible),
+                         __uuidof(IOleWindow), __uuidof(IEnumVARIANT), __uuidof(IServiceProvider)};
+    int answered = 0;
+    for (const IID& iid : asked) {
+        IUnknown* given = nullptr;
+        if (FAILED(object->QueryInterface(iid, reinterpret_cast<void**>(&given)))) continue;
+        ++answered;
+        IUnknown* back = nullptr;
+        IAccessible* accessible = nullptr;
+        given->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&back));
+        given->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+        EXPECT_EQ(back, self) << "another object behind interface " << answered;
+        BSTR name = nullptr;
+        VARIANT child{};
+        child.vt = VT_I4;
+        if (accessible) accessible->get_accName(child, &name);
+        EXPECT_TRUE(name && name[0] == L'C' && name[1] == L':') << "interface " << answered;
+        SysFreeString(name);
+        for (IUnknown* u : {given, back, static_cast<IUnknown*>(accessible)})
+            if (u) u->Release();
+    }
+    EXPECT_EQ(answered, 4) << "IUnknown, IDispatch, IAccessible and IOleWindow";
+    IOleWindow* window = nullptr;
+    HWND found = nullptr;
+    if (SUCCEEDED(object->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)))) {
+        window->GetWindow(&found);
+        window->Release();
+    }
+    EXPECT_EQ(found, led) << "a client finds the LED's window from the object";
+    self->Release();
+    EXPECT_EQ(object->Release(), 0u) << "every reference given back";
 }
 
 NOTIFYICONDATAA gWatchedIcon{};
