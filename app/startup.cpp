@@ -42,3 +42,7 @@ int OsVersionCodeFrom(const OsVersionInfo& info) {
 bool OsVersionAdmitted(int code) {
     return code == 50 || code == 60 || code == 70 || code == 100;
 }
+
+bool LoadsControlsLibraryFirst(int code) {
+    return code == 60 || code == 65;
+}

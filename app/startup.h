@@ -19,6 +19,11 @@ struct OsVersionInfo {
 int OsVersionCodeFrom(const OsVersionInfo& info);
 // 2000, XP, major-6 workstations and unknown (newer) versions run.
 bool OsVersionAdmitted(int code);
+// XP and 2003: the manifest sends the controls' classes (STATIC, BUTTON, the boxes' buttons) to
+// comctl32 version 6, but user32 loads no library for a redirected class before Vista, so the
+// program loads it before its first control or message box, or none is made. Vista and later
+// load it themselves with the first control.
+bool LoadsControlsLibraryFirst(int code);
 
 inline constexpr const char* kMutexName = "Blinkbar";
 inline constexpr const char* kRefusedVersionTitle = "Information";

@@ -130,7 +130,9 @@ void StartProgram() {
         gInstanceMutex.reset(); // the running copy goes on untold
         EndProgram();
     }
-    if (!OsVersionAdmitted(OsVersionCode())) {
+    const int version = OsVersionCode();
+    if (LoadsControlsLibraryFirst(version)) LoadCommonControls();
+    if (!OsVersionAdmitted(version)) {
         ShowMessageBox(kRefusedVersionTitle, kRefusedVersionText, 0);
         EndProgram();
     }

@@ -19,7 +19,8 @@ void RestrictLibrarySearch();
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
 // comctl32, for the tooltips and the dialogs' slider, loaded and its classes registered on the
-// first call; false when it could not be loaded. Not at start-up: the first paint needs none of it.
+// first call; false when it could not be loaded. Not at start-up, where the first paint needs none
+// of it, but on XP and 2003 (LoadsControlsLibraryFirst).
 bool LoadCommonControls();
 // COM on the window's thread, started on the first call: the shell's start of a program and the
 // answers to screen readers use it, the first paint does not.

@@ -52,7 +52,9 @@ def test_a_position_on_no_monitor(bar):
 # The version Wine reports to blinkbar.exe alone. "default" is the prefix's own, Windows 7 as a
 # workstation (6.1, product type 1); Wine's "win7" setting reports a server product type instead.
 # Without a manifest Wine's "win10" reports 6.2, as Windows itself does.
-@pytest.mark.parametrize("version,refused", [("win2003", True), ("default", False), ("win10", False)])
+# XP's controls need comctl32 loaded before them (the program does so there): its LEDs are drawn.
+@pytest.mark.parametrize("version,refused", [("win2003", True), ("default", False), ("win10", False),
+                                             ("winxp", False)])
 def test_the_version_gate(lane, bar, version, refused):
     key = r"HKCU\Software\Wine\AppDefaults\blinkbar.exe"
     if version == "default":
@@ -74,5 +76,10 @@ def test_the_version_gate(lane, bar, version, refused):
             assert b.hash() == "none", f"{version}: nothing written"
         else:
             assert shown == (0, 1), f"{version}: starts normally"
+            b.win = lane.screen.window("Blinkbar")
+            lane.settle()
+            c = b.led("C")
+            assert b.pixels(c.left + 17, c.top + 4, c.left, c.top + 17) == "FFFFFF 000000", \
+                f"{version}: the LEDs drawn, a separator in the text colour beside the background"
     finally:
         lane.reg("delete", key)

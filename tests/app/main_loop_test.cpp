@@ -72,26 +72,30 @@ TEST(LaunchProgram, CommandLineAndFolder) {
     EXPECT_EQ(UnquotedFile("\"C:\\p\\u.exe\""), "C:\\p\\u.exe");
 }
 
-TEST(OsVersion, EveryRowOfTheTableAndTheGate) {
+TEST(OsVersion, EveryRowOfTheTableTheGateAndWhereTheControlsLibraryComesFirst) {
+    // First: Windows loads no library for a class its activation context redirects (XP, 2003),
+    // so the program loads comctl32 before its first control or box; Vista and later do it
+    // themselves, 2000 and 9x redirect nothing.
     const struct {
         OsVersionInfo Info;
         int Code;
-        bool Runs;
+        bool Runs, First;
     } rows[] = {
-        {{true, 1, 4, 0}, 10, false},          {{true, 1, 4, 10}, 30, false},
-        {{true, 1, 4, 90}, 40, false},         {{true, 1, 4, 3}, 100, true},
-        {{true, 2, 3, 51}, 5, false},          {{true, 2, 4, 0}, 20, false},
-        {{true, 2, 5, 0}, 50, true},           {{true, 2, 5, 1}, 60, true},
-        {{true, 2, 5, 2}, 65, false},          {{true, 2, 5, 3}, 100, true},
-        {{true, 2, 6, 1, true, 1}, 70, true},  {{true, 2, 6, 3, true, 3}, 75, false},
-        {{true, 2, 6, 0, false, 0}, 70, true}, {{true, 2, 10, 0, true, 1}, 100, true},
-        {{true, 3, 5, 1}, 100, true},          {{false}, 100, true},
+        {{true, 1, 4, 0}, 10, false, false},          {{true, 1, 4, 10}, 30, false, false},
+        {{true, 1, 4, 90}, 40, false, false},         {{true, 1, 4, 3}, 100, true, false},
+        {{true, 2, 3, 51}, 5, false, false},          {{true, 2, 4, 0}, 20, false, false},
+        {{true, 2, 5, 0}, 50, true, false},           {{true, 2, 5, 1}, 60, true, true},
+        {{true, 2, 5, 2}, 65, false, true},           {{true, 2, 5, 3}, 100, true, false},
+        {{true, 2, 6, 1, true, 1}, 70, true, false},  {{true, 2, 6, 3, true, 3}, 75, false, false},
+        {{true, 2, 6, 0, false, 0}, 70, true, false}, {{true, 2, 10, 0, true, 1}, 100, true, false},
+        {{true, 3, 5, 1}, 100, true, false},          {{false}, 100, true, false},
     };
     for (const auto& row : rows) {
         const int code = OsVersionCodeFrom(row.Info);
         EXPECT_EQ(code, row.Code) << row.Info.PlatformId << " " << row.Info.Major << "."
                                   << row.Info.Minor;
         EXPECT_EQ(OsVersionAdmitted(code), row.Runs) << code;
+        EXPECT_EQ(LoadsControlsLibraryFirst(code), row.First) << code;
     }
 }
 
