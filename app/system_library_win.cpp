@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "app/newer_windows.h"
+#include "app/quiet_errors.h"
+#include "app/win_handles.h"
 
 namespace {
 bool gSearchRestricted = false;
@@ -55,4 +57,43 @@ void StartCom() {
     if (auto start =
             FindFunction<HRESULT(WINAPI*)(void*)>(LoadSystemLibrary(L"ole32.dll"), "CoInitialize"))
         start(nullptr);
+}
+
+namespace {
+constexpr UINT kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+SharedQuietMode gSharedQuiet;
+LONG gSharedQuietLock = 0;
+
+using ThreadErrorModeFn = BOOL(WINAPI*)(DWORD, DWORD*);
+ThreadErrorModeFn ThreadErrorMode() { // Windows 7 and later
+    static const auto function =
+        FindFunction<ThreadErrorModeFn>(GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
+    return function;
+}
+
+UINT SetProcessMode(UINT mode) {
+    return SetErrorMode(mode);
+}
+} // namespace
+
+DWORD BeginQuietErrors() {
+    DWORD previous = 0;
+    if (const auto perThread = ThreadErrorMode()) {
+        perThread(kQuiet, &previous);
+        return previous;
+    }
+    while (InterlockedExchange(&gSharedQuietLock, 1)) Sleep(0);
+    BeginSharedQuiet(gSharedQuiet, kQuiet, SetProcessMode);
+    InterlockedExchange(&gSharedQuietLock, 0);
+    return previous;
+}
+
+void EndQuietErrors(DWORD previous) {
+    if (const auto perThread = ThreadErrorMode()) {
+        perThread(previous, nullptr);
+        return;
+    }
+    while (InterlockedExchange(&gSharedQuietLock, 1)) Sleep(0);
+    EndSharedQuiet(gSharedQuiet, SetProcessMode);
+    InterlockedExchange(&gSharedQuietLock, 0);
 }

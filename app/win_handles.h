@@ -1,7 +1,7 @@
 #pragma once
 // Owners for Windows handles: one move-only template parameterised by its close function, an alias
 // per kind, and guards for the paired calls (select/restore, GetDC/ReleaseDC, BeginPaint/EndPaint,
-// SetErrorMode and back), and COM interface pointers.
+// quiet errors and back), and COM interface pointers.
 
 #include <windows.h>
 #include <unknwn.h>
@@ -148,14 +148,18 @@ class PaintDc {
     HDC dc_;
 };
 
-// A thread's error mode for a while: SetErrorMode, and the previous mode back at the end of scope.
-class ErrorModeScope {
+// Quiet errors (no system box for a drive without media) for this thread while in scope: its own
+// error mode on Windows 7 and later, the process's shared with every other quiet span before
+// (BeginQuietErrors, in system_library_win.cpp).
+DWORD BeginQuietErrors();
+void EndQuietErrors(DWORD previous);
+class QuietErrorsScope {
   public:
-    explicit ErrorModeScope(UINT mode) : previous_(SetErrorMode(mode)) {}
-    ErrorModeScope(const ErrorModeScope&) = delete;
-    ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-    ~ErrorModeScope() { SetErrorMode(previous_); }
+    QuietErrorsScope() : previous_(BeginQuietErrors()) {}
+    QuietErrorsScope(const QuietErrorsScope&) = delete;
+    QuietErrorsScope& operator=(const QuietErrorsScope&) = delete;
+    ~QuietErrorsScope() { EndQuietErrors(previous_); }
 
   private:
-    UINT previous_;
+    DWORD previous_;
 };

@@ -20,25 +20,13 @@ struct SpaceQuestion {
     int Slot = 0;
     bool Answered = false;
     uint64_t Free = 0, Total = 0;
-    BOOL(WINAPI* ThreadErrorMode)(DWORD, DWORD*) = nullptr; // Windows 7 and later
 };
 SpaceQuestion gQuestion;
 UniqueKernelHandle gAsker; // the thread while its answer has not been collected
 
 DWORD WINAPI AnswerSpaceQuestion(void*) {
-    // No system box for a drive without media: for this thread alone where Windows can say so,
-    // else for the process during the question.
-    constexpr DWORD kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-    DWORD previous = 0;
-    if (gQuestion.ThreadErrorMode)
-        gQuestion.ThreadErrorMode(kQuiet, &previous);
-    else
-        previous = SetErrorMode(kQuiet);
+    const QuietErrorsScope quiet;
     gQuestion.Answered = QueryVolumeSpace(gQuestion.Root, &gQuestion.Free, &gQuestion.Total);
-    if (gQuestion.ThreadErrorMode)
-        gQuestion.ThreadErrorMode(previous, nullptr);
-    else
-        SetErrorMode(previous);
     return 0;
 }
 
@@ -59,8 +47,6 @@ void AskVolumeSpace(int slot, VolumeFacts* facts) {
     const char letter = AppState.DriveLetters[slot - 1];
     const wchar_t root[4] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
     lstrcpynW(gQuestion.Root, root, 4);
-    gQuestion.ThreadErrorMode = FindFunction<BOOL(WINAPI*)(DWORD, DWORD*)>(
-        GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
     DWORD id = 0;
     gAsker.reset(CreateThread(nullptr, 0, AnswerSpaceQuestion, nullptr, 0, &id));
     if (gAsker) NoQuestionUnderWay(100);
@@ -88,7 +74,7 @@ VolumeFacts AskVolumeFacts(int slot) {
     facts.DriveType = static_cast<int>(GetDriveTypeA(root.c_str()));
     if (facts.DriveType <= DRIVE_NO_ROOT_DIR) return facts;
     // A removable or optical drive without media must not bring up the system's error box.
-    const ErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const QuietErrorsScope quiet;
     wchar_t label[MAX_PATH + 1] = {}, fileSystem[MAX_PATH + 1] = {};
     const std::wstring wideRoot = WidePathFromUtf8(root);
     if (GetVolumeInformationW(wideRoot.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,

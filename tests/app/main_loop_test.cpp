@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/event_layer.h"
 #include "app/main_loop.h"
 #include "app/popup_menu.h"
+#include "app/quiet_errors.h"
 #include "app/session_watch.h"
 #include "app/startup.h"
 #include "dialogs/transparency.h"
@@ -97,6 +100,27 @@ TEST(OsVersion, EveryRowOfTheTableTheGateAndWhereTheControlsLibraryComesFirst) {
         EXPECT_EQ(OsVersionAdmitted(code), row.Runs) << code;
         EXPECT_EQ(LoadsControlsLibraryFirst(code), row.First) << code;
     }
+}
+
+// Two quiet spans on XP or Vista (a drive's label asked on the window's thread while its room is
+// asked on another) overlapping: quiet while either is open, and the mode the process had before
+// back after the last, never the quiet one (each span saving and restoring it left it quiet).
+TEST(QuietErrors, OverlappingSpansShareTheProcesssModeAndGiveItBackOnce) {
+    constexpr unsigned kLoud = 0, kQuiet = 3;
+    unsigned mode = kLoud;
+    const auto set = [&mode](unsigned m) { return std::exchange(mode, m); };
+    SharedQuietMode shared;
+    BeginSharedQuiet(shared, kQuiet, set);
+    BeginSharedQuiet(shared, kQuiet, set);
+    EndSharedQuiet(shared, set);
+    EXPECT_EQ(mode, kQuiet) << "the other span still open";
+    EndSharedQuiet(shared, set);
+    EXPECT_EQ(mode, kLoud) << "both ended";
+    BeginSharedQuiet(shared, kQuiet, set);
+    EXPECT_EQ(mode, kQuiet) << "a later span is quiet again";
+    EndSharedQuiet(shared, set);
+    EndSharedQuiet(shared, set);
+    EXPECT_EQ(mode, kLoud) << "an end too many changes nothing";
 }
 
 TEST(PopupMenu, NineteenItemsAndFiveSeparatorsWithTheirTexts) {
