@@ -9,8 +9,8 @@
 #include "app/monitoring.h"
 #include "app/numbering.h"
 #include "app/scale_change_win.h"
-#include "app/system_library_win.h"
 #include "app/tray_mode.h"
+#include "app/tray_mode_win.h"
 #include "display/bar_layout_win.h"
 #include "display/gdi_store_win.h"
 
@@ -29,14 +29,6 @@ NOTIFYICONDATAA IconRecord(UINT flags) {
     icon.uCallbackMessage = MsgTrayCallback;
     icon.hIcon = ProgramIconImage();
     return icon;
-}
-
-// shell32 and the libraries it brings are looked up the first time the icon is wanted, not at
-// start-up, where loading them costs more than the rest of the bar's making.
-BOOL NotifyIcon(DWORD action, NOTIFYICONDATAA* icon) {
-    static const auto notify = FindFunction<decltype(&Shell_NotifyIconA)>(
-        LoadSystemLibrary(L"shell32.dll"), "Shell_NotifyIconA");
-    return notify ? notify(action, icon) : FALSE;
 }
 
 void AddTrayIcon() {

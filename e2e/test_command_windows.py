@@ -5,7 +5,8 @@ import shutil
 
 import pytest
 
-from harness import HELPERS, TEST_BUILD, holds, saved, wait_until, windows_path
+from harness import (HELPERS, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds, saved,
+                     wait_until, windows_path)
 
 
 def test_the_notification_area(lane, bar):
@@ -49,6 +50,29 @@ def test_the_notification_area(lane, bar):
     wait_until(hidden_with_icon, ("0", "FF0000"), name="tray from the button, locked: bar hidden, icon shown")
     from_tray()
     wait_until(state, ("1", "300,200 439x18"), name="tray from the button, locked: back in place")
+
+    # A shell that refuses the icon (the test build's stands in: Wine's takes every one): the add
+    # is tried again every second, but not while the session is locked, until the unlock.
+    def adds():
+        try:
+            return int((b.dir / "tray-adds.txt").read_text())
+        except (OSError, ValueError) as e:
+            return f"unreadable: {e}"
+    (b.dir / "tray.txt").write_text("refuse")
+    lane.screen.click(*button)
+    wait_until(b.visible, "0", name="tray refused: the bar hidden all the same")
+    first = wait_until(adds, lambda n: isinstance(n, int), name="tray refused: an add asked")
+    wait_until(adds, lambda n: isinstance(n, int) and n >= first + 2, 5, "tray refused: tried again every second")
+    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
+    lane.settle()
+    held = adds()
+    holds(adds, held, 2.5, "locked: no try while nobody can see the screen")
+    b.post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
+    wait_until(adds, lambda n: isinstance(n, int) and n > held, 3, "unlocked: tried again")
+    (b.dir / "tray.txt").write_text("take")
+    wait_until(tray_icon, "FF0000", name="the shell takes it now: the icon shows")
+    from_tray()
+    wait_until(state, ("1", "300,200 439x18"), name="back from the icon the shell took late")
 
 
 def test_the_transparency_dialog(lane, bar):
