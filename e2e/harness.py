@@ -299,10 +299,11 @@ class Helper:
 
     SERVED = set("window menu list text box tip close command post stats "
                  "monitors taskbar-created volume-arrival ended key settle menu-state menu-place "
-                 "lose-tray-icon".split())
+                 "lose-tray-icon model-uistate".split())
     # What acts on a window: a code other than 0 is a failure, raised with the verb's own words.
     # The others read, and their code says what they read ("none", "busy", "running").
-    ACTIONS = set("close post command volume-arrival taskbar-created lose-tray-icon settext acc count-events".split())
+    ACTIONS = set("close post command volume-arrival taskbar-created lose-tray-icon settext acc count-events "
+                  "model-uistate".split())
 
     def __init__(self, lane):
         self.lane, self.proc, self.token = lane, None, 0

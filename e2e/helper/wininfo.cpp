@@ -12,6 +12,8 @@
 //   wininfo version FILE    the version resource and icon count Explorer shows for a file
 //   wininfo monitors        the monitors Windows reports, primary first
 //   wininfo stats TITLE     the window's process: memory, handles, GDI and USER objects
+//   wininfo model-uistate TITLE  gives the window and its children Windows' keyboard cues, which
+//                           Wine lacks
 //   wininfo command TITLE ITEMS [TIMES]  posts menu commands ("7,8": 7 then 8) as picking them
 //                                         does, the whole list TIMES over; prints "pid=" the
 //                                         window's process
@@ -753,6 +755,19 @@ int WinEvents(const char* title, int seconds, int count) {
     return 0;
 }
 
+// Gives the window and its children Windows' keyboard cues, which Wine lacks (the hook library's
+// UiStateModel): from now on they hold the state the program asks for.
+int ModelUiState(const char* title) {
+    HWND w = FindBar(title);
+    if (!w) return NoWindow(title);
+    HHOOK hook = HookThreadOf(w, "WininfoHook", WH_CALLWNDPROC);
+    if (!hook) return Failed("no hook");
+    const bool sent = SendMessageTimeoutA(w, RegisterWindowMessageA("WininfoModelUiState"), 0, 0,
+                                          SMTO_NORMAL, Waited(5000), nullptr) != 0;
+    UnhookWindowsHookEx(hook);
+    return sent ? 0 : Failed("no answer");
+}
+
 int Run(int argc, char** argv) {
     if (argc >= 5 && !std::strcmp(argv[1], "winevents"))
         return WinEvents(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
@@ -801,6 +816,7 @@ int Run(int argc, char** argv) {
         return Commands(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : 1);
     if (argc >= 4 && !std::strcmp(argv[1], "ended"))
         return Ended(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]));
+    if (argc >= 3 && !std::strcmp(argv[1], "model-uistate")) return ModelUiState(argv[2]);
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
         return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                     std::strtoul(argv[4], nullptr, 0),

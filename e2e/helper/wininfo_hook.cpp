@@ -97,6 +97,51 @@ void WriteStats() {
     }
 }
 
+// Windows' keyboard cues, which Wine 8 lacks (its DefWindowProc answers WM_QUERYUISTATE with 0,
+// every cue shown, and ignores WM_CHANGEUISTATE): as "WM_CHANGEUISTATE" (Microsoft Learn) has it,
+// a request to a child goes up to the top-level window, whose default procedure applies it and
+// tells itself and every child with WM_UPDATEUISTATE; WM_QUERYUISTATE answers the state. The
+// bar and its children are subclassed to that rule, starting hidden, as the bar set it when it
+// made its LEDs.
+WPARAM gUiState = UISF_HIDEFOCUS;
+
+BOOL CALLBACK TellUpdate(HWND child, LPARAM wParam) {
+    SendMessageA(child, WM_UPDATEUISTATE, static_cast<WPARAM>(wParam), 0);
+    return TRUE;
+}
+
+LRESULT CALLBACK UiStateModel(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropA(w, "WininfoUiProc"));
+    if (message == WM_QUERYUISTATE) return static_cast<LRESULT>(gUiState);
+    if (message == WM_CHANGEUISTATE) {
+        if (GetWindowLongA(w, GWL_STYLE) & WS_CHILD)
+            return SendMessageA(GetParent(w), message, wParam, lParam);
+        const WPARAM flags = HIWORD(wParam);
+        if (LOWORD(wParam) == UIS_SET) gUiState |= flags;
+        if (LOWORD(wParam) == UIS_CLEAR) gUiState &= ~flags;
+        SendMessageA(w, WM_UPDATEUISTATE, wParam, 0);
+        EnumChildWindows(w, TellUpdate, static_cast<LPARAM>(wParam));
+        return 0;
+    }
+    return CallWindowProcA(previous, w, message, wParam, lParam);
+}
+
+BOOL CALLBACK ModelUiState(HWND w, LPARAM) {
+    if (GetPropA(w, "WininfoUiProc")) return TRUE;
+    SetPropA(w, "WininfoUiProc", reinterpret_cast<HANDLE>(SetWindowLongPtrA(
+                                     w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UiStateModel))));
+    return TRUE;
+}
+
+void ModelUiStateOf(HWND bar) {
+    // The subclassed windows call into this library from now on: it stays loaded.
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<const char*>(&gUiState), &self);
+    ModelUiState(bar, 0);
+    EnumChildWindows(bar, ModelUiState, 0);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
@@ -179,6 +224,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         if (sent->message == RegisterWindowMessageA("WininfoResetCount")) gRetrieved = 0;
         if (sent->message == RegisterWindowMessageA("WininfoReportCount")) WriteCount();
         if (sent->message == RegisterWindowMessageA("WininfoReportStats")) WriteStats();
+        if (sent->message == RegisterWindowMessageA("WininfoModelUiState")) ModelUiStateOf(sent->hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
