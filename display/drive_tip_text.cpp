@@ -97,7 +97,8 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         tip += "\nmeasuring...";
         break;
     default:
-        tip += "\nactivity not available";
+        tip += facts.DriveType == 4 ? "\nactivity is not measured for network drives"
+                                    : "\nactivity not available";
         break;
     }
     if (facts.SpaceKnown)

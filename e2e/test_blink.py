@@ -61,6 +61,23 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     wait_until(lambda: b.pixels(*c.lower), "FF2626", 3, "C writing: C's lower half")
     holds(d, DARK, 0.5, "C writing leaves D alone")
 
+    # A letter that does not answer the counter query is asked once, then no more until Windows
+    # announces a change of the drives; C, writing, is asked all the while (the positive control).
+    def queries():  # how often the test build's source was asked, a letter from C
+        try:
+            counts = [int(n) for n in (b.dir / "queries.txt").read_text().split()]
+        except (OSError, ValueError) as e:
+            return f"unreadable: {e}"
+        return counts if len(counts) == 24 else f"unreadable: {counts}"
+    asked = lambda want: lambda q: isinstance(q, list) and want(q)
+    b.traffic(C="writing", E="no drive", F="no drive", G="cannot answer")
+    before = wait_until(queries, asked(lambda q: q[4] > 0), 5, "G asked")
+    after = wait_until(queries, asked(lambda q: q[0] >= before[0] + 40), 10, "C asked for two seconds more")
+    assert after[4] == before[4], f"G, which cannot answer, asked no more: {before[4]} -> {after[4]}"
+    lane.helper("volume-arrival", "Blinkbar", "G")
+    again = wait_until(queries, asked(lambda q: q[4] > before[4] and q[0] >= after[0] + 40), 10, "G asked again")
+    assert again[4] == before[4] + 1, f"G asked once after the announcement: {before[4]} -> {again[4]}"
+
     # The last LED switches beside the minimize button, which covers its separator column.
     left, _, width, _ = map(int, b.get("child id=5000", "rect").split(","))
     button = c.left + left  # the minimize button's left column on the screen (C stands at the bar's left)

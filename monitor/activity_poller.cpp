@@ -29,6 +29,11 @@ constexpr uint32_t kAllSlots = (1u << Num::DriveSlotCount) - 1;
 // The letters worth asking (set by the window's thread), and those the last tick asked.
 std::atomic<uint32_t> gAskedSlots{kAllSlots};
 uint32_t gAskedBefore = kAllSlots;
+// Letters whose volume did not open or did not answer the counter query: the tick opens them no
+// more (the answer would not change, and each open may go far: a drive spinning up, a driver)
+// until the asked letters are set again (a scan, a device change). Their reading stays the last.
+std::atomic<uint32_t> gSilentSlots{0};
+VolumeQuery gSilentOutcome[Num::LastDriveSlot + 1]; // timer thread only
 constexpr int kTicksPerSecond = 1000 / static_cast<int>(Num::PollPeriodMs);
 
 void BuildVolumePath(int slot, char (&path)[8]) {
@@ -67,6 +72,7 @@ bool PollingPaused() {
 
 void SetAskedSlots(uint32_t slots) {
     gAskedSlots.store(slots & kAllSlots);
+    gSilentSlots.store(0);
 }
 
 uint32_t AskedSlots() {
@@ -86,6 +92,7 @@ void PollActivity() {
         for (RateSampler& sampler : gSamplers) sampler.Restart = true;
     }
     const uint32_t asked = gAskedSlots.load();
+    const uint32_t silent = gSilentSlots.load();
     const uint32_t joined = asked & ~gAskedBefore;
     gAskedBefore = asked;
     if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
@@ -100,10 +107,16 @@ void PollActivity() {
         const uint32_t bit = 1u << (s - 1);
         ProbeReading reading; // not asked: what a letter without a drive gives
         int state = LedIdle;
-        if (asked & bit) {
+        if (asked & bit & silent) {
+            reading.Outcome = gSilentOutcome[s];
+        } else if (asked & bit) {
             char path[8];
             BuildVolumePath(s, path);
             state = ActivityProbe(path, s, &reading);
+            if (reading.Outcome != VolumeQuery::Answered) {
+                gSilentOutcome[s] = reading.Outcome;
+                gSilentSlots.fetch_or(bit);
+            }
         }
         if (rebase) {
             state = LedIdle;
@@ -157,6 +170,7 @@ void ClearLedSwitches() {
     gResyncRequested.store(false);
     gAskedSlots.store(kAllSlots);
     gAskedBefore = kAllSlots;
+    gSilentSlots.store(0);
     gRebase.store(false);
     gRestartRates.store(true); // and the rates from new bases
 }

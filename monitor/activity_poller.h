@@ -23,7 +23,8 @@ void RestartRates();
 // Any thread: the slots whose letters the tick asks, bit s-1 for slot s, published whole. Every
 // other slot reads as a letter without a drive (idle, "no drive") and nothing is opened for it.
 // A slot that joins takes its first counters as a base, so it shows no activity it did not see.
-// All 24 until set.
+// All 24 until set. A letter that does not open or answer is asked once, then no more until the
+// next call, which asks every letter again.
 void SetAskedSlots(uint32_t slots);
 uint32_t AskedSlots();
 

@@ -6,17 +6,21 @@
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
 
-uint32_t PresenceBitsFromDriveRoots(const char* buffer, DriveTypeQuery driveType) {
+uint32_t PresenceBitsFromDriveRoots(const char* buffer, DriveTypeQuery driveType,
+                                    uint32_t* network) {
     uint32_t bits = 0;
+    *network = 0;
     for (int k = 0; k < 26; ++k) {
         const char* entry = buffer + 4 * k;
         // An empty entry has no letter to count, and asking its type would ask about the
         // current folder's drive instead: the question is left out.
         if (!entry[0]) continue;
-        if (driveType(entry) != DriveTypeFixed) continue;
         const char letter = entry[0];
         // Only the upper-case letters of the slots count, as the drive strings spell them.
-        if (letter >= 'C' && letter <= 'Z') bits |= 1u << (letter - 'C');
+        if (letter < 'C' || letter > 'Z') continue;
+        const int type = driveType(entry);
+        if (type == DriveTypeFixed) bits |= 1u << (letter - 'C');
+        if (type == DriveTypeNetwork) *network |= 1u << (letter - 'C');
     }
     return bits;
 }

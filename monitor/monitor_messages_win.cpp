@@ -32,10 +32,12 @@ bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
                 const uint32_t slots = volume->dbcv_unitmask >> 2;
                 NoteLedNamesChanged(slots);
-                if (wParam == DBT_DEVICEARRIVAL)
-                    NoteVolumesArrived(slots);
-                else
+                if (wParam == DBT_DEVICEARRIVAL) {
+                    // A network drive mapped: not asked, as the scan leaves it out.
+                    if (!(volume->dbcv_flags & DBTF_NET)) NoteVolumesArrived(slots);
+                } else {
                     NoteVolumesRemoved(slots);
+                }
             }
         }
         return false;

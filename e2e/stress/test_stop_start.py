@@ -64,6 +64,7 @@ def test_stop_and_start_under_switching_leds(lane, bar):
                "00D800 000000 000000 FF2626 00D800 FF2626 000000 000000 000000 000000 00D800 000000",
                3, "afterwards the LEDs show the traffic")
     b.traffic(C="reading", D="writing", E="both", F="reading", H="reading")
+    lane.helper("volume-arrival", "Blinkbar", "F")  # as Windows announces a volume that comes
     wait_until(lambda: b.pixels(*at[12:16]), "00D800 000000", 3, "the vanished drive comes back")
 
     b.traffic("switching")

@@ -51,6 +51,8 @@ TEST(DriveTips, UnitsAndTexts) {
     EXPECT_EQ(FormatDriveTip('E', VolumeFacts{5, "", ""}, DriveRates{RateStatus::NoDrive}),
               "E:\noptical drive\nactivity not available")
         << "an optical drive without media";
+    EXPECT_EQ(FormatDriveTip('S', VolumeFacts{4, "share", "NTFS"}, DriveRates{}),
+              "S: share (NTFS)\nnetwork drive\nactivity is not measured for network drives");
     EXPECT_EQ(FormatDriveTip('R', VolumeFacts{6, "Temp", "FAT"}, DriveRates{RateStatus::Measuring}),
               "R: Temp (FAT)\nRAM disk\nmeasuring...");
     VolumeFacts roomy = system;

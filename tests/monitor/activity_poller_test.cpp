@@ -131,6 +131,27 @@ TEST_F(ActivityPollerTest, ARemovedDriveGoesBackToIdleOnTheNextTick) {
     EXPECT_EQ(TickAndApply(), (Shown{{4, 4}}));
 }
 
+// A letter that does not answer the counter query (a card reader, a driver without the query,
+// every drive under Wine) or does not open is asked once: its answer would not change, and each
+// open may go far. The asked letters set again (a scan, a device change) ask it once more.
+TEST_F(ActivityPollerTest, ALetterThatCannotLightIsAskedOnceUntilTheLettersAreSetAgain) {
+    FakeVolumeFor('D').Outcome = VolumeQuery::QueryFailed;
+    FakeVolumeFor('F').Outcome = VolumeQuery::NotOpened;
+    TickAndApply();
+    EXPECT_EQ(gFake.QueryCalls, 24);
+    for (int tick = 0; tick < 3; ++tick) TickAndApply();
+    EXPECT_EQ(gFake.QueryCalls, 24 + 3 * 22) << "D and F no more";
+    EXPECT_EQ(ReadDriveRates(2).Status, RateStatus::NotAvailable) << "D's tip as it was";
+    EXPECT_EQ(ReadDriveRates(4).Status, RateStatus::NoDrive) << "F's tip as it was";
+
+    FakeVolumeFor('D') = FakeVolume{VolumeQuery::Answered, {}};
+    SetAskedSlots(AskedSlots()); // the next scan: the same letters, each asked again
+    TickAndApply();
+    EXPECT_EQ(gFake.QueryCalls, 24 + 3 * 22 + 24);
+    Read('D');
+    EXPECT_EQ(TickAndApply(), (Shown{{2, 2 + 24}})) << "D answers again and lights";
+}
+
 TEST_F(ActivityPollerTest, SwitchesCoalesceIntoOneRequestUntilTheWindowThreadApplies) {
     Read('C');
     Write('D');

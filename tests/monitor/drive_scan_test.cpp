@@ -32,11 +32,12 @@ struct RootsBuffer {
     }
 };
 
+uint32_t gNetwork = 0;
 uint32_t Scan(const std::string& letters, const std::map<std::string, int>& types) {
     gTypes = types;
     gTypeCalls = 0;
     const RootsBuffer buffer(letters);
-    return PresenceBitsFromDriveRoots(buffer.Bytes, FakeDriveType);
+    return PresenceBitsFromDriveRoots(buffer.Bytes, FakeDriveType, &gNetwork);
 }
 
 constexpr int kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6;
@@ -46,6 +47,8 @@ TEST(DriveScan, OnlyFixedDrivesOfTheSlotLettersCount) {
     const uint32_t bits =
         Scan("CDEZ", {{"C:\\", kFixed}, {"D:\\", kCdRom}, {"E:\\", kFixed}, {"Z:\\", kRemote}});
     EXPECT_EQ(PresenceTextFromBits(bits), "101000000000000000000000");
+    EXPECT_EQ(PresenceTextFromBits(gNetwork), "000000000000000000000001")
+        << "the network drive, which the tick then never opens";
     EXPECT_EQ(gTypeCalls, 4) << "one question per drive: each costs time at start-up";
 }
 

@@ -4,8 +4,10 @@
 // 8 GB/s and '6' writing 5 GB/s, as the fastest drives do, '7' a slow disk reading and writing
 // (each read takes 25 ms, each write 120 ms), '8' a fast one (2000 reads a second of 0.4 ms, 500
 // writes of 1.2 ms), '9' quiet and not ready (its room cannot be read), 'S' quiet and its room
-// told only after 5 s, as a sleeping disk's or a lost server's, '-' no such volume: its letter
-// names no drive at the next scan). Only '7' and '8' report response times, each operation adding
+// told only after 5 s, as a sleeping disk's or a lost server's, 'F' a volume that opens but does
+// not answer the counter query, '-' no such volume: its letter names no drive at the next scan).
+// How often each letter was asked goes to "queries.txt" beside the program, once a second, a
+// number a letter from C. Only '7' and '8' report response times, each operation adding
 // exactly its own. As on a real drive, bytes, operations and the drive's clock move with the time
 // that passes, asked or not, so a stop of monitoring or a slow tick shows as it would on Windows;
 // while traffic flows, each query also sees at least one more operation, so that the LED lights on
@@ -83,12 +85,30 @@ int64_t SystemTime() {
 using TrafficPath = wchar_t[MAX_PATH * 2];
 TrafficPath gPath;   // the timer thread's
 int gLastAsked = 24; // the letter index asked last; a tick asks them in rising order
+unsigned gQueries[24];
+int64_t gQueriesWritten = 0;
 
 void FindTraffic(TrafficPath& path) {
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2 - 16);
     DWORD slash = n;
     while (slash > 0 && path[slash - 1] != L'\\') --slash;
     lstrcpyW(path + slash, L"traffic.txt");
+}
+
+// Without the heap: the tick allocates nothing, in the test build too.
+void WriteQueries(const TrafficPath& traffic) {
+    TrafficPath path;
+    lstrcpyW(path, traffic);
+    lstrcpyW(path + lstrlenW(path) - 11, L"queries.txt");
+    char text[24 * 11];
+    int at = 0;
+    for (unsigned n : gQueries) at += wsprintfA(text + at, "%u ", n);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(at), &written, nullptr);
+    CloseHandle(file);
 }
 
 void ReadTraffic(const TrafficPath& path, char (&traffic)[24]) {
@@ -125,10 +145,16 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     if (i <= gLastAsked) {
         if (!gPath[0]) FindTraffic(gPath);
         ReadTraffic(gPath, gTraffic);
+        if (SystemTime() - gQueriesWritten >= kSecond) {
+            gQueriesWritten = SystemTime();
+            WriteQueries(gPath);
+        }
     }
     gLastAsked = i;
+    ++gQueries[i];
     const char traffic = gTraffic[i];
     if (traffic == '-') return VolumeQuery::NotOpened;
+    if (traffic == 'F') return VolumeQuery::QueryFailed;
     Drive& d = gDrives[i];
     const int64_t now = SystemTime();
     int64_t step = d.LastQuery ? now - d.LastQuery : 0;
