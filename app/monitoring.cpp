@@ -21,7 +21,7 @@ bool gRescanOwed = false; // a pause ended while stopped: the next start scans t
 void StartTimers() {
     TimerService::RaiseResolution();
     // Without a poll nothing needs the fine resolution: give it back at once.
-    if (!TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, PollActivity))
+    if (!TimerService::Start(Num::PollTimerSlot, Num::PollPeriodMs, ProbeTick))
         TimerService::RestoreResolution();
     TimerService::Start(Num::RescanTimerSlot, RescanPeriodMs(AppState.HddDetectInterval),
                         ScanFixedDrives);
@@ -29,6 +29,7 @@ void StartTimers() {
 
 void StopTimers() {
     TimerService::Stop(Num::PollTimerSlot);
+    FinishProbeRound(); // no question of the poll asked after this, as no tick of its timer runs
     TimerService::Stop(Num::RescanTimerSlot);
     TimerService::RestoreResolution();
 }

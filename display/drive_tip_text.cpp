@@ -96,6 +96,9 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
     case RateStatus::Measuring:
         tip += "\nmeasuring...";
         break;
+    case RateStatus::NotAnswering:
+        tip += "\nnot answering";
+        break;
     default:
         tip += facts.DriveType == 4 ? "\nactivity is not measured for network drives"
                                     : "\nactivity not available";

@@ -48,7 +48,7 @@ def menu_as_read(checked):
 # The test build's disk counters, a state a letter (tests/support/file_counters.cpp).
 TRAFFIC = {"quiet": "0", "reading": "1", "writing": "2", "both": "3", "switching": "4", "8 GB/s": "5",
            "5 GB/s": "6", "slow": "7", "fast": "8", "no drive": "-", "not ready": "9", "slow to tell its room": "S",
-           "cannot answer": "F"}
+           "cannot answer": "F", "not answering": "H"}
 TIP = {"text": 0, "area": 1, "auto-pop": 2}  # the lines of the helper's answer about the shown tip
 
 started = []  # every process a test started, ended by its id however the run ends

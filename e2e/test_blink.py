@@ -78,15 +78,18 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
     again = wait_until(queries, asked(lambda q: q[4] > before[4] and q[0] >= after[0] + 40), 10, "G asked again")
     assert again[4] == before[4] + 1, f"G asked once after the announcement: {before[4]} -> {again[4]}"
 
-    # The last LED switches beside the minimize button, which covers its separator column.
-    left, _, width, _ = map(int, b.get("child id=5000", "rect").split(","))
-    button = c.left + left  # the minimize button's left column on the screen (C stands at the bar's left)
-    edge = b.pixels(button + width - 1, z.top + 10)  # the button's right edge, which no LED touches
-    for state, colour in (("writing", "FF2626"), ("quiet", "000000"), ("writing", "FF2626"), ("quiet", "000000")):
-        b.traffic(E="no drive", F="no drive", Z=state)
-        wait_until(lambda: b.pixels(*z.lower), colour, 3, "Z switches")
-    assert re.fullmatch("[0-9A-F]{6}", edge) and b.pixels(button, z.top + 10) == edge, \
-        "Z switched: the button's left edge is still the button's"
+    # A query that does not return (a driver that stopped answering): the other LEDs keep
+    # switching and the bar answers; the letter's tip says so, and it lights once it answers.
+    for state, colour in (("writing", "FF2626"), ("quiet", "000000"), ("writing", "FF2626")):
+        b.traffic(C=state, E="no drive", F="no drive", Z="not answering")
+        wait_until(lambda: b.pixels(*c.lower), colour, 3, f"Z held: C {state}")
+    lane.settle()
+    b.hover("Z")
+    wait_until(b.tip, re.compile(r"^Z:[^|]*\|fixed drive\|not answering(\|.*)?$"), 5, "Z's tip: not answering")
+    lane.screen.move(600, 400)
+    b.traffic(E="no drive", F="no drive", Z="writing")
+    wait_until(lambda: b.pixels(*z.lower), "FF2626", 3, "Z answers again: it lights")
+    b.traffic(E="no drive", F="no drive")
 
     # A locked session: no timer and no raised timer resolution until the unlock (only the poll
     # counts: a rescan every 100000 s is beyond any timer's period). The pointer rests on the bar,

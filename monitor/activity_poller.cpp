@@ -33,7 +33,12 @@ uint32_t gAskedBefore = kAllSlots;
 // more (the answer would not change, and each open may go far: a drive spinning up, a driver)
 // until the asked letters are set again (a scan, a device change). Their reading stays the last.
 std::atomic<uint32_t> gSilentSlots{0};
-VolumeQuery gSilentOutcome[Num::LastDriveSlot + 1]; // timer thread only
+VolumeQuery gSilentOutcome[Num::LastDriveSlot + 1]; // the asking thread only
+// The round and the letter being asked, (round << 8) | slot, 0 in the low byte between queries.
+// Only a query in progress can be given up, by the one exchange that also starts the next round.
+std::atomic<uint32_t> gProbing{0};
+// Letters whose query was given up and has not returned: their asking thread still owns them.
+std::atomic<uint32_t> gHungSlots{0};
 constexpr int kTicksPerSecond = 1000 / static_cast<int>(Num::PollPeriodMs);
 
 void BuildVolumePath(int slot, char (&path)[8]) {
@@ -70,6 +75,19 @@ bool PollingPaused() {
     return gPaused.load();
 }
 
+uint32_t ProbeRound() {
+    return gProbing.load() >> 8;
+}
+
+bool AbandonProbeRound() {
+    uint32_t probing = gProbing.load();
+    const uint32_t slot = probing & 0xFF;
+    if (slot == 0 || !gProbing.compare_exchange_strong(probing, ((probing >> 8) + 1) << 8))
+        return false;
+    gHungSlots.fetch_or(1u << (slot - 1));
+    return true;
+}
+
 void SetAskedSlots(uint32_t slots) {
     gAskedSlots.store(slots & kAllSlots);
     gSilentSlots.store(0);
@@ -91,8 +109,10 @@ void PollActivity() {
     if (AppState.MonitorActive.load() == 1 && gRestartRates.exchange(false)) {
         for (RateSampler& sampler : gSamplers) sampler.Restart = true;
     }
+    const uint32_t round = ProbeRound();
     const uint32_t asked = gAskedSlots.load();
     const uint32_t silent = gSilentSlots.load();
+    const uint32_t hung = gHungSlots.load();
     const uint32_t joined = asked & ~gAskedBefore;
     gAskedBefore = asked;
     if (AppState.MonitorActive.load() == 1 && gResyncRequested.exchange(false)) {
@@ -107,12 +127,22 @@ void PollActivity() {
         const uint32_t bit = 1u << (s - 1);
         ProbeReading reading; // not asked: what a letter without a drive gives
         int state = LedIdle;
-        if (asked & bit & silent) {
+        if (asked & bit & hung) {
+            reading.Outcome = VolumeQuery::NotAnswering;
+        } else if (asked & bit & silent) {
             reading.Outcome = gSilentOutcome[s];
         } else if (asked & bit) {
             char path[8];
             BuildVolumePath(s, path);
+            const uint32_t asking = round << 8 | static_cast<uint32_t>(s);
+            gProbing.store(asking);
             state = ActivityProbe(path, s, &reading);
+            if (uint32_t expected = asking; !gProbing.compare_exchange_strong(expected, round << 8)) {
+                // Given up meanwhile: another thread asks the letters now. This one only lets
+                // its letter be asked again.
+                gHungSlots.fetch_and(~bit);
+                return;
+            }
             if (reading.Outcome != VolumeQuery::Answered) {
                 gSilentOutcome[s] = reading.Outcome;
                 gSilentSlots.fetch_or(bit);

@@ -7,8 +7,17 @@
 // Image number of a slot's LED in a state: s + 24 * state; 0 for a state outside 0..3.
 int LedImageNumber(int slot, int state);
 
-// Timer thread. Never waits for the window's thread and allocates nothing.
+// One round of the tick's questions, on the thread the platform asks them on (ProbeTick). Never
+// waits for the window's thread and allocates nothing. A letter whose query has not returned is
+// left alone, "not answering", until it returns.
 void PollActivity();
+
+// The round the tick's questions belong to now; AbandonProbeRound starts a new one. Any thread.
+uint32_t ProbeRound();
+// Gives the round in progress up while it waits inside a query: that letter is not answering
+// until its query returns, and the thread that asked it does nothing more then. False where the
+// round is not inside a query (it is merely slow, or done).
+bool AbandonProbeRound();
 
 // Any thread: while paused the tick asks no volume; the first tick after it takes the counters
 // as a new base, with every LED idle and the rates started afresh.
@@ -42,6 +51,13 @@ void ResyncLedSwitches();
 void ClearLedSwitches();
 
 // Platform side, chosen at link time.
+// Timer thread, the poll timer's procedure: has PollActivity run where a query that never returns
+// holds up no other letter and no other timer (the shipped program: a thread of its own, which
+// a hung round is taken from after a moment).
+void ProbeTick();
+// Window thread, after the poll timer stopped: returns once no round runs any more, giving up
+// one that waits inside a query.
+void FinishProbeRound();
 // Timer thread: ask the window's thread to run ApplyLedSwitches, without waiting for it.
 // False when the request could not be handed over (no window).
 bool RequestLedSwitches();

@@ -33,9 +33,10 @@ struct DiskCounters {
 };
 
 enum class VolumeQuery {
-    NotOpened,   // no such volume, not ready, or access refused
-    QueryFailed, // the volume opened but did not answer the performance query
+    NotOpened,    // no such volume, not ready, or access refused
+    QueryFailed,  // the volume opened but did not answer the performance query
     Answered,
+    NotAnswering, // asked, and the query has not returned (its driver does not answer)
 };
 
 // What one probe saw of its volume: whether it answered, and if so its counters.

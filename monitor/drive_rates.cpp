@@ -92,8 +92,9 @@ int SecondsSince(const DiskCounters& base, const DiskCounters& now) {
 bool SampleRates(RateSampler& sampler, const ProbeReading& reading, int windowTicks, int tickMs,
                  DriveRates* rates) {
     if (reading.Outcome != VolumeQuery::Answered) {
-        const RateStatus status = reading.Outcome == VolumeQuery::NotOpened
-                                      ? RateStatus::NoDrive
+        const RateStatus status = reading.Outcome == VolumeQuery::NotOpened ? RateStatus::NoDrive
+                                  : reading.Outcome == VolumeQuery::NotAnswering
+                                      ? RateStatus::NotAnswering
                                       : RateStatus::NotAvailable;
         sampler.HasBase = false;
         if (sampler.Status == status) return false;

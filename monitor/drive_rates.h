@@ -11,6 +11,7 @@
 enum class RateStatus : uint32_t {
     NoDrive,      // the volume does not open
     NotAvailable, // it opens but does not answer the activity query
+    NotAnswering, // its query has not returned
     Measuring,    // answering, the first second is not over yet
     Known,
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/numbering.h"
@@ -150,6 +151,42 @@ TEST_F(ActivityPollerTest, ALetterThatCannotLightIsAskedOnceUntilTheLettersAreSe
     EXPECT_EQ(gFake.QueryCalls, 24 + 3 * 22 + 24);
     Read('D');
     EXPECT_EQ(TickAndApply(), (Shown{{2, 2 + 24}})) << "D answers again and lights";
+}
+
+// A query that does not return (a driver that stopped answering), on a thread of its own as the
+// program asks: once its round is given up, the next round asks every other letter and shows the
+// held one "not answering"; the held thread, released, changes nothing but lets its letter be
+// asked again.
+std::atomic<bool> gHolding{false}, gHeld{false};
+void HoldD(char letter) {
+    if (letter != 'D') return;
+    gHolding.store(true);
+    while (gHeld.load()) std::this_thread::yield();
+}
+
+TEST_F(ActivityPollerTest, AQueryThatDoesNotReturnHoldsUpNoOtherLetter) {
+    gFake.DuringQuery = HoldD;
+    gHeld.store(true);
+    std::thread held(PollActivity);
+    while (!gHolding.load()) std::this_thread::yield();
+    const int before = gFake.QueryCalls;
+    EXPECT_EQ(before, 2) << "C, then D, which holds";
+    ASSERT_TRUE(AbandonProbeRound());
+    EXPECT_FALSE(AbandonProbeRound()) << "given up once";
+
+    gFake.DuringQuery = nullptr;
+    Read('C');
+    EXPECT_EQ(TickAndApply(), (Shown{{1, 25}})) << "C lights on the next round";
+    EXPECT_EQ(gFake.QueryCalls, before + 23) << "every letter but D";
+    EXPECT_EQ(ReadDriveRates(2).Status, RateStatus::NotAnswering);
+
+    const int asked = gFake.QueryCalls;
+    gHeld.store(false); // D answers at last
+    held.join();
+    EXPECT_EQ(gFake.QueryCalls, asked) << "the given-up round asked nothing after D";
+    Write('D');
+    TickAndApply();
+    EXPECT_EQ(AppState.LedStateNow[2], LedWrite) << "D asked again, and lights";
 }
 
 TEST_F(ActivityPollerTest, SwitchesCoalesceIntoOneRequestUntilTheWindowThreadApplies) {

@@ -5,7 +5,9 @@
 // (each read takes 25 ms, each write 120 ms), '8' a fast one (2000 reads a second of 0.4 ms, 500
 // writes of 1.2 ms), '9' quiet and not ready (its room cannot be read), 'S' quiet and its room
 // told only after 5 s, as a sleeping disk's or a lost server's, 'F' a volume that opens but does
-// not answer the counter query, '-' no such volume: its letter names no drive at the next scan).
+// not answer the counter query, 'H' one whose query does not return until its letter says
+// otherwise, as a driver that stopped answering, '-' no such volume: its letter names no drive
+// at the next scan).
 // How often each letter was asked goes to "queries.txt" beside the program, once a second, a
 // number a letter from C. Only '7' and '8' report response times, each operation adding
 // exactly its own. As on a real drive, bytes, operations and the drive's clock move with the time
@@ -152,7 +154,19 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
     }
     gLastAsked = i;
     ++gQueries[i];
-    const char traffic = gTraffic[i];
+    char traffic = gTraffic[i];
+    if (traffic == 'H') {
+        // Held: this thread alone reads the file meanwhile; once released it answers as the
+        // letter now says, touching nothing but its own drive.
+        TrafficPath path;
+        FindTraffic(path);
+        char now[24];
+        do {
+            Sleep(50);
+            ReadTraffic(path, now);
+        } while (now[i] == 'H');
+        traffic = now[i];
+    }
     if (traffic == '-') return VolumeQuery::NotOpened;
     if (traffic == 'F') return VolumeQuery::QueryFailed;
     Drive& d = gDrives[i];

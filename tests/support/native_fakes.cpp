@@ -21,6 +21,7 @@ VolumeQuery QueryVolumeCounters(const char* path, DiskCounters* counters) {
         path[4] > 'Z' || path[5] != ':' || path[6] != '\0') {
         return VolumeQuery::NotOpened;
     }
+    if (gFake.DuringQuery) gFake.DuringQuery(path[4]);
     const FakeVolume& volume = gFake.Volumes[path[4] - 'A'];
     if (volume.Outcome == VolumeQuery::Answered) *counters = volume.Counters;
     return volume.Outcome;
@@ -52,6 +53,13 @@ void TimerPlatformKill(uint32_t timerId) {
 }
 
 void TimerPlatformYield() {}
+
+// The tick's questions on the timer thread itself: the tests step it tick by tick.
+void ProbeTick() {
+    PollActivity();
+}
+
+void FinishProbeRound() {}
 
 bool RequestLedSwitches() {
     ++gFake.SwitchRequests;

@@ -16,6 +16,7 @@ struct FakeVolume {
 struct FakePlatform {
     FakeVolume Volumes[26]; // by letter A..Z; reached through "\\.\X:" paths only
     int QueryCalls = 0;
+    void (*DuringQuery)(char letter) = nullptr; // inside each query, after it is counted
 
     // Timers.
     std::vector<std::string> TimerLog; // "begin 1", "set 50 slot 0 -> 7", "kill 7", "end 1"
