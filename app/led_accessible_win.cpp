@@ -55,8 +55,7 @@ class LedAccessible final : public IAccessible, public IOleWindow {
     LedAccessible(HWND control, IAccessible* standard) : control_(control), standard_(standard) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
-            iid == __uuidof(IAccessible))
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
             *out = static_cast<IAccessible*>(this);
         else if (iid == __uuidof(IOleWindow)) // how a client finds the window of an object
             *out = static_cast<IOleWindow*>(this);

@@ -64,36 +64,35 @@ constexpr UINT kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 SharedQuietMode gSharedQuiet;
 LONG gSharedQuietLock = 0;
 
+// Windows 7 and later. Looked up on each call, not kept in a local static: the calls come from
+// more than one thread, and such statics are initialised without a lock here.
 using ThreadErrorModeFn = BOOL(WINAPI*)(DWORD, DWORD*);
-ThreadErrorModeFn ThreadErrorMode() { // Windows 7 and later
-    static const auto function =
-        FindFunction<ThreadErrorModeFn>(GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
-    return function;
+ThreadErrorModeFn ThreadErrorMode() {
+    return FindFunction<ThreadErrorModeFn>(GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
 }
 
-UINT SetProcessMode(UINT mode) {
-    return SetErrorMode(mode);
+void ShareQuiet(bool begin) {
+    while (InterlockedExchange(&gSharedQuietLock, 1)) Sleep(0);
+    if (begin)
+        BeginSharedQuiet(gSharedQuiet, kQuiet, SetErrorMode);
+    else
+        EndSharedQuiet(gSharedQuiet, SetErrorMode);
+    InterlockedExchange(&gSharedQuietLock, 0);
 }
 } // namespace
 
 DWORD BeginQuietErrors() {
     DWORD previous = 0;
-    if (const auto perThread = ThreadErrorMode()) {
+    if (const auto perThread = ThreadErrorMode())
         perThread(kQuiet, &previous);
-        return previous;
-    }
-    while (InterlockedExchange(&gSharedQuietLock, 1)) Sleep(0);
-    BeginSharedQuiet(gSharedQuiet, kQuiet, SetProcessMode);
-    InterlockedExchange(&gSharedQuietLock, 0);
+    else
+        ShareQuiet(true);
     return previous;
 }
 
 void EndQuietErrors(DWORD previous) {
-    if (const auto perThread = ThreadErrorMode()) {
+    if (const auto perThread = ThreadErrorMode())
         perThread(previous, nullptr);
-        return;
-    }
-    while (InterlockedExchange(&gSharedQuietLock, 1)) Sleep(0);
-    EndSharedQuiet(gSharedQuiet, SetProcessMode);
-    InterlockedExchange(&gSharedQuietLock, 0);
+    else
+        ShareQuiet(false);
 }

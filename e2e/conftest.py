@@ -89,12 +89,12 @@ def running(module_bar):
     (moved, resized, locked, a menu open, ended) is started again afresh. The settings file a
     case saved is removed, so that each case sees its own saves alone."""
     b = module_bar
-    if (now := _state(b)) != b.as_started:
+    now = _state(b)
+    (b.dir / "Blinkbar.ini").unlink(missing_ok=True)
+    if now != b.as_started:
         print(f"the module's bar started again: {now} (as started: {b.as_started})")
         b.stop()
-        (b.dir / "Blinkbar.ini").unlink(missing_ok=True)
         b.start(*b.arguments)
-    (b.dir / "Blinkbar.ini").unlink(missing_ok=True)
     return b
 
 

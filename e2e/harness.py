@@ -392,14 +392,13 @@ class Lane:
         """A desktop shell that starts programs as the signed-in user, as Windows always has one
         for a session. Wine's explorer sometimes never serves its windows (ShellWindows: no class
         registered, for good) when it started on a loaded machine: then the prefix's server is
-        ended and started again. The helper, up for the lane, keeps the server and the shell."""
+        ended and started again. A program kept up for the lane keeps the server and the shell."""
         for attempt in range(3):
             # A program for the lane's life: Wine ends its desktop a few seconds after the last
             # program counted on it leaves, and the helper's serving process is not counted.
             self.keeper = subprocess.Popen([WINE_RUN, str(HELPERS / "wininfo.exe"), "stay"], env=self.env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             lasting.append(self.keeper)
-            self.helper("list")  # the helper up first: the server lives as long as it does
             try:
                 wait_until(lambda: self.helper("shell"), "answers", 15, "the desktop shell answers")
                 return

@@ -137,7 +137,8 @@ void PollActivity() {
             const uint32_t asking = round << 8 | static_cast<uint32_t>(s);
             gProbing.store(asking);
             state = ActivityProbe(path, s, &reading);
-            if (uint32_t expected = asking; !gProbing.compare_exchange_strong(expected, round << 8)) {
+            if (uint32_t expected = asking;
+                !gProbing.compare_exchange_strong(expected, round << 8)) {
                 // Given up meanwhile: another thread asks the letters now. This one only lets
                 // its letter be asked again.
                 gHungSlots.fetch_and(~bit);

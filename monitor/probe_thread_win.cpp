@@ -13,10 +13,10 @@ namespace {
 
 constexpr DWORD kStalledMs = 250; // far beyond a round's usual fraction of a millisecond
 
-HANDLE gWake = nullptr;          // auto-reset: a round to run
-std::atomic<bool> gBusy{false};  // a round asked for and not finished
+HANDLE gWake = nullptr;         // auto-reset: a round to run
+std::atomic<bool> gBusy{false}; // a round asked for and not finished
 std::atomic<DWORD> gBusySince{0};
-uint32_t gThreadRound = ~0u;     // timer thread: the round whose thread has been started
+uint32_t gThreadRound = ~0u; // timer thread: the round whose thread has been started
 
 DWORD WINAPI AskDrives(void* round) {
     const auto mine = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(round));
@@ -39,9 +39,9 @@ void ProbeTick() {
     if (!gWake && !(gWake = CreateEventA(nullptr, FALSE, FALSE, nullptr))) return;
     if (gThreadRound != ProbeRound()) {
         const uint32_t round = ProbeRound();
-        HANDLE thread = CreateThread(nullptr, 0, AskDrives,
-                                     reinterpret_cast<void*>(static_cast<uintptr_t>(round)), 0,
-                                     nullptr);
+        HANDLE thread =
+            CreateThread(nullptr, 0, AskDrives,
+                         reinterpret_cast<void*>(static_cast<uintptr_t>(round)), 0, nullptr);
         if (!thread) return;
         CloseHandle(thread); // never waited for
         gThreadRound = round;

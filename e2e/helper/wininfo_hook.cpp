@@ -128,8 +128,9 @@ LRESULT CALLBACK UiStateModel(HWND w, UINT message, WPARAM wParam, LPARAM lParam
 
 BOOL CALLBACK ModelUiState(HWND w, LPARAM) {
     if (GetPropA(w, "WininfoUiProc")) return TRUE;
-    SetPropA(w, "WininfoUiProc", reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-                                     w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UiStateModel))));
+    SetPropA(w, "WininfoUiProc",
+             reinterpret_cast<HANDLE>(
+                 SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UiStateModel))));
     return TRUE;
 }
 
@@ -224,7 +225,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         if (sent->message == RegisterWindowMessageA("WininfoResetCount")) gRetrieved = 0;
         if (sent->message == RegisterWindowMessageA("WininfoReportCount")) WriteCount();
         if (sent->message == RegisterWindowMessageA("WininfoReportStats")) WriteStats();
-        if (sent->message == RegisterWindowMessageA("WininfoModelUiState")) ModelUiStateOf(sent->hwnd);
+        if (sent->message == RegisterWindowMessageA("WininfoModelUiState"))
+            ModelUiStateOf(sent->hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

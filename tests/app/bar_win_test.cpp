@@ -724,17 +724,13 @@ TEST_F(BarOnWine, AScreenReaderAskingTheLedForAnyInterfaceGetsTheLedItself) {
         if (accessible) accessible->get_accName(child, &name);
         EXPECT_TRUE(name && name[0] == L'C' && name[1] == L':') << "interface " << answered;
         SysFreeString(name);
+        HWND found = led;
+        if (iid == __uuidof(IOleWindow)) reinterpret_cast<IOleWindow*>(given)->GetWindow(&found);
+        EXPECT_EQ(found, led) << "a client finds the LED's window from the object";
         for (IUnknown* u : {given, back, static_cast<IUnknown*>(accessible)})
             if (u) u->Release();
     }
     EXPECT_EQ(answered, 4) << "IUnknown, IDispatch, IAccessible and IOleWindow";
-    IOleWindow* window = nullptr;
-    HWND found = nullptr;
-    if (SUCCEEDED(object->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)))) {
-        window->GetWindow(&found);
-        window->Release();
-    }
-    EXPECT_EQ(found, led) << "a client finds the LED's window from the object";
     self->Release();
     EXPECT_EQ(object->Release(), 0u) << "every reference given back";
 }

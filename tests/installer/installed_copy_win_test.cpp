@@ -139,8 +139,8 @@ struct Installer {
         HMODULE library = GetModuleHandleW(Library.c_str());
         if (!library) library = LoadLibraryW(Library.c_str());
         using Function = void(__cdecl*)(HWND, int, wchar_t*, StackItem**, Extra*);
-        auto call = reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(library, function)));
+        auto call =
+            reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, function)));
         if (!call) return L"no such function";
         Extra extra{};
         extra.RegisterPluginCallback = Register;
