@@ -120,9 +120,10 @@ namespace {
 bool AnswerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     *result = 0;
     switch (message) {
-    // The timer thread's hand-overs: LED switches, the drives present.
+    // The hand-overs of the timer thread and the drive questions: LED switches, a scan, an answer.
     case MsgApplyLedSwitches:
-    case MsgPresentDrives:
+    case MsgScanDrives:
+    case MsgDriveAnswer:
         return HandleMonitorMessage(message, wParam, lParam);
     // A volume that comes or goes is noted for the drive scan; the default handling goes on.
     case WM_DEVICECHANGE:

@@ -73,7 +73,10 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
         "unknown drive", "",        "removable drive", "fixed drive", "network drive",
         "optical drive", "RAM disk"};
     const int kind = facts.DriveType >= 0 && facts.DriveType <= 6 ? facts.DriveType : 0;
-    (tip += '\n') += kKinds[kind];
+    // A drive never heard from is just "not answering"; one known before keeps its kind.
+    tip += '\n';
+    if (kind || !facts.NotAnswering) tip += kKinds[kind];
+    if (facts.NotAnswering) tip += kind ? ", not answering" : "not answering";
     // One operation's line: "Read: 1.0 MB/s, 40 ops/s, 0.4 ms". Appended piece by piece: each
     // temporary string of a longer expression costs code of its own.
     const auto operations = [&](const char* name, uint64_t bytes, uint32_t count,

@@ -16,7 +16,7 @@ std::string FormatByteRate(uint64_t bytesPerSecond, const std::string& decimal =
 // ("2,5 s", a drive that hangs); rounded half up.
 std::string FormatResponseTime(uint32_t units, const std::string& decimal = ".");
 
-// What the system says of a drive's root, asked on the window's thread when a tooltip opens.
+// What the system says of a drive's root, as last answered.
 struct VolumeFacts {
     int DriveType = 0; // GetDriveType's numbers: 0 unknown, 1 no root, 2 removable, 3 fixed, ...
     std::string Label;
@@ -24,6 +24,7 @@ struct VolumeFacts {
     bool SpaceKnown = false; // the room on it was read (not for a drive that is not ready)
     uint64_t FreeBytes = 0;  // free to this user
     uint64_t TotalBytes = 0;
+    bool NotAnswering = false; // a question of these has gone unanswered for a while
 };
 
 // A size as Explorer writes it, three figures at most, cut rather than rounded so that a nearly
@@ -31,7 +32,8 @@ struct VolumeFacts {
 // (1 KB = 1024 bytes), with the user's decimal separator.
 std::string FormatSize(uint64_t bytes, const std::string& decimal = ".");
 
-// The tooltip of an LED: the letter, label and file system, the drive's kind, its rates and how
+// The tooltip of an LED: the letter, label and file system, the drive's kind (and "not answering"
+// while its questions go unanswered), its rates and how
 // busy it was, the room on it ("12.3 GB free of 476 GB") where that was read, and the scale of the
 // chart below (`chartPeak`, for a tip that has a chart; left out when 0); only "no drive" where the
 // system knows no such root.

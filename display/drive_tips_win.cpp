@@ -1,5 +1,6 @@
 // LED tooltips: one tooltip window with a tool per LED, its text asked when it opens and refreshed
-// once a second while it shows, with the minute's chart below the text.
+// once a second while it shows (and when its drive answers), with the minute's chart below the
+// text.
 #include "display/drive_tips_win.h"
 
 #include <commctrl.h>
@@ -15,6 +16,8 @@
 #include "display/screen_scale_win.h"
 #include "display/tip_chart.h"
 #include "display/tip_chart_win.h"
+#include "monitor/drive_facts.h"
+#include "monitor/drive_facts_win.h"
 #include "monitor/drive_history.h"
 
 namespace {
@@ -26,8 +29,8 @@ struct DriveTips {
     WNDPROC TipProc = nullptr; // the tooltip's own procedure, behind ChartingTipProc
     char Text[512] = {};       // what the tip was last given to show
     int Slot = 0;              // the LED whose tip is up, 0 when none
-    VolumeFacts Facts;         // asked once when the tip opened
-    char Decimal[4] = ".";     // the user's decimal separator, asked then too
+    int Hovered = 0;           // the LED the pointer last moved over
+    char Decimal[4] = {};      // the user's decimal separator, asked when the tip opened
     bool Chart = false;        // a chart below the text
     DriveMinute Minute;
 };
@@ -48,7 +51,8 @@ TOOLINFOA ToolOf(HWND bar, UINT_PTR control, char* text) {
 }
 
 std::string ShownTipText() {
-    return TipTextNow(gTips.Slot, gTips.Facts, gTips.Decimal, &gTips.Minute, &gTips.Chart);
+    return TipTextNow(gTips.Slot, DriveFactsNow(gTips.Slot), gTips.Decimal, &gTips.Minute,
+                      &gTips.Chart);
 }
 
 // Ours in front of the tooltip's procedure: the chart goes on top of what the tip painted, in the
@@ -96,11 +100,11 @@ int SlotOfTool(UINT_PTR tool) {
     return slot >= Num::FirstDriveSlot && slot <= Num::LastDriveSlot ? slot : 0;
 }
 
-// Once a second while a tip shows: a new text where it changed, and the chart's columns always
-// (they move also under a text that did not change, which Windows need not repaint).
+// Once a second while a tip shows, and when its drive answers: a new text where it changed, and
+// the chart's columns always (they move also under a text that did not change, which Windows
+// need not repaint).
 void RefreshShownTip(HWND bar) {
     if (!gTips.Slot) return;
-    TakeVolumeSpace(gTips.Slot, &gTips.Facts); // a slow drive's answer, come since it opened
     const std::string text = ShownTipText();
     if (text.compare(0, sizeof gTips.Text - 1, gTips.Text) != 0) {
         TakeText(text);
@@ -151,6 +155,12 @@ void ApplyDriveTipFont() {
 
 void RelayDriveTipMouse(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!gTips.Window || message < WM_MOUSEFIRST || message > WM_MOUSELAST) return;
+    // The pointer coming to an LED asks what its tip will say, so that a local drive's answer is
+    // in before the tip opens.
+    const int hovered = SlotOfTool(reinterpret_cast<UINT_PTR>(control));
+    if (message == WM_MOUSEMOVE && hovered != gTips.Hovered && hovered)
+        AskDriveFacts(hovered, FactsFreshMs, FactsFreshMs, FactsFreshMs);
+    gTips.Hovered = hovered;
     const DWORD at = GetMessagePos();
     MSG relayed{control,
                 message,
@@ -167,6 +177,10 @@ void SilenceDriveTips(bool silent) {
     // times a second, and neither closing the tip nor deactivating it stops that.
     KillTimer(AppState.WindowHandle, Num::TipRefreshTimer);
     DestroyDriveTips();
+}
+
+void RefreshDriveTipOf(int slot) {
+    if (slot && slot == gTips.Slot) RefreshShownTip(AppState.WindowHandle);
 }
 
 void DestroyDriveTips() {
@@ -188,8 +202,9 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
     case TTN_GETDISPINFOA: {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         if (slot != gTips.Slot) {
-            gTips.Facts = slot ? AskVolumeFacts(slot) : VolumeFacts();
-            if (slot) AskVolumeSpace(slot, &gTips.Facts);
+            // Opens at once with what is known; the room is asked anew, and the answers fill
+            // the tip in as they come.
+            if (slot) AskDriveFacts(slot, FactsFreshMs, FactsFreshMs, 0);
             AskDecimalSeparator(gTips.Decimal);
             gTips.Slot = slot;
         }
@@ -206,7 +221,7 @@ bool HandleDriveTipMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
         // Back to asking: the next time this tip opens it starts from fresh facts.
         TOOLINFOA tool = ToolOf(bar, header->idFrom, LPSTR_TEXTCALLBACKA);
         SendMessageA(gTips.Window, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-        gTips.Slot = 0;
+        gTips.Slot = gTips.Hovered = 0;
         break;
     }
     default:

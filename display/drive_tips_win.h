@@ -10,6 +10,8 @@ void CreateDriveTips();
 // false, showing again only once the pointer moves over an LED.
 void SilenceDriveTips(bool silent);
 void DestroyDriveTips();
+// The shown tip, if it is slot's, takes what its drive has just answered.
+void RefreshDriveTipOf(int slot);
 // The tips' font for the bar's scale (after a change of scale).
 void ApplyDriveTipFont();
 // For the LED controls' procedure: hands a mouse message on to the tooltip.

@@ -12,7 +12,7 @@ from pathlib import Path
 import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
-from harness import EXE, Bar, Lane, end_process, end_started, saved, started, wait_until  # noqa: E402
+from harness import EXE, Bar, HeldDrive, Lane, end_process, end_started, saved, started, wait_until  # noqa: E402
 
 _lanes = {}
 
@@ -120,6 +120,14 @@ def bar(case, lane):
     def make(settings=None, program=EXE, folder=None, name="blinkbar.exe"):
         return Bar(lane, folder or case, program, settings, name)
     return make
+
+
+@pytest.fixture
+def held_drive(lane):
+    """Q: in the case's lane, a drive whose file system stops answering on .hold() (HeldDrive)."""
+    drive = HeldDrive(lane, "Q")
+    yield drive
+    drive.close()
 
 
 def pytest_collection_modifyitems(items):

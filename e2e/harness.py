@@ -539,6 +539,55 @@ class Lane:
         self.settle()
 
 
+class HeldDrive:
+    """A drive letter whose file system stops answering when told: held_fs.py (FUSE) mounted in
+    the lane's work folder and given the letter by Wine's mount manager, as a mapped drive whose
+    server went away or a disk that spins up keeps every question of it waiting. What only Wine
+    asks of it still answers (held_fs.Held.spared)."""
+
+    def __init__(self, lane, letter):
+        self.lane, self.letter = lane, letter
+        self.mount = lane.work / f"held-{letter.lower()}"
+        self.hold_file = lane.work / f"held-{letter.lower()}.hold"
+        self.link = Path(lane.env["WINEPREFIX"]) / "dosdevices" / f"{letter.lower()}:"
+        self.proc = None
+        self.release()
+        self._unmount()  # one a killed run left
+        self.mount.mkdir(exist_ok=True)
+        self.proc = subprocess.Popen(["/usr/bin/python3", str(Path(__file__).parent / "held_fs.py"), str(self.mount),
+                                      str(self.hold_file)], stdout=subprocess.DEVNULL,
+                                     stderr=open(lane.work / "held-fs.log", "wb"))
+        try:
+            mounted = lambda: os.path.ismount(self.mount) or ("ended: see held-fs.log" if self.proc.poll() is not None else False)
+            wait_until(mounted, True, 10, "the held file system mounted")
+            self.link.unlink(missing_ok=True)
+            lane.helper("define-drive", letter, self.mount)
+            assert self.link.is_symlink(), f"{letter}: defined"
+        except BaseException:
+            self.close()
+            raise
+
+    def hold(self):
+        self.hold_file.touch()
+
+    def release(self):
+        self.hold_file.unlink(missing_ok=True)
+
+    def _unmount(self):
+        if os.path.ismount(self.mount):
+            subprocess.run(["fusermount", "-u", "-z", str(self.mount)], stderr=subprocess.DEVNULL, check=False)
+
+    def close(self):
+        """Released first: what still waits on it (a question, Wine's own) goes on and ends."""
+        self.release()
+        if self.link.is_symlink():
+            self.lane.helper("define-drive", self.letter)
+        self.link.unlink(missing_ok=True)
+        self._unmount()
+        if self.proc:
+            end_process(self.proc, grace=5)
+
+
 class Led:
     """Where an LED is on the screen: its middle, and a pixel in its upper (read) and lower (write)
     half, clear of the presence marker and the separator."""

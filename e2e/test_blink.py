@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import (HELPERS, SLOW, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
+from harness import (EXE, HELPERS, SLOW, TEST_BUILD, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, holds,
                      wait_until)
 
 LANE = "stress"  # beside the main lane, which would otherwise be the test command's longest
@@ -71,7 +71,10 @@ def test_the_leds_follow_the_traffic_lock_and_arrival(lane, blinking):
         return counts if len(counts) == 24 else f"unreadable: {counts}"
     asked = lambda want: lambda q: isinstance(q, list) and want(q)
     b.traffic(C="writing", E="no drive", F="no drive", G="cannot answer")
-    before = wait_until(queries, asked(lambda q: q[4] > 0), 5, "G asked")
+    # The counts are written once a second: only a second of C's queries after a first reading
+    # surely counts G's one failed question (G answered before it was told to fail).
+    first = wait_until(queries, asked(lambda q: True), 5, "the counts written")
+    before = wait_until(queries, asked(lambda q: q[0] >= first[0] + 25 and q[4] > 0), 10, "G asked")
     after = wait_until(queries, asked(lambda q: q[0] >= before[0] + 40), 10, "C asked for two seconds more")
     assert after[4] == before[4], f"G, which cannot answer, asked no more: {before[4]} -> {after[4]}"
     lane.helper("volume-arrival", "Blinkbar", "G")
@@ -137,6 +140,56 @@ def newest_read(b):
     """The column of the newest second with a read, counted from the right."""
     seen = b.tip_chart(*[v for back in range(8) for v in (59 - back, -1)]).split()
     return seen.index("00D800") if "00D800" in seen else None
+
+
+def test_a_drive_whose_file_system_stops_answering_holds_up_nothing(lane, bar, held_drive, case):
+    """Q's file system stops answering (held_drive) before the bar starts, the shipped program and
+    the test build alike: each shows and answers at once; the test build's C goes on lighting
+    while the pointer rests on Q, a screen reader reads Q and Windows announces a change of the
+    drives; released, Q's tip and name fill in."""
+    held_drive.hold()
+    settings = "[settings]\nHDD Detect Interval=100000\n"
+    shipped = bar(settings, EXE, folder=case / "shipped").start()  # start() waits for the window, then settles
+    shipped.hover("Q")
+    wait_until(shipped.tip, re.compile(r"^Q:\|not answering\|"), 5, "the shipped program: Q's tip")
+    # Released before the program ends: no process ends while a thread of it waits inside the
+    # file system (Linux: a FUSE request already taken is waited out; Windows, too, finishes a
+    # process only once its pending I/O is done).
+    held_drive.release()
+    wait_until(shipped.tip, re.compile(r"^Q:[^|]*\|fixed drive\|"), 5, "the shipped program: released, Q's tip fills in")
+    lane.screen.move(600, 400)
+    shipped.stop()
+
+    held_drive.hold()
+    b = bar(settings, TEST_BUILD)
+    b.traffic(E="no drive", F="no drive")
+    b.start()
+    c = b.led("C")
+
+    def c_follows(name):  # the LEDs go on: C lights and goes dark as its traffic says
+        for state, colour in (("writing", "FF2626"), ("quiet", "000000")):
+            b.traffic(C=state, E="no drive", F="no drive")
+            wait_until(lambda: b.pixels(*c.lower), colour, 3, f"{name}: C {state}")
+        lane.settle()  # and the bar's thread answers
+
+    c_follows("started while Q hangs")
+    b.hover("Q")
+    wait_until(b.tip, re.compile(r"^Q:\|not answering\|"), 5, "Q's tip says it does not answer")
+    c_follows("the pointer on Q")
+    said = dict(line.split(" ", 1) for line in lane.helper("acc", "Blinkbar").split("\n"))
+    assert said.get("id=15", "").split("|")[:2] == ["Q:", "not answering"], f"a screen reader hears what is known: {said}"
+    c_follows("a screen reader read Q")
+    lane.helper("volume-arrival", "Blinkbar", "Q")
+    c_follows("Windows announced Q")
+
+    listener, _ = lane.hold("winevents", "Blinkbar", 30, 1)
+    held_drive.release()
+    wait_until(b.tip, re.compile(r"^Q:[^|]*\|fixed drive\|"), 5, "released: the shown tip fills in")
+    listener.wait(30 * SLOW)
+    assert "name id=15" in (lane.work / "hold.out").read_text(), "a screen reader is told Q's name changed"
+    said = dict(line.split(" ", 1) for line in lane.helper("acc", "Blinkbar").split("\n"))
+    assert said.get("id=15", "").split("|")[1] == "fixed drive", f"released: the reader hears its kind: {said}"
+    lane.screen.move(600, 400)
 
 
 def test_the_tip_shows_the_rates_the_minute_and_the_time_away(lane, blinking, case):

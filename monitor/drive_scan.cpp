@@ -6,25 +6,6 @@
 #include "display/led_images.h"
 #include "monitor/activity_poller.h"
 
-uint32_t PresenceBitsFromDriveRoots(const char* buffer, DriveTypeQuery driveType,
-                                    uint32_t* network) {
-    uint32_t bits = 0;
-    *network = 0;
-    for (int k = 0; k < 26; ++k) {
-        const char* entry = buffer + 4 * k;
-        // An empty entry has no letter to count, and asking its type would ask about the
-        // current folder's drive instead: the question is left out.
-        if (!entry[0]) continue;
-        const char letter = entry[0];
-        // Only the upper-case letters of the slots count, as the drive strings spell them.
-        if (letter < 'C' || letter > 'Z') continue;
-        const int type = driveType(entry);
-        if (type == DriveTypeFixed) bits |= 1u << (letter - 'C');
-        if (type == DriveTypeNetwork) *network |= 1u << (letter - 'C');
-    }
-    return bits;
-}
-
 std::string PresenceTextFromBits(uint32_t bits) {
     std::string text(Num::DriveSlotCount, '0');
     for (int i = 0; i < Num::DriveSlotCount; ++i) {
@@ -43,6 +24,7 @@ void StorePresentDrives(uint32_t bits) {
 namespace {
 // Until the first scan every letter may exist.
 uint32_t gExistingSlots = (1u << Num::DriveSlotCount) - 1;
+uint32_t gNetworkSlots = 0;
 } // namespace
 
 void RefreshAskedSlots() {
@@ -50,11 +32,17 @@ void RefreshAskedSlots() {
     for (int slot = Num::FirstDriveSlot; slot <= Num::LastDriveSlot; ++slot) {
         if (SlotShown(AppState.Drives, slot)) shown |= 1u << (slot - 1);
     }
-    SetAskedSlots(gExistingSlots & shown);
+    SetAskedSlots(gExistingSlots & ~gNetworkSlots & shown);
 }
 
 void StoreExistingDrives(uint32_t slots) {
     gExistingSlots = slots;
+    RefreshAskedSlots();
+}
+
+void StoreNetworkDrives(uint32_t slots) {
+    if (slots == gNetworkSlots) return;
+    gNetworkSlots = slots;
     RefreshAskedSlots();
 }
 

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "display/led_controls_win.h"
 #include "monitor/activity_poller.h"
+#include "monitor/drive_facts_win.h"
 #include "monitor/drive_scan.h"
 
 bool RequestLedSwitches() {
@@ -17,9 +18,11 @@ bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case MsgApplyLedSwitches:
         ApplyLedSwitches();
         return true;
-    case MsgPresentDrives:
-        StorePresentDrives(static_cast<uint32_t>(wParam));
-        StoreExistingDrives(static_cast<uint32_t>(lParam));
+    case MsgScanDrives:
+        ScanDrivesNow();
+        return true;
+    case MsgDriveAnswer:
+        TakeDriveAnswer(static_cast<int>(wParam));
         return true;
     case WM_DEVICECHANGE:
         // A volume that comes or goes between two scans: its letter is asked from now on, or
@@ -32,6 +35,7 @@ bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
                 const uint32_t slots = volume->dbcv_unitmask >> 2;
                 NoteLedNamesChanged(slots);
+                ForgetDriveFacts(slots & ((1u << 24) - 1));
                 if (wParam == DBT_DEVICEARRIVAL) {
                     // A network drive mapped: not asked, as the scan leaves it out.
                     if (!(volume->dbcv_flags & DBTF_NET)) NoteVolumesArrived(slots);

@@ -1,11 +1,12 @@
 #pragma once
-// Messages by which the timer thread hands work to the window's thread.
+// Messages by which the timer thread and the drive questions hand work to the window's thread.
 
 #include <windows.h>
 
 inline constexpr UINT MsgApplyLedSwitches = WM_APP + 1; // no parameters
-// wParam: fixed drives, lParam: drives of any kind; slot 1 = bit 0.
-inline constexpr UINT MsgPresentDrives = WM_APP + 2;
+inline constexpr UINT MsgScanDrives = WM_APP + 2; // no parameters
+// From a drive question's thread: its answer is in (wParam: the slot).
+inline constexpr UINT MsgDriveAnswer = WM_APP + 3;
 
 // For the bar's window procedure: true when the message was one of the above and was handled.
 bool HandleMonitorMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,7 +7,7 @@ need=(cmake ninja-build g++ clang libclang-rt-14-dev googletest file procps e2fs
       g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 wine32:i386 fonts-wine
       xvfb x11-utils imagemagick python3 python3-xlib python3-pytest python3-pytest-timeout nsis zip unzip
-      osslsigncode openssl python3-jsonschema python3-yaml
+      osslsigncode openssl python3-jsonschema python3-yaml python3-fusepy fuse3
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
 missing=()

@@ -43,6 +43,9 @@
 //                           client object, its children, and each child window's own client
 //                           object): "id=N name|description|value|role|state|default action";
 //                           LETTER: then the default action of the LED whose name begins "LETTER:"
+//   wininfo define-drive LETTER [UNIXPATH]  gives the folder UNIXPATH the drive letter, or takes
+//                           the letter away, through Wine's mount manager as winecfg does (a
+//                           link in dosdevices alone is a drive to some questions and not others)
 //   wininfo winevents TITLE SECONDS COUNT  "listening", then for SECONDS, or until COUNT have
 //                           come, the focus and name changes that window's process tells screen
 //                           readers of: "focus id=N" or "name id=N" (N the control's number)
@@ -54,6 +57,7 @@
 #include <dbt.h>
 #include <exdisp.h>
 #include <shellapi.h>
+#include <winioctl.h>
 #include <shlobj.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -626,6 +630,39 @@ int VolumeArrival(const char* title, char letter) {
     return Failed("WM_DEVICECHANGE not answered");
 }
 
+// Wine's own control of its mount manager (include/ddk/mountmgr.h, WINE_MOUNTMGR_EXTENSIONS).
+struct WineUnixDrive {
+    ULONG Size, Type, FsType;
+    DWORD Serial;
+    ULONGLONG UnixDev;
+    WCHAR Letter;
+    USHORT MountPointOffset, DeviceOffset, LabelOffset;
+};
+
+int DefineDrive(char letter, const char* unixPath) {
+    constexpr DWORD kDefineUnixDrive =
+        CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    HANDLE manager =
+        CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return Failed("no mount manager");
+    char buffer[sizeof(WineUnixDrive) + MAX_PATH] = {};
+    auto* drive = reinterpret_cast<WineUnixDrive*>(buffer);
+    drive->Letter = static_cast<WCHAR>(letter | 0x20);
+    drive->Type = DRIVE_FIXED;
+    drive->Size = sizeof(WineUnixDrive);
+    if (unixPath) {
+        lstrcpynA(buffer + sizeof(WineUnixDrive), unixPath, MAX_PATH);
+        drive->MountPointOffset = sizeof(WineUnixDrive);
+        drive->Size += lstrlenA(unixPath) + 1;
+    }
+    DWORD returned = 0;
+    const BOOL done = DeviceIoControl(manager, kDefineUnixDrive, drive, drive->Size, nullptr, 0,
+                                      &returned, nullptr);
+    CloseHandle(manager);
+    return done ? 0 : Failed("the mount manager refused");
+}
+
 // The values of a key of the current user's registry; a key that is not there is "absent",
 // any other refusal "unreadable", so that a failed read never passes for a removed entry.
 int Key(const char* path) {
@@ -771,6 +808,8 @@ int ModelUiState(const char* title) {
 int Run(int argc, char** argv) {
     if (argc >= 5 && !std::strcmp(argv[1], "winevents"))
         return WinEvents(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc >= 3 && !std::strcmp(argv[1], "define-drive"))
+        return DefineDrive(argv[2][0], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 3 && !std::strcmp(argv[1], "acc"))
         return Accessible(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 3 && !std::strcmp(argv[1], "window")) return Window(argv[2]);

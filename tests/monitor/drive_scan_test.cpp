@@ -1,75 +1,90 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "app/app_state.h"
 #include "monitor/activity_poller.h"
+#include "monitor/drive_facts.h"
 #include "monitor/drive_scan.h"
 #include "support/native_fakes.h"
 
 namespace {
 
-// The drive types the fake platform reports, by root text.
-std::map<std::string, int> gTypes;
-int gTypeCalls = 0;
-int FakeDriveType(const char* root) {
-    ++gTypeCalls;
-    const auto found = gTypes.find(root);
-    return found == gTypes.end() ? 1 /* DRIVE_NO_ROOT_DIR */ : found->second;
+constexpr int kNoRoot = 1, kFixed = 3, kRemote = 4;
+
+DriveSaid Said(int type, const char* label = "", bool room = false) {
+    DriveSaid said{};
+    said.Type = type;
+    said.LabelRead = true;
+    std::strcpy(said.Label, label);
+    std::strcpy(said.FileSystem, type == kFixed ? "NTFS" : "");
+    said.SpaceKnown = room;
+    said.FreeBytes = 1ull << 30;
+    said.TotalBytes = 4ull << 30;
+    return said;
 }
 
-// A drive-strings buffer as the platform fills it: "X:\" entries, zero-filled after.
-struct RootsBuffer {
-    char Bytes[DriveRootsBufferSize + 1] = {};
-    explicit RootsBuffer(const std::string& letters) {
-        for (size_t i = 0; i < letters.size(); ++i) {
-            Bytes[4 * i] = letters[i];
-            Bytes[4 * i + 1] = ':';
-            Bytes[4 * i + 2] = '\\';
-        }
+std::string Tip(const DriveFactsSlot& slot, uint32_t now) {
+    return FormatDriveTip('Q', FactsShown(slot, now), DriveRates());
+}
+
+// A drive's facts along a user's path: the scan asks its type, a tip the rest, a reader asks
+// while that question still hangs, the answer comes late, then the label changes.
+TEST(DriveFacts, OneQuestionAtATimeNotAnsweringWhileItHangsAndFilledInAfter) {
+    DriveFactsSlot q{};
+    EXPECT_EQ(FactsToAsk(q, 0, 0, FactsNeverAgain, FactsNeverAgain), unsigned{AllFacts})
+        << "never heard from: the scan asks everything";
+    ASSERT_TRUE(BeginFactsQuestion(q, FactType, 100));
+    EXPECT_FALSE(BeginFactsQuestion(q, FactLabel | FactRoom, 200)) << "one question at a time";
+    EXPECT_EQ(q.Wanted, unsigned{FactLabel | FactRoom});
+    EXPECT_EQ(Tip(q, 100 + FactsPatienceMs - 1), "Q:\nunknown drive\nactivity not available");
+    EXPECT_EQ(Tip(q, 100 + FactsPatienceMs), "Q:\nnot answering\nactivity not available");
+
+    // The answer comes: the type changed, and with it the reader's name; the rest still wanted.
+    EXPECT_EQ(TakeFactsAnswer(q, Said(kFixed), 7000), unsigned{FactType | FactLabel});
+    EXPECT_EQ(Tip(q, 7000), "Q:\nfixed drive\nactivity not available");
+    ASSERT_TRUE(BeginFactsQuestion(q, q.Wanted, 7000));
+    EXPECT_EQ(q.Asking, unsigned{AllFacts});
+    EXPECT_EQ(TakeFactsAnswer(q, Said(kFixed, "Data", true), 7010), unsigned{FactLabel});
+    EXPECT_EQ(Tip(q, 7010), "Q: Data (NTFS)\nfixed drive\nactivity not available\n"
+                            "1.00 GB free of 4.00 GB");
+    EXPECT_EQ(FactsToAsk(q, 7010 + FactsFreshMs - 1, FactsFreshMs, FactsFreshMs, FactsFreshMs), 0u)
+        << "a reader asking again within seconds asks nothing";
+    EXPECT_EQ(FactsToAsk(q, 7010 + FactsFreshMs, FactsFreshMs, FactsFreshMs, 0),
+              unsigned{AllFacts});
+    EXPECT_EQ(FactsToAsk(q, 7020, 0, FactsNeverAgain, FactsNeverAgain), unsigned{FactType})
+        << "a rescan asks only the type of a drive that told the rest";
+
+    // Known before, hanging now: its kind stays, with "not answering"; the same label again is
+    // no news for the reader; a room that cannot be read is no line.
+    ASSERT_TRUE(BeginFactsQuestion(q, FactRoom, 8000));
+    EXPECT_EQ(TipPart(Tip(q, 9000), TipKind), "fixed drive, not answering");
+    EXPECT_EQ(TakeFactsAnswer(q, Said(kFixed, "Other"), 9500), 0u) << "only the room was asked";
+    EXPECT_EQ(Tip(q, 9500), "Q: Data (NTFS)\nfixed drive\nactivity not available");
+}
+
+TEST(DriveFacts, ARootThatIsGoneForgetsItsLabelAndRoomAndTheTypesGiveTheDrivesShown) {
+    DriveFactsSlot slots[24]{};
+    for (int i : {0, 5, 23}) {
+        ASSERT_TRUE(BeginFactsQuestion(slots[i], AllFacts, 0));
+        TakeFactsAnswer(slots[i], Said(i == 5 ? kRemote : kFixed, "Disk", true), 0);
     }
-};
+    uint32_t fixed = 0, network = 0;
+    DriveTypeBits(slots, &fixed, &network);
+    EXPECT_EQ(PresenceTextFromBits(fixed), "100000000000000000000001");
+    EXPECT_EQ(PresenceTextFromBits(network), "000001000000000000000000");
 
-uint32_t gNetwork = 0;
-uint32_t Scan(const std::string& letters, const std::map<std::string, int>& types) {
-    gTypes = types;
-    gTypeCalls = 0;
-    const RootsBuffer buffer(letters);
-    return PresenceBitsFromDriveRoots(buffer.Bytes, FakeDriveType, &gNetwork);
-}
-
-constexpr int kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6;
-
-TEST(DriveScan, OnlyFixedDrivesOfTheSlotLettersCount) {
-    // C and E fixed, D a CD-ROM, Z a network drive.
-    const uint32_t bits =
-        Scan("CDEZ", {{"C:\\", kFixed}, {"D:\\", kCdRom}, {"E:\\", kFixed}, {"Z:\\", kRemote}});
-    EXPECT_EQ(PresenceTextFromBits(bits), "101000000000000000000000");
-    EXPECT_EQ(PresenceTextFromBits(gNetwork), "000000000000000000000001")
-        << "the network drive, which the tick then never opens";
-    EXPECT_EQ(gTypeCalls, 4) << "one question per drive: each costs time at start-up";
-}
-
-TEST(DriveScan, LettersAAndBAndOtherDriveTypesNeverCount) {
-    const uint32_t bits = Scan("ABFGHZ", {{"A:\\", kFixed},
-                                          {"B:\\", kFixed},
-                                          {"F:\\", kRemovable},
-                                          {"G:\\", kRamDisk},
-                                          {"H:\\", 0},
-                                          {"Z:\\", kFixed}});
-    EXPECT_EQ(PresenceTextFromBits(bits), "000000000000000000000001");
-}
-
-TEST(DriveScan, EmptyEntriesAndAFailedCallGiveNoDrives) {
-    // A failed call leaves the buffer zero-filled; even a fixed answer for "" has no letter.
-    EXPECT_EQ(Scan("", {{"", kFixed}}), 0u);
-    EXPECT_EQ(PresenceTextFromBits(0), std::string(24, '0'));
-}
-
-TEST(DriveScan, LowerCaseLettersAreNotTheSlotLetters) {
-    EXPECT_EQ(Scan("c", {{"c:\\", kFixed}}), 0u);
+    // C removed: its scan question (type only) answers "no root".
+    ForgetFacts(slots[0]);
+    ASSERT_TRUE(BeginFactsQuestion(slots[0], FactType, 10));
+    EXPECT_EQ(TakeFactsAnswer(slots[0], Said(kNoRoot), 20), unsigned{FactType | FactLabel});
+    EXPECT_EQ(FormatDriveTip('C', FactsShown(slots[0], 20), DriveRates()), "C: no drive");
+    EXPECT_FALSE(FactsShown(slots[0], 20).SpaceKnown);
+    EXPECT_EQ(FactsToAsk(slots[0], 30, FactsFreshMs, FactsFreshMs, FactsFreshMs), 0u)
+        << "a missing root has nothing more to tell";
+    DriveTypeBits(slots, &fixed, &network);
+    EXPECT_EQ(PresenceTextFromBits(fixed), "000000000000000000000001");
 }
 
 class PresentDrivesTest : public ::testing::Test {

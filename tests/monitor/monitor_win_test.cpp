@@ -163,11 +163,14 @@ class DriveScanOnWine : public ::testing::Test {
     void TearDown() override { DestroyTestBar(); }
 };
 
-TEST_F(DriveScanOnWine, FindsTheFixedDrivesCAndZ) {
-    ScanFixedDrives(); // on the window's thread the hand-over runs at once
-    EXPECT_EQ(AppState.PresentDrives, "100000000000000000000001");
+TEST_F(DriveScanOnWine, FindsTheFixedDrivesCAndZAsTheirQuestionsAnswer) {
+    ScanFixedDrives(); // on the window's thread the scan runs at once, the answers come later
+    EXPECT_EQ(gTestBar.ScanMessages, 1);
+    ASSERT_TRUE(PumpMessagesUntil(
+        [] { return AppState.PresentDrives == "100000000000000000000001"; }, 5000))
+        << AppState.PresentDrives;
     EXPECT_EQ(AppState.PresentDrivesPrev, AppState.PresentDrives);
-    EXPECT_EQ(gTestBar.PresenceThread, GetCurrentThreadId());
+    EXPECT_EQ(gTestBar.AnswerThread, GetCurrentThreadId());
     // Drawn: C's idle image carries the marker, D's does not.
     EXPECT_EQ(ReadPixels(ControlImage(1)).At(7, 0), Rgb(255, 255, 255));
     EXPECT_EQ(ReadPixels(ControlImage(2)).At(7, 0), Rgb(0, 0, 0));
@@ -176,10 +179,11 @@ TEST_F(DriveScanOnWine, FindsTheFixedDrivesCAndZ) {
 TEST_F(DriveScanOnWine, ATimerScanIsHandedToTheWindowThreadWithoutQueuedEvents) {
     TimerService::Open();
     ASSERT_NE(TimerService::Start(1, 20, ScanFixedDrives), 0u);
-    PumpMessagesFor(300);
+    const bool scanned = PumpMessagesUntil([] { return gTestBar.ScanMessages >= 2; }, 5000);
     TimerService::Close();
-    EXPECT_GE(gTestBar.PresenceMessages, 2);
-    EXPECT_EQ(gTestBar.PresenceThread, GetCurrentThreadId());
+    PumpMessagesFor(100); // the last answers
+    EXPECT_TRUE(scanned);
+    EXPECT_EQ(gTestBar.AnswerThread, GetCurrentThreadId());
     EXPECT_EQ(gTestBar.QueuedMonitorMessages, 0);
     EXPECT_EQ(AppState.PresentDrives, "100000000000000000000001");
 }

@@ -10,10 +10,8 @@ TestBar gTestBar;
 namespace {
 
 LRESULT CALLBACK TestBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == MsgPresentDrives) {
-        gTestBar.PresenceThread = GetCurrentThreadId();
-        ++gTestBar.PresenceMessages;
-    }
+    if (message == MsgScanDrives) ++gTestBar.ScanMessages;
+    if (message == MsgDriveAnswer) gTestBar.AnswerThread = GetCurrentThreadId();
     if (HandleMonitorMessage(message, wParam, lParam)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -57,7 +55,8 @@ void PumpMessagesFor(DWORD ms) {
         MSG message;
         // Sent notifications run inside PeekMessage; only posted ones come out here.
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == MsgApplyLedSwitches || message.message == MsgPresentDrives) {
+            if (message.message == MsgApplyLedSwitches || message.message == MsgScanDrives ||
+                message.message == MsgDriveAnswer) {
                 ++gTestBar.QueuedMonitorMessages;
             }
             TranslateMessage(&message);

@@ -8,8 +8,8 @@
 
 struct TestBar {
     HWND Window = nullptr;
-    DWORD PresenceThread = 0; // the thread that handled the last presence hand-over
-    int PresenceMessages = 0;
+    int ScanMessages = 0;          // scans handed over
+    DWORD AnswerThread = 0;        // the thread that took the last drive's answer
     int QueuedMonitorMessages = 0; // monitoring messages that came out of the queue as events
 };
 
@@ -21,6 +21,15 @@ void DestroyTestBar();
 
 // Runs the message loop on this thread for about `ms` milliseconds.
 void PumpMessagesFor(DWORD ms);
+// Pumps until `done` holds, polling every 20 ms, for at most `ms`; whether it came to hold.
+template <typename Done> bool PumpMessagesUntil(Done done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= ms) return false;
+        PumpMessagesFor(20);
+    }
+    return true;
+}
 
 // The bitmap LED control `control` shows now.
 HBITMAP ControlImage(int control);
