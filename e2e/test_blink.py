@@ -154,7 +154,7 @@ def test_a_drive_whose_file_system_stops_answering_holds_up_nothing(lane, bar, h
     wait_until(shipped.tip, re.compile(r"^Q:\|not answering\|"), 5, "the shipped program: Q's tip")
     # Released before the program ends: no process ends while a thread of it waits inside the
     # file system (Linux: a FUSE request already taken is waited out; Windows, too, finishes a
-    # process only once its pending I/O is done).
+    # process only once its pending I/O is done: TerminateProcess's remarks).
     held_drive.release()
     wait_until(shipped.tip, re.compile(r"^Q:[^|]*\|fixed drive\|"), 5, "the shipped program: released, Q's tip fills in")
     lane.screen.move(600, 400)
