@@ -67,8 +67,8 @@ std::string FormatDriveTip(char letter, const VolumeFacts& facts, const DriveRat
     std::string tip(1, letter);
     tip += ':';
     if (facts.DriveType == 1) return tip += " no drive"; // the system knows no such root
-    if (!facts.Label.empty()) (tip += ' ') += facts.Label;
-    if (!facts.FileSystem.empty()) ((tip += " (") += facts.FileSystem) += ')';
+    if (facts.Label[0]) (tip += ' ') += facts.Label;
+    if (facts.FileSystem[0]) ((tip += " (") += facts.FileSystem) += ')';
     static const char* const kKinds[] = {
         "unknown drive", "",        "removable drive", "fixed drive", "network drive",
         "optical drive", "RAM disk"};

@@ -36,21 +36,18 @@ bool BeginFactsQuestion(DriveFactsSlot& slot, unsigned kinds, uint32_t now) {
     return true;
 }
 
-unsigned TakeFactsAnswer(DriveFactsSlot& slot, const DriveSaid& answer, uint32_t now) {
+unsigned TakeFactsAnswer(DriveFactsSlot& slot, const VolumeFacts& answer, uint32_t now) {
     const unsigned kinds = slot.Asking;
     slot.Asking = 0;
-    DriveSaid& facts = slot.Facts;
-    const int typeBefore = facts.Type;
-    char labelBefore[sizeof facts.Label];
-    std::memcpy(labelBefore, facts.Label, sizeof labelBefore);
-    facts.Type = answer.Type;
+    VolumeFacts& facts = slot.Facts;
+    const VolumeFacts before = facts;
+    facts.DriveType = answer.DriveType;
     // A root that is gone has no label and no room any more, whatever was asked.
-    const bool root = answer.Type > 1;
+    const bool root = answer.DriveType > 1;
     if ((kinds & FactLabel) || !root) {
-        const bool read = root && answer.LabelRead;
         std::memcpy(facts.Label, answer.Label, sizeof facts.Label);
         std::memcpy(facts.FileSystem, answer.FileSystem, sizeof facts.FileSystem);
-        if (!read) facts.Label[0] = facts.FileSystem[0] = '\0';
+        if (!root) facts.Label[0] = facts.FileSystem[0] = '\0';
         facts.Label[sizeof facts.Label - 1] = facts.FileSystem[sizeof facts.FileSystem - 1] = '\0';
     }
     if ((kinds & FactRoom) || !root) {
@@ -64,8 +61,8 @@ unsigned TakeFactsAnswer(DriveFactsSlot& slot, const DriveSaid& answer, uint32_t
         if (answered & (1u << part)) slot.AnsweredAt[part] = now;
     }
     unsigned changed = 0;
-    if (facts.Type != typeBefore) changed |= FactType | FactLabel;
-    if (std::strcmp(facts.Label, labelBefore) != 0) changed |= FactLabel;
+    if (facts.DriveType != before.DriveType) changed |= FactType | FactLabel;
+    if (std::strcmp(facts.Label, before.Label) != 0) changed |= FactLabel;
     return changed;
 }
 
@@ -74,14 +71,7 @@ void ForgetFacts(DriveFactsSlot& slot) {
 }
 
 VolumeFacts FactsShown(const DriveFactsSlot& slot, uint32_t now) {
-    const DriveSaid& said = slot.Facts;
-    VolumeFacts facts;
-    facts.DriveType = said.Type;
-    facts.Label = said.Label;
-    facts.FileSystem = said.FileSystem;
-    facts.SpaceKnown = said.SpaceKnown;
-    facts.FreeBytes = said.FreeBytes;
-    facts.TotalBytes = said.TotalBytes;
+    VolumeFacts facts = slot.Facts;
     facts.NotAnswering = slot.Asking && now - slot.AskedAt >= FactsPatienceMs;
     return facts;
 }
@@ -89,7 +79,7 @@ VolumeFacts FactsShown(const DriveFactsSlot& slot, uint32_t now) {
 void DriveTypeBits(const DriveFactsSlot (&slots)[24], uint32_t* fixed, uint32_t* network) {
     *fixed = *network = 0;
     for (int i = 0; i < 24; ++i) {
-        if (slots[i].Facts.Type == DriveTypeFixed) *fixed |= 1u << i;
-        if (slots[i].Facts.Type == DriveTypeNetwork) *network |= 1u << i;
+        if (slots[i].Facts.DriveType == DriveTypeFixed) *fixed |= 1u << i;
+        if (slots[i].Facts.DriveType == DriveTypeNetwork) *network |= 1u << i;
     }
 }

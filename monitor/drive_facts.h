@@ -17,24 +17,14 @@ inline constexpr uint32_t FactsPatienceMs = 1000;
 inline constexpr uint32_t FactsFreshMs = 2000;
 inline constexpr uint32_t FactsNeverAgain = UINT32_MAX; // an age limit: asked only while unknown
 
-// What the system said of a drive: what a question's thread writes, without the heap.
-struct DriveSaid {
-    int Type;            // GetDriveType's numbers
-    bool LabelRead;      // label and file system read
-    bool SpaceKnown;     // the room read
-    char Label[3 * 33];  // UTF-8: a label has at most 32 characters
-    char FileSystem[48]; // "NTFS", "FAT32", a network provider's name
-    uint64_t FreeBytes, TotalBytes;
-};
-
-// One drive, window's thread only. Plain data: the 24 of them take no room in the program file.
+// One drive, window's thread only.
 struct DriveFactsSlot {
-    DriveSaid Facts;
-    unsigned Known;         // kinds answered at least once since the drive last changed
-    unsigned Asking;        // kinds of the question under way, 0 when none
-    unsigned Wanted;        // kinds asked for meanwhile, asked when it ends
-    uint32_t AskedAt;       // when the question under way started (ms clock)
-    uint32_t AnsweredAt[3]; // when type, label and room were last answered
+    VolumeFacts Facts;
+    unsigned Known = 0;          // kinds answered at least once since the drive last changed
+    unsigned Asking = 0;         // kinds of the question under way, 0 when none
+    unsigned Wanted = 0;         // kinds asked for meanwhile, asked when it ends
+    uint32_t AskedAt = 0;        // when the question under way started (ms clock)
+    uint32_t AnsweredAt[3] = {}; // when type, label and room were last answered
 };
 
 // The kinds to ask now: those unknown, or answered longer ago than their limit (0: always;
@@ -49,7 +39,8 @@ bool BeginFactsQuestion(DriveFactsSlot& slot, unsigned kinds, uint32_t now);
 // Takes the answer of the question under way; returns FactType when the type changed and FactLabel
 // when what a screen reader names the drive by did (its type or label). Kinds wanted meanwhile stay
 // in Wanted.
-unsigned TakeFactsAnswer(DriveFactsSlot& slot, const DriveSaid& answer, uint32_t now);
+// `answer` has an empty label and file system where they could not be read.
+unsigned TakeFactsAnswer(DriveFactsSlot& slot, const VolumeFacts& answer, uint32_t now);
 
 // Windows says the drive came or went: everything known of it is asked again.
 void ForgetFacts(DriveFactsSlot& slot);

@@ -21,7 +21,7 @@ namespace {
 // way; the window's thread reads it only after the hand-over, whose release of `Done` publishes.
 struct DriveAnswer {
     unsigned Kinds;
-    DriveSaid Said;
+    VolumeFacts Said;
     std::atomic<int> Done;
 };
 
@@ -38,17 +38,19 @@ DWORD WINAPI AnswerDriveQuestion(void* parameter) {
     // A removable or optical drive without media must not bring up the system's error box.
     const QuietErrorsScope quiet;
     const wchar_t root[4] = {static_cast<wchar_t>(L'B' + slot), L':', L'\\', L'\0'};
-    DriveSaid& said = answer.Said;
-    said.Type = static_cast<int>(GetDriveTypeW(root));
-    said.LabelRead = said.SpaceKnown = false;
-    if (said.Type > DRIVE_NO_ROOT_DIR && (answer.Kinds & FactLabel)) {
+    VolumeFacts& said = answer.Said;
+    said.DriveType = static_cast<int>(GetDriveTypeW(root));
+    said.SpaceKnown = false;
+    said.Label[0] = said.FileSystem[0] = '\0';
+    if (said.DriveType > DRIVE_NO_ROOT_DIR && (answer.Kinds & FactLabel)) {
         wchar_t label[MAX_PATH + 1] = {}, fileSystem[MAX_PATH + 1] = {};
-        said.LabelRead = GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr,
-                                               fileSystem, MAX_PATH + 1) != FALSE;
-        Utf8Of(label, said.Label, sizeof said.Label);
-        Utf8Of(fileSystem, said.FileSystem, sizeof said.FileSystem);
+        if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem,
+                                  MAX_PATH + 1)) {
+            Utf8Of(label, said.Label, sizeof said.Label);
+            Utf8Of(fileSystem, said.FileSystem, sizeof said.FileSystem);
+        }
     }
-    if (said.Type > DRIVE_NO_ROOT_DIR && (answer.Kinds & FactRoom))
+    if (said.DriveType > DRIVE_NO_ROOT_DIR && (answer.Kinds & FactRoom))
         said.SpaceKnown = QueryVolumeSpace(root, &said.FreeBytes, &said.TotalBytes);
     answer.Done.store(1, std::memory_order_release);
     SendNotifyMessageA(AppState.WindowHandle, MsgDriveAnswer, static_cast<WPARAM>(slot), 0);
@@ -105,8 +107,8 @@ void ScanDrivesNow() {
             AskDriveFacts(slot, 0, FactsNeverAgain, FactsNeverAgain);
         } else if (!facts.Asking) {
             // No such root: known at once, no question needed.
-            facts.Facts = DriveSaid();
-            facts.Facts.Type = DRIVE_NO_ROOT_DIR;
+            facts.Facts = VolumeFacts();
+            facts.Facts.DriveType = DRIVE_NO_ROOT_DIR;
             facts.Known = AllFacts;
             for (uint32_t& at : facts.AnsweredAt) at = now;
         }

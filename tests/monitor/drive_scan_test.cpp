@@ -13,10 +13,9 @@ namespace {
 
 constexpr int kNoRoot = 1, kFixed = 3, kRemote = 4;
 
-DriveSaid Said(int type, const char* label = "", bool room = false) {
-    DriveSaid said{};
-    said.Type = type;
-    said.LabelRead = true;
+VolumeFacts Said(int type, const char* label = "", bool room = false) {
+    VolumeFacts said;
+    said.DriveType = type;
     std::strcpy(said.Label, label);
     std::strcpy(said.FileSystem, type == kFixed ? "NTFS" : "");
     said.SpaceKnown = room;
