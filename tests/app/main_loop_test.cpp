@@ -102,8 +102,8 @@ TEST(OsVersion, EveryRowOfTheTableTheGateAndWhereTheControlsLibraryComesFirst) {
     }
 }
 
-// Two quiet spans on XP or Vista (a drive's label asked on the window's thread while its room is
-// asked on another) overlapping: quiet while either is open, and the mode the process had before
+// Two quiet spans on XP or Vista (two drives asked at once, each on a thread of its own)
+// overlapping: quiet while either is open, and the mode the process had before
 // back after the last, never the quiet one (each span saving and restoring it left it quiet).
 TEST(QuietErrors, OverlappingSpansShareTheProcesssModeAndGiveItBackOnce) {
     constexpr unsigned kLoud = 0, kQuiet = 3;

@@ -36,7 +36,6 @@ TEST(DriveFacts, OneQuestionAtATimeNotAnsweringWhileItHangsAndFilledInAfter) {
         << "never heard from: the scan asks everything";
     ASSERT_TRUE(BeginFactsQuestion(q, FactType, 100));
     EXPECT_FALSE(BeginFactsQuestion(q, FactLabel | FactRoom, 200)) << "one question at a time";
-    EXPECT_EQ(q.Wanted, unsigned{FactLabel | FactRoom});
     EXPECT_EQ(Tip(q, 100 + FactsPatienceMs - 1), "Q:\nunknown drive\nactivity not available");
     EXPECT_EQ(Tip(q, 100 + FactsPatienceMs), "Q:\nnot answering\nactivity not available");
 
@@ -44,7 +43,7 @@ TEST(DriveFacts, OneQuestionAtATimeNotAnsweringWhileItHangsAndFilledInAfter) {
     EXPECT_EQ(TakeFactsAnswer(q, Said(kFixed), 7000), unsigned{FactType | FactLabel});
     EXPECT_EQ(Tip(q, 7000), "Q:\nfixed drive\nactivity not available");
     ASSERT_TRUE(BeginFactsQuestion(q, q.Wanted, 7000));
-    EXPECT_EQ(q.Asking, unsigned{AllFacts});
+    EXPECT_EQ(q.Asking, unsigned{AllFacts}) << "what was wanted meanwhile, asked now";
     EXPECT_EQ(TakeFactsAnswer(q, Said(kFixed, "Data", true), 7010), unsigned{FactLabel});
     EXPECT_EQ(Tip(q, 7010), "Q: Data (NTFS)\nfixed drive\nactivity not available\n"
                             "1.00 GB free of 4.00 GB");
