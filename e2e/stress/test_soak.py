@@ -47,14 +47,12 @@ def test_a_soak_stays_flat(lane, bar):
         return [t, *[int(stats[k]) if k in stats else None for k in FIELDS], int(rss.group(1)) if rss else None]
 
     def settled(t):
-        """One reading may count a volume handle the 50 ms poll holds for a moment, or the memory
-        of a thread asking a drive's type (a return from the notification area scans the drives;
-        under Wine a thread holds about 2 MB while it lives): a reading counts once the next
-        agrees on private memory, handles, GDI objects and windows (a leak stays)."""
+        """One reading may count a volume handle the 50 ms poll holds for a moment: a reading
+        counts once the next agrees on handles, GDI objects and windows (a leak stays)."""
         previous = None
         for _ in range(5):
             s = sample(t)
-            if previous and s[1] == previous[1] and s[3:6] == previous[3:6]:
+            if previous and s[3:6] == previous[3:6]:
                 break
             previous = s
         print(" ".join(map(str, s)))
@@ -93,7 +91,11 @@ def test_a_soak_stays_flat(lane, bar):
     assert later and all(None not in s for s in samples), f"every sample has all its figures, and some came after the start: {samples}"
     base = later[0]
     spread = [f"at {s[0]} s: {s[3:6]}" for s in later if s[3:6] != base[3:6]]
-    growth = max(s[1] - base[1] for s in later)
+    # Memory counts where it is still there at the next sample, as a leak is. Since the drives are
+    # asked on short-lived threads of their own, one reading now and then is 2 to 3 MB higher
+    # under Wine (committed, not resident: the resident figure stays flat), and the next is not.
+    kept = [min(a[1], b[1]) for a, b in zip(later, later[1:])] or [later[0][1]]
+    growth = max(k - base[1] for k in kept)
     print(f"after the first minute: handles, GDI objects and windows were {base[3:6]} throughout; "
           f"private memory grew by at most {growth} KB")
     assert spread == [], "handles, GDI objects and windows flat"
