@@ -351,7 +351,11 @@ class Helper:
                 self.buffer = self.buffer[end + 1:]
                 # An answer given up on before ends in its own marker: keep only what follows it.
                 answer = answer.rsplit(b"\x1f", 1)[-1].split(b"\n", 1)[-1] if b"\x1f" in answer else answer
-                return answer.decode("cp1252").replace("\r", "").rstrip("\n"), code
+                # A program the helper started shares its output, and Wine writes its own notes
+                # there ("wine: Read access denied for device Z:", asked a drive's label), which no
+                # Windows program prints.
+                lines = answer.decode("cp1252").replace("\r", "").split("\n")
+                return "\n".join(line for line in lines if not line.lstrip().startswith("wine: ")).rstrip("\n"), code
             ready, _, _ = select.select([self.proc.stdout], [], [], 0.5)
             if ready:
                 chunk = os.read(self.proc.stdout.fileno(), 65536)
